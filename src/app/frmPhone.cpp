@@ -1,0 +1,72 @@
+#include "app/frmPhone.h"
+
+#include "app/Identity.h"
+#include "platform/forms/Dispatch.h"
+#include "platform/forms/Pictures.h"
+#include "platform/forms/Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QShortcut>
+
+// The pictures live in a static library; their registration must be pulled in.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace app {
+
+frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplication::exit(0); }) {
+    initResources();
+    setObjectName(QStringLiteral("frmPhone"));
+    setWindowTitle(QStringLiteral("Phone Dir"));
+    setWindowIcon(forms::svgIcon(QStringLiteral(":/icons/quorvel.svg"), {16, 24, 32, 48}));
+
+    // The standard font of the window: 8 pt in the metrics the layout was made for.
+    setFont(QFont(QStringLiteral("Arial"), 8));
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
+    setCentralWidget(client);
+    buildLayout(client);
+    buildMenus();
+    setTabOrder();
+    // A fixed layout: the window keeps the size of its client area and menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    wireKeys();
+    wireContacts();
+
+    // Loading: point the data control at the file, then open it.
+    forms::dispatch([this] { phoneBook_->Form_Load(); });
+    Data1->Refresh();
+    txtName->setFocus();
+}
+
+frmPhone::~frmPhone() = default;
+
+void frmPhone::wireKeys() {
+    // Enter in any text box presses the default button.
+    for (QLineEdit* box : {txtName, txtAddress, txtCompany, txtEmail, txtWeb, txtPhone, txtMobile})
+        connect(box, &QLineEdit::returnPressed, cmdDialMobile, &QPushButton::click);
+    // Escape presses the cancel button.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, CmdQuit, &QPushButton::click);
+}
+
+void frmPhone::wireContacts() {
+    phoneBook_ = std::make_unique<contacts::PhoneBook>(
+        *Data1, *lbRecords,
+        contacts::BoundBoxes{txtName, txtCompany, txtPhone, txtAddress, txtMobile, txtEmail, txtWeb});
+    forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
+}
+
+void frmPhone::closeEvent(QCloseEvent* event) {
+    int Cancel = 0;
+    forms::dispatch([&] { phoneBook_->Form_Unload(Cancel); });
+    if (Cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+} // namespace app

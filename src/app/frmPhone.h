@@ -1,0 +1,87 @@
+#pragma once
+
+#include "contacts/PhoneBook.h"
+#include "platform/data/DataControl.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+
+#include <functional>
+#include <memory>
+
+namespace app {
+
+// The main window: one contact at a time, the record navigator, the record
+// commands, the dial buttons and the menus. It owns the controls and wires
+// every event to the handler of its subsystem.
+class frmPhone : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmPhone(QWidget* parent = nullptr);
+    ~frmPhone() override;
+
+    // How the program ends at once (Quit); tests replace it.
+    void setEnd(std::function<void()> end) { End = std::move(end); }
+
+    // Controls, under their design names.
+    QLabel* Label1;
+    QLabel* Label9;
+    QLabel* Image1;
+    QLabel* Label5;
+    data::DataControl* Data1;
+    QLabel* Label2;
+    QLineEdit* txtName;
+    QLabel* Label3;
+    QLineEdit* txtAddress;
+    QLabel* Label11;
+    QLineEdit* txtCompany;
+    QLabel* Label6;
+    QLineEdit* txtEmail;
+    QPushButton* cmdEmail;
+    QLabel* Label10;
+    QLabel* Label8;
+    QLabel* lbRecords;
+    QLineEdit* txtWeb;
+    QPushButton* cmdWeb;
+    QLabel* Label4;
+    QLabel* Label7;
+    QLineEdit* txtPhone;
+    QPushButton* cmdDialPhone;
+    QLineEdit* txtMobile;
+    QPushButton* cmdDialMobile;
+    QGroupBox* Frame1;
+    QPushButton* cmdDelete;
+    QPushButton* cmdAdd;
+    QPushButton* cmdFind;
+    QPushButton* cmdSort;
+    QPushButton* cmdEdit;
+    QPushButton* CmdQuit;
+
+    QMenu* mnuSettings;
+    QAction* mnuModPortItem;
+    QAction* mnuAreaCodeItem;
+    QMenu* mnuA;
+    QAction* mnuHelp;
+    QAction* mnuPro;
+    QAction* mnuAbout;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout(QWidget* client);
+    void buildMenus();
+    void setTabOrder();
+    void wireKeys();
+    void wireContacts();
+
+    std::function<void()> End;
+    std::unique_ptr<contacts::PhoneBook> phoneBook_;
+};
+
+} // namespace app

@@ -1,0 +1,155 @@
+// The main window's controls, each at its place in twips.
+#include "app/frmPhone.h"
+
+#include "app/Identity.h"
+#include "platform/forms/Pictures.h"
+#include "platform/forms/Twips.h"
+
+#include <QApplication>
+#include <QMenuBar>
+
+namespace app {
+namespace {
+enum class Ink { Button, Black, Shadow };
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twips, Ink ink = Ink::Button) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    forms::place(l, twips.x(), twips.y(), twips.width(), twips.height());
+    QPalette palette = l->palette();
+    const QPalette system = QApplication::palette();
+    const QColor colour = ink == Ink::Black    ? QColor(Qt::black)
+                          : ink == Ink::Shadow ? system.color(QPalette::Dark)
+                                               : system.color(QPalette::ButtonText);
+    palette.setColor(QPalette::WindowText, colour);
+    l->setPalette(palette);
+    return l;
+}
+
+QLineEdit* textBox(QWidget* parent, const char* name, QRect twips) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    forms::place(box, twips.x(), twips.y(), twips.width(), twips.height());
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    forms::place(b, twips.x(), twips.y(), twips.width(), twips.height());
+    b->setAutoDefault(true); // Enter presses the button that has the focus
+    return b;
+}
+
+QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg, QRect twips) {
+    auto* b = button(parent, name, {}, twips);
+    b->setIcon(forms::svgIcon(svg, {16, 32}));
+    b->setIconSize(QSize(16, 16));
+    b->setCursor(forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1));
+    return b;
+}
+} // namespace
+
+void frmPhone::buildLayout(QWidget* c) {
+    QFont title(QStringLiteral("Times New Roman"));
+    title.setPointSize(18);
+    title.setBold(true);
+    // Label9 is the shadow: drawn first, 30 twips right and down, under Label1.
+    Label9 = label(c, "Label9", ApplicationTitle, {1020, 270, 3435, 390}, Ink::Shadow);
+    Label9->setFont(title);
+    Label1 = label(c, "Label1", ApplicationTitle, {990, 240, 3435, 390});
+    Label1->setFont(title);
+
+    Image1 = label(c, "Image1", {}, {4500, 0, 936, 720});
+    Image1->setPixmap(forms::svgPixmap(QStringLiteral(":/pictures/image1.svg"), QSize(78, 60)));
+    Image1->setScaledContents(true);
+    Label5 = label(c, "Label5", QStringLiteral("SELECT NEXT"), {4470, 840, 1365, 240});
+
+    Data1 = new data::DataControl(c);
+    Data1->setObjectName(QStringLiteral("Data1"));
+    Data1->setCaption(QStringLiteral("DIR"));
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPointSizeF(8.4);
+    Data1->setFont(arial);
+    forms::place(Data1, 4380, 1110, 1515, 345);
+
+    Label2 = label(c, "Label2", QStringLiteral("NAME> Last, First"), {180, 900, 1575, 240});
+    txtName = textBox(c, "txtName", {150, 1140, 4185, 285});
+    txtName->setToolTip(QStringLiteral("* TYPE OVER WILL BE PERMANENT *"));
+    Label3 = label(c, "Label3", QStringLiteral("ADDRESS> Street, City, State Zip"), {180, 1500, 2970, 240});
+    txtAddress = textBox(c, "txtAddress", {150, 1740, 5745, 285});
+    Label11 = label(c, "Label11", QStringLiteral("COMPANY:"), {180, 2100, 1050, 240}, Ink::Black);
+    txtCompany = textBox(c, "txtCompany", {150, 2340, 5745, 285});
+    Label6 = label(c, "Label6", QStringLiteral("EMAIL:"), {180, 2730, 630, 240}, Ink::Black);
+    txtEmail = textBox(c, "txtEmail", {150, 2970, 4275, 285});
+    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral(":/icons/envelope.svg"), {4464, 2940, 345, 360});
+    Label10 = label(c, "Label10", QStringLiteral("Records"), {5160, 3150, 600, 195});
+    Label10->setAutoFillBackground(true);
+    Label8 = label(c, "Label8", QStringLiteral("WEB PAGE:"), {180, 3390, 1110, 240}, Ink::Black);
+    lbRecords = label(c, "lbRecords", QStringLiteral("0"), {5400, 3450, 90, 195});
+    lbRecords->setAutoFillBackground(true);
+    lbRecords->setAlignment(Qt::AlignCenter);
+    lbRecords->setMinimumWidth(lbRecords->width());
+    txtWeb = textBox(c, "txtWeb", {150, 3630, 4275, 285});
+    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral(":/icons/globe.svg"), {4464, 3600, 345, 360});
+    Label4 = label(c, "Label4", QStringLiteral("PHONE ###-###-####"), {120, 4170, 1935, 240});
+    Label7 = label(c, "Label7", QStringLiteral("MOBILE ###-###-####"), {3216, 4176, 1956, 240}, Ink::Black);
+    txtPhone = textBox(c, "txtPhone", {612, 4410, 1812, 285});
+    cmdDialPhone =
+        pictureButton(c, "cmdDialPhone", QStringLiteral(":/icons/deskphone.svg"), {2484, 4380, 360, 345});
+    cmdDialPhone->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
+    txtMobile = textBox(c, "txtMobile", {3684, 4410, 1812, 285});
+    cmdDialMobile =
+        pictureButton(c, "cmdDialMobile", QStringLiteral(":/icons/mobilephone.svg"), {5556, 4380, 360, 345});
+    cmdDialMobile->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
+    cmdDialMobile->setDefault(true);
+
+    Frame1 = new QGroupBox(QStringLiteral("Manipulate Database"), c);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    forms::place(Frame1, 120, 4890, 4845, 675);
+    // The record buttons belong to the window, drawn above the frame.
+    cmdDelete = button(c, "cmdDelete", QStringLiteral("&Delete"), {240, 5130, 795, 315});
+    cmdDelete->setToolTip(QStringLiteral("* THINK ABOUT IT *"));
+    cmdDelete->setCursor(forms::svgCursor(QStringLiteral(":/pointers/sword.svg"), 2, 2));
+    cmdAdd = button(c, "cmdAdd", QStringLiteral("&New"), {1200, 5130, 795, 315});
+    cmdAdd->setToolTip(QStringLiteral("* CLICK NEW BEFORE ADDING DATA *"));
+    cmdAdd->setCursor(forms::svgCursor(QStringLiteral(":/pointers/pencil.svg"), 11, 20));
+    cmdFind = button(c, "cmdFind", QStringLiteral("&Find"), {2160, 5130, 795, 315});
+    cmdFind->setToolTip(QStringLiteral("* CLICK FIND THEN TYPE NAME IN POP-UP BOX *"));
+    cmdFind->setCursor(forms::svgCursor(QStringLiteral(":/pointers/magnifier.svg"), 9, 8));
+    cmdSort = button(c, "cmdSort", QStringLiteral("&Sort"), {3120, 5130, 795, 315});
+    cmdEdit = button(c, "cmdEdit", QStringLiteral("&Edit"), {4080, 5130, 795, 345});
+    CmdQuit = button(c, "CmdQuit", QStringLiteral("&Quit"), {5130, 5040, 795, 495});
+    CmdQuit->setToolTip(QStringLiteral("* SEE-YA *"));
+    QFont quit(QStringLiteral("MS Sans Serif"));
+    quit.setPointSizeF(7.8);
+    quit.setBold(true);
+    CmdQuit->setFont(quit);
+}
+
+void frmPhone::buildMenus() {
+    mnuSettings = menuBar()->addMenu(QStringLiteral("&Dialer Settings"));
+    mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
+    mnuModPortItem = mnuSettings->addAction(QStringLiteral("&Modem Port"));
+    mnuModPortItem->setObjectName(QStringLiteral("mnuModPortItem"));
+    mnuAreaCodeItem = mnuSettings->addAction(QStringLiteral("&Area Code"));
+    mnuAreaCodeItem->setObjectName(QStringLiteral("mnuAreaCodeItem"));
+    mnuA = menuBar()->addMenu(QStringLiteral("&About"));
+    mnuA->setObjectName(QStringLiteral("mnuA"));
+    mnuHelp = mnuA->addAction(QStringLiteral("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuPro = mnuA->addAction(QStringLiteral("Pro Version"));
+    mnuPro->setObjectName(QStringLiteral("mnuPro"));
+    mnuAbout = mnuA->addAction(QStringLiteral("About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void frmPhone::setTabOrder() {
+    const QList<QWidget*> order = {txtName, txtAddress, txtCompany,   txtEmail,  cmdEmail,      txtWeb,
+                                   cmdWeb,  txtPhone,   cmdDialPhone, txtMobile, cmdDialMobile, cmdAdd,
+                                   cmdFind, cmdSort,    cmdEdit,      CmdQuit,   cmdDelete};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace app

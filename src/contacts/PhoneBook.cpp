@@ -1,0 +1,76 @@
+#include "contacts/PhoneBook.h"
+
+#include "platform/core/AppPath.h"
+#include "platform/core/Error.h"
+#include "platform/forms/MsgBox.h"
+
+#include <QObject>
+
+#include <algorithm>
+
+namespace contacts {
+
+PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes& boxes)
+    : Data1(data1), lbRecords(records) {
+    Data1.setConnect(QStringLiteral("Access"));
+    Data1.setRecordSource(QStringLiteral("PHONEDIR"));
+    Data1.bind(boxes.txtName, QStringLiteral("Name"));
+    Data1.bind(boxes.txtCompany, QStringLiteral("Company"));
+    Data1.bind(boxes.txtPhone, QStringLiteral("Phone"));
+    Data1.bind(boxes.txtAddress, QStringLiteral("Address"));
+    Data1.bind(boxes.txtMobile, QStringLiteral("Mobile"));
+    Data1.bind(boxes.txtEmail, QStringLiteral("Email"));
+    Data1.bind(boxes.txtWeb, QStringLiteral("WebPage"));
+    Data1.setValidateHandler([this](int& action, int& save) { Data1_Validate(action, save); });
+    QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
+}
+
+void PhoneBook::Form_Load() { Data1.setDatabaseName(platform::appFile(QStringLiteral("Quorvel.mdb"))); }
+
+void PhoneBook::showRecordCount() {
+    platform::resumeNext([&] {
+        lbRecords.setText(QString::number(Data1.Recordset().RecordCount()));
+        // The label is sized for one digit; larger counts widen it rightwards.
+        lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()),
+                         lbRecords.height());
+    });
+}
+
+void PhoneBook::Data1_Validate(int& /*Action*/, int& Save) {
+    showRecordCount();
+    if (Save != -1)
+        return;
+    platform::resumeNext([&] {
+        if (forms::MsgBox(QStringLiteral("Do you want to save?"), forms::vbYesNo) == forms::vbNo) {
+            Save = 0;
+            Data1.UpdateControls();
+        }
+    });
+}
+
+void PhoneBook::Data1_Reposition() {
+    if (Data1.Recordset().isOpen())
+        showRecordCount();
+}
+
+void PhoneBook::Form_Unload(int& Cancel) {
+    if (!Data1.Recordset().isOpen())
+        return; // nothing was opened, so nothing to close
+    try {
+        Data1.Recordset().Close();
+    } catch (const platform::Error&) {
+        // The typed values could not be stored: keep the window, and them, open.
+        Cancel = 1;
+        throw;
+    }
+}
+
+void PhoneBook::CmdQuit_Click(const std::function<void()>& End) {
+    // A failed store rises to the dispatcher and the program stays, so that
+    // nothing typed is lost; a phone book that never opened needs no closing.
+    if (Data1.Recordset().isOpen())
+        Data1.Recordset().Close();
+    End();
+}
+
+} // namespace contacts

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/data/DataControl.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <functional>
+
+namespace contacts {
+
+// The seven text boxes bound to the fields of PHONEDIR.
+struct BoundBoxes {
+    QLineEdit* txtName;
+    QLineEdit* txtCompany;
+    QLineEdit* txtPhone;
+    QLineEdit* txtAddress;
+    QLineEdit* txtMobile;
+    QLineEdit* txtEmail;
+    QLineEdit* txtWeb;
+};
+
+// The phone book store of the main window: where the file is, the binding,
+// the record counter, the save prompt, and closing.
+class PhoneBook {
+public:
+    PhoneBook(data::DataControl& Data1, QLabel& lbRecords, const BoundBoxes& boxes);
+
+    void Form_Load();
+    void Data1_Validate(int& Action, int& Save);
+    // Keeps the counter true after every action of the data control.
+    void Data1_Reposition();
+    void Form_Unload(int& Cancel);
+    // Closes the record set, then ends the program through End.
+    void CmdQuit_Click(const std::function<void()>& End);
+
+private:
+    void showRecordCount();
+
+    data::DataControl& Data1;
+    QLabel& lbRecords;
+};
+
+} // namespace contacts

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+namespace platform {
+
+// The one error a platform member raises when it fails. Handlers either skip
+// it step by step (resumeNext) or let it rise to the window's dispatcher.
+class Error : public std::exception {
+public:
+    Error(int number, QString description);
+
+    int number() const noexcept { return number_; }
+    const QString& description() const noexcept { return description_; }
+    const char* what() const noexcept override { return utf8_.c_str(); }
+
+private:
+    int number_;
+    QString description_;
+    std::string utf8_;
+};
+
+// Error numbers the program looks at; the rest only travel with their text.
+namespace err {
+inline constexpr int NoCurrentRecord = 3021;
+inline constexpr int UpdateWithoutEdit = 3020;
+inline constexpr int NoCurrentIndex = 3019;
+inline constexpr int NotAnIndex = 3800;
+inline constexpr int ObjectClosed = 3420;
+inline constexpr int CannotOpenDatabase = 3051;
+inline constexpr int NotADatabase = 3343;
+inline constexpr int NoSuchTable = 3078;
+inline constexpr int StoreFailed = 3197;
+inline constexpr int FileAccess = 75;
+inline constexpr int BadFileFormat = 62;
+inline constexpr int Overflow = 6;
+inline constexpr int TypeMismatch = 13;
+inline constexpr int InvalidProperty = 380;
+inline constexpr int PortNotOpen = 8018;
+inline constexpr int PortOpenFailed = 8002;
+inline constexpr int PortWriteFailed = 8020;
+} // namespace err
+
+// Runs one step of a handler that skips failing steps: a platform error ends
+// only this step. Returns whether the step succeeded.
+template <typename Step> bool resumeNext(Step&& step) {
+    try {
+        std::forward<Step>(step)();
+        return true;
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,170 @@
+#include "platform/data/DataControl.h"
+
+#include "platform/core/Error.h"
+#include "platform/forms/MsgBox.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+
+namespace data {
+namespace {
+// The fields every record set of this control reads and writes.
+QStringList boundFields() {
+    return {QStringLiteral("Name"),    QStringLiteral("Company"), QStringLiteral("Phone"),
+            QStringLiteral("Address"), QStringLiteral("Mobile"),  QStringLiteral("Email"),
+            QStringLiteral("WebPage")};
+}
+
+QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& name, bool bar) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setArrowType(arrow);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(false);
+    // The outer buttons carry a bar, as |< and >|.
+    if (bar)
+        button->setText(arrow == Qt::LeftArrow ? QStringLiteral("|<") : QStringLiteral(">|"));
+    if (bar)
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    return button;
+}
+} // namespace
+
+DataControl::DataControl(QWidget* parent) : QWidget(parent), recordset_(boundFields()) {
+    first_ = arrowButton(this, Qt::LeftArrow, QStringLiteral("first"), true);
+    previous_ = arrowButton(this, Qt::LeftArrow, QStringLiteral("previous"), false);
+    caption_ = new QLabel(this);
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setFrameShape(QFrame::Panel);
+    caption_->setFrameShadow(QFrame::Sunken);
+    next_ = arrowButton(this, Qt::RightArrow, QStringLiteral("next"), false);
+    last_ = arrowButton(this, Qt::RightArrow, QStringLiteral("last"), true);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(first_);
+    row->addWidget(previous_);
+    row->addWidget(caption_, 1);
+    row->addWidget(next_);
+    row->addWidget(last_);
+    setFocusPolicy(Qt::NoFocus);
+
+    auto& rs = recordset_;
+    recordset_.setBeforeAction([this](int action) { validate(action); });
+    recordset_.setAfterAction([this] {
+        fillBoxes();
+        emit Reposition();
+    });
+    // At the ends the arrows stay on the first or last record.
+    connect(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
+    connect(last_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveLast(); }); });
+    connect(previous_, &QToolButton::clicked, this, [this, &rs] {
+        arrow([&] {
+            rs.MovePrevious();
+            if (rs.Bof())
+                rs.MoveFirst();
+        });
+    });
+    connect(next_, &QToolButton::clicked, this, [this, &rs] {
+        arrow([&] {
+            rs.MoveNext();
+            if (rs.Eof())
+                rs.MoveLast();
+        });
+    });
+}
+
+DataControl::~DataControl() {
+    // The boxes may already be gone; nothing may be refilled or asked now.
+    recordset_.setBeforeAction({});
+    recordset_.setAfterAction({});
+}
+
+QString DataControl::Caption() const { return caption_->text(); }
+void DataControl::setCaption(const QString& caption) { caption_->setText(caption); }
+
+void DataControl::bind(QLineEdit* box, const QString& field) {
+    bindings_.append({box, field});
+    // Only the user's typing marks the record changed, never our own filling.
+    connect(box, &QLineEdit::textEdited, this, [this] { changed_ = true; });
+}
+
+bool DataControl::Refresh() {
+    const QString path = databaseName_;
+    try {
+        if (!QFileInfo(path).isFile())
+            throw platform::Error(platform::err::CannotOpenDatabase,
+                                  QStringLiteral("The file does not exist."));
+        recordset_.open(path, recordSource_);
+    } catch (const platform::Error& error) {
+        QString reason = error.description();
+        if (error.number() == platform::err::NotADatabase)
+            reason = QStringLiteral("The file is not a phone book database (%1).").arg(reason);
+        forms::MsgBox(QStringLiteral("Could not open the phone book \"%1\".\n%2\n\nPut a valid Quorvel.mdb "
+                                     "beside the program and start it again.")
+                          .arg(path, reason),
+                      forms::vbCritical);
+        fillBoxes();
+        return false;
+    }
+    fillBoxes();
+    emit Reposition();
+    return true;
+}
+
+void DataControl::validate(int action) {
+    int act = action;
+    int save = changed_ ? -1 : 0;
+    if (validate_)
+        validate_(act, save);
+    if (save == 0 || !changed_)
+        return;
+    QStringList values;
+    for (const QString& field : recordset_.fields()) {
+        QString value;
+        for (const Binding& b : bindings_)
+            if (b.field == field)
+                value = b.box->text();
+        values << value;
+    }
+    try {
+        recordset_.writeRecord(values);
+    } catch (const platform::Error& error) {
+        // The move or close stops here and the boxes keep what was typed.
+        throw platform::Error(
+            platform::err::StoreFailed,
+            QStringLiteral("Could not save the record in \"%1\": %2\n\nWhat you typed is still shown. "
+                           "Make the file writable, or close any other program using it, and try "
+                           "again; or answer No to drop the changes.")
+                .arg(databaseName_, error.description()));
+    }
+}
+
+void DataControl::UpdateControls() {
+    if (recordset_.isAdding())
+        recordset_.CancelUpdate(); // refills through the after-action hook
+    else
+        fillBoxes();
+}
+
+void DataControl::fillBoxes() {
+    const bool showing = recordset_.isOpen() && recordset_.hasCurrent() && !recordset_.isAdding();
+    for (const Binding& b : bindings_)
+        b.box->setText(showing ? recordset_.field(b.field) : QString());
+    changed_ = false;
+}
+
+void DataControl::arrow(const std::function<void()>& move) {
+    if (!recordset_.isOpen())
+        return;
+    try {
+        move();
+    } catch (const platform::Error& error) {
+        // An empty table has nothing to move to; that needs no message.
+        if (error.number() != platform::err::NoCurrentRecord)
+            forms::MsgBox(error.description(), forms::vbCritical);
+    }
+}
+
+} // namespace data

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/data/Recordset.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QToolButton>
+#include <QWidget>
+
+#include <functional>
+
+namespace data {
+
+// The record navigator: first/previous arrows, a caption, next/last arrows.
+// It owns the record set, fills the bound text boxes from the current record,
+// notices the user's typing, raises Validate before every move, store, delete
+// and close, and stores the boxes when Save stays True.
+class DataControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit DataControl(QWidget* parent = nullptr);
+    ~DataControl() override;
+
+    QString DatabaseName() const { return databaseName_; }
+    void setDatabaseName(const QString& path) { databaseName_ = path; }
+    QString Connect() const { return connect_; }
+    void setConnect(const QString& connect) { connect_ = connect; }
+    QString RecordSource() const { return recordSource_; }
+    void setRecordSource(const QString& table) { recordSource_ = table; }
+    QString Caption() const;
+    void setCaption(const QString& caption);
+
+    data::Recordset& Recordset() { return recordset_; }
+
+    // Binds a text box to a field of the record source.
+    void bind(QLineEdit* box, const QString& field);
+
+    // Opens DatabaseName and RecordSource and shows the first record. A
+    // failure is shown to the user in one message; the boxes then stay blank.
+    // Returns whether the table is open.
+    bool Refresh();
+
+    // Whether a bound box was typed into since the record was shown.
+    bool DataChanged() const { return changed_; }
+    // Refills the boxes from the stored record, dropping typed changes; a
+    // pending new record is abandoned.
+    void UpdateControls();
+
+    // Validate(Action, Save): Save arrives True (-1) when a bound box changed.
+    void setValidateHandler(std::function<void(int& action, int& save)> handler) {
+        validate_ = std::move(handler);
+    }
+
+    // The arrow buttons, for tests and key handling.
+    QToolButton* firstButton() const { return first_; }
+    QToolButton* previousButton() const { return previous_; }
+    QToolButton* nextButton() const { return next_; }
+    QToolButton* lastButton() const { return last_; }
+
+signals:
+    // After every action that moved, stored, added or deleted.
+    void Reposition();
+
+private:
+    struct Binding {
+        QLineEdit* box;
+        QString field;
+    };
+
+    void validate(int action);
+    void fillBoxes();
+    void arrow(const std::function<void()>& move);
+
+    QString databaseName_;
+    QString connect_ = QStringLiteral("Access");
+    QString recordSource_;
+    data::Recordset recordset_;
+    QList<Binding> bindings_;
+    bool changed_ = false;
+    std::function<void(int&, int&)> validate_;
+    QToolButton* first_;
+    QToolButton* previous_;
+    QLabel* caption_;
+    QToolButton* next_;
+    QToolButton* last_;
+};
+
+} // namespace data

@@ -1,0 +1,298 @@
+#include "platform/data/Recordset.h"
+
+#include "platform/core/Error.h"
+
+using platform::Error;
+namespace err = platform::err;
+
+namespace data {
+namespace {
+[[noreturn]] void noCurrentRecord() {
+    throw Error(err::NoCurrentRecord, QStringLiteral("No current record."));
+}
+} // namespace
+
+Recordset::Recordset(QStringList fields) : fields_(std::move(fields)) {}
+Recordset::~Recordset() = default;
+
+void Recordset::open(const QString& path, const QString& table) {
+    Database db(path);
+    {
+        // The first read finds out whether this is a database at all.
+        Statement st(db,
+                     QStringLiteral(
+                         "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
+        st.bind(1, table);
+        if (!st.step())
+            throw Error(err::NoSuchTable, QStringLiteral("It has no table %1.").arg(table));
+        table_ = st.text(0);
+    }
+    QStringList missing = fields_;
+    Statement columns(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    columns.bind(1, table_);
+    while (columns.step())
+        missing.removeIf(
+            [&](const QString& f) { return f.compare(columns.text(0), Qt::CaseInsensitive) == 0; });
+    if (!missing.isEmpty())
+        throw Error(
+            err::NoSuchTable,
+            QStringLiteral("Its table %1 has no field %2.").arg(table_, missing.join(QLatin1String(", "))));
+    db.exec("PRAGMA synchronous = FULL");
+
+    db_ = std::move(db);
+    index_.clear();
+    adding_ = editing_ = noMatch_ = false;
+    land(keyset().first(), Pos::Empty);
+}
+
+Keyset Recordset::keyset() const { return Keyset(db_, table_, fields_, !index_.isEmpty()); }
+
+void Recordset::requireOpen() const {
+    if (!db_.isOpen())
+        throw Error(err::ObjectClosed, QStringLiteral("The phone book is not open."));
+}
+
+void Recordset::raiseBefore(int action) {
+    if (before_)
+        before_(action);
+}
+
+void Recordset::raiseAfter() {
+    if (after_)
+        after_();
+}
+
+void Recordset::land(const std::optional<Row>& row, Pos otherwise) {
+    if (row) {
+        pos_ = Pos::On;
+        key_ = row->key;
+        values_ = row->values;
+    } else {
+        pos_ = otherwise;
+        values_.clear();
+    }
+    editing_ = false;
+}
+
+// A move ends a new record that nobody stored: it is abandoned.
+void Recordset::leavePendingAdd() { adding_ = false; }
+
+int Recordset::RecordCount() const {
+    requireOpen();
+    Statement st(db_, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table_)));
+    st.step();
+    return int(st.integer(0));
+}
+
+void Recordset::AddNew() {
+    requireOpen();
+    raiseBefore(ActionAddNew);
+    adding_ = true;
+    editing_ = false;
+    raiseAfter();
+}
+
+void Recordset::Edit() {
+    requireOpen();
+    if (pos_ != Pos::On || adding_)
+        noCurrentRecord();
+    editing_ = true;
+}
+
+void Recordset::CancelUpdate() {
+    adding_ = false;
+    editing_ = false;
+    raiseAfter();
+}
+
+void Recordset::Update() {
+    requireOpen();
+    if (!adding_ && !editing_)
+        throw Error(err::UpdateWithoutEdit, QStringLiteral("Update without AddNew or Edit."));
+    raiseBefore(ActionUpdate);
+    // Values not written by the Validate step are the stored ones: nothing to store.
+    adding_ = editing_ = false;
+    raiseAfter();
+}
+
+void Recordset::writeRecord(const QStringList& values) {
+    requireOpen();
+    if (!adding_ && pos_ != Pos::On)
+        noCurrentRecord();
+    QStringList assignments, columns, marks;
+    for (int i = 0; i < fields_.size(); ++i) {
+        columns << quoteIdentifier(fields_[i]);
+        marks << QStringLiteral("?%1").arg(i + 1);
+        assignments << columns.last() + QStringLiteral(" = ") + marks.last();
+    }
+    const QString sql = adding_ ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoteIdentifier(table_), columns.join(QLatin1String(", ")),
+                                           marks.join(QLatin1String(", ")))
+                                : QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                      .arg(quoteIdentifier(table_), assignments.join(QLatin1String(", ")))
+                                      .arg(fields_.size() + 1);
+
+    db_.exec("BEGIN IMMEDIATE");
+    try {
+        Statement st(db_, sql);
+        for (int i = 0; i < fields_.size(); ++i)
+            st.bind(i + 1, i < values.size() ? values[i] : QString());
+        if (!adding_)
+            st.bind(int(fields_.size()) + 1, key_.rowid);
+        st.step();
+        if (!adding_ && db_.changes() == 0)
+            throw Error(
+                err::StoreFailed,
+                QStringLiteral("The record is no longer in the phone book; another program deleted it."));
+        db_.exec("COMMIT");
+    } catch (const Error&) {
+        try {
+            db_.exec("ROLLBACK");
+        } catch (const Error&) {
+        } // the failed step may have ended it
+        throw;
+    }
+    if (!adding_) {
+        const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
+        values_ = values;
+        if (nameColumn >= 0) {
+            key_.name = values.value(nameColumn);
+            key_.nameNull = false;
+        }
+    }
+    // A stored new record leaves the position where it was before AddNew.
+    adding_ = editing_ = false;
+    raiseAfter();
+}
+
+void Recordset::Delete() {
+    requireOpen();
+    raiseBefore(ActionDelete);
+    if (pos_ != Pos::On || adding_)
+        noCurrentRecord();
+    db_.exec("BEGIN IMMEDIATE");
+    try {
+        Statement st(db_, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_)));
+        st.bind(1, key_.rowid);
+        st.step();
+        db_.exec("COMMIT");
+    } catch (const Error&) {
+        try {
+            db_.exec("ROLLBACK");
+        } catch (const Error&) {
+        }
+        throw;
+    }
+    pos_ = Pos::Deleted;
+    values_.clear();
+    editing_ = false;
+    raiseAfter();
+}
+
+void Recordset::MoveFirst() {
+    requireOpen();
+    raiseBefore(ActionMoveFirst);
+    leavePendingAdd();
+    land(keyset().first(), Pos::Empty);
+    raiseAfter();
+    if (pos_ == Pos::Empty)
+        noCurrentRecord();
+}
+
+void Recordset::MoveLast() {
+    requireOpen();
+    raiseBefore(ActionMoveLast);
+    leavePendingAdd();
+    land(keyset().last(), Pos::Empty);
+    raiseAfter();
+    if (pos_ == Pos::Empty)
+        noCurrentRecord();
+}
+
+void Recordset::MoveNext() {
+    requireOpen();
+    raiseBefore(ActionMoveNext);
+    leavePendingAdd();
+    switch (pos_) {
+    case Pos::Eof:
+    case Pos::Empty:
+        noCurrentRecord();
+    case Pos::Bof:
+        land(keyset().first(), Pos::Eof);
+        break;
+    case Pos::On:
+    case Pos::Deleted:
+        land(keyset().after(key_), Pos::Eof);
+        break;
+    }
+    raiseAfter();
+}
+
+void Recordset::MovePrevious() {
+    requireOpen();
+    raiseBefore(ActionMovePrevious);
+    leavePendingAdd();
+    switch (pos_) {
+    case Pos::Bof:
+    case Pos::Empty:
+        noCurrentRecord();
+    case Pos::Eof:
+        land(keyset().last(), Pos::Bof);
+        break;
+    case Pos::On:
+    case Pos::Deleted:
+        land(keyset().before(key_), Pos::Bof);
+        break;
+    }
+    raiseAfter();
+}
+
+void Recordset::setIndex(const QString& name) {
+    requireOpen();
+    if (!name.isEmpty()) {
+        Statement st(db_, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+                                         "?1 AND name = ?2 COLLATE NOCASE"));
+        st.bind(1, table_).bind(2, name);
+        if (!st.step())
+            throw Error(err::NotAnIndex, QStringLiteral("'%1' isn't an index in this table.").arg(name));
+    }
+    index_ = name;
+}
+
+void Recordset::Seek(const QString& comparison, const QString& key) {
+    requireOpen();
+    if (index_.isEmpty())
+        throw Error(err::NoCurrentIndex, QStringLiteral("Operation invalid without a current index."));
+    if (comparison != QLatin1String(">="))
+        throw Error(err::InvalidProperty, QStringLiteral("Seek supports only the comparison \">=\"."));
+    raiseBefore(ActionFind);
+    leavePendingAdd();
+    const auto row = keyset().atLeast(key);
+    noMatch_ = !row;
+    // A seek that finds nothing leaves no current record.
+    land(row, Pos::Eof);
+    raiseAfter();
+}
+
+void Recordset::Close() {
+    requireOpen();
+    raiseBefore(ActionClose);
+    db_ = Database();
+    pos_ = Pos::Empty;
+    values_.clear();
+    adding_ = editing_ = false;
+    index_.clear();
+    raiseAfter();
+}
+
+QString Recordset::field(const QString& name) const {
+    requireOpen();
+    if (pos_ != Pos::On || adding_)
+        noCurrentRecord();
+    const auto column = fields_.indexOf(name);
+    if (column < 0)
+        throw Error(err::InvalidProperty, QStringLiteral("Item not found in this collection: %1.").arg(name));
+    return values_.value(column);
+}
+
+} // namespace data

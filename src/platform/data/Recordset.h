@@ -1,0 +1,99 @@
+#pragma once
+
+#include "platform/data/Keyset.h"
+#include "platform/data/Sqlite.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace data {
+
+// Actions the data control reports to its Validate event.
+enum Action {
+    ActionMoveFirst = 1,
+    ActionMovePrevious = 2,
+    ActionMoveNext = 3,
+    ActionMoveLast = 4,
+    ActionAddNew = 5,
+    ActionUpdate = 6,
+    ActionDelete = 7,
+    ActionFind = 8,
+    ActionClose = 10,
+};
+
+// A table-type record set over one SQLite table: a current record, moves in
+// rowid order or, once Index is set, in the order of that index; seeks in it.
+// Every failing member throws platform::Error.
+class Recordset {
+public:
+    // Names of the columns the record set reads and writes, in this order.
+    explicit Recordset(QStringList fields);
+    ~Recordset();
+
+    // Opens an existing database file and one of its tables and makes the
+    // first record current (no Validate).
+    void open(const QString& path, const QString& table);
+    bool isOpen() const { return db_.isOpen(); }
+
+    // Raised before every move, seek, store, delete and close; may store the
+    // pending values through writeRecord() or abandon them through CancelUpdate().
+    void setBeforeAction(std::function<void(int action)> hook) { before_ = std::move(hook); }
+    // Raised after every action that changed the position or the table.
+    void setAfterAction(std::function<void()> hook) { after_ = std::move(hook); }
+
+    int RecordCount() const;
+    void AddNew();
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+    void MoveFirst();
+    void MovePrevious();
+    void MoveNext();
+    void MoveLast();
+    // EOF and BOF are macros in C, hence the spelling.
+    bool Eof() const { return pos_ == Pos::Eof || pos_ == Pos::Empty; }
+    bool Bof() const { return pos_ == Pos::Bof || pos_ == Pos::Empty; }
+    QString Index() const { return index_; }
+    void setIndex(const QString& name);
+    void Seek(const QString& comparison, const QString& key);
+    bool NoMatch() const { return noMatch_; }
+    void Close();
+
+    bool hasCurrent() const { return pos_ == Pos::On; }
+    bool isAdding() const { return adding_; }
+    // The current record's value of a field; no record current throws.
+    QString field(const QString& name) const;
+    const QStringList& fields() const { return fields_; }
+
+    // Stores values for every field: inserts the pending new record, or
+    // updates the current one. One transaction; on failure nothing changes.
+    void writeRecord(const QStringList& values);
+
+private:
+    enum class Pos { Empty, Bof, On, Eof, Deleted };
+
+    Keyset keyset() const;
+    void requireOpen() const;
+    void raiseBefore(int action);
+    void raiseAfter();
+    void land(const std::optional<Row>& row, Pos otherwise);
+    void leavePendingAdd();
+
+    QStringList fields_;
+    QString table_;
+    Database db_;
+    QString index_;
+    Pos pos_ = Pos::Empty;
+    Key key_;
+    QStringList values_;
+    bool adding_ = false;
+    bool editing_ = false;
+    bool noMatch_ = false;
+    std::function<void(int)> before_;
+    std::function<void()> after_;
+};
+
+} // namespace data

@@ -1,0 +1,85 @@
+#include "platform/data/Sqlite.h"
+
+#include "platform/core/Error.h"
+
+#include <sqlite3.h>
+
+namespace data {
+namespace {
+// How long a store waits for another program that holds the file locked.
+constexpr int BusyTimeoutMs = 3000;
+
+[[noreturn]] void fail(sqlite3* db, int code) {
+    const int number =
+        (code & 0xFF) == SQLITE_NOTADB ? platform::err::NotADatabase : platform::err::StoreFailed;
+    throw platform::Error(number, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
+}
+} // namespace
+
+void Database::Closer::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+
+Database::Database(const QString& path) {
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    handle_.reset(db);
+    if (rc != SQLITE_OK)
+        throw platform::Error(platform::err::CannotOpenDatabase,
+                              QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+}
+
+void Database::exec(const char* sql) {
+    const int rc = sqlite3_exec(handle(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(handle(), rc);
+}
+
+QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
+int Database::changes() const { return sqlite3_changes(handle()); }
+qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(handle()); }
+
+Statement::Statement(const Database& db, const QString& sql) : db_(db) {
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK)
+        fail(db.handle(), rc);
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement& Statement::bind(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::bind(int index, qint64 number) {
+    sqlite3_bind_int64(stmt_, index, number);
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    sqlite3_bind_null(stmt_, index);
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    fail(db_.handle(), rc);
+}
+
+QString Statement::text(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column)) : QString();
+}
+
+bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+qint64 Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+} // namespace data
