@@ -35,6 +35,8 @@ frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplica
 
     wireKeys();
     wireContacts();
+    wireRecordCommands();
+    wireDialer();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });
@@ -59,6 +61,12 @@ void frmPhone::wireContacts() {
         contacts::BoundBoxes{txtName, txtCompany, txtPhone, txtAddress, txtMobile, txtEmail, txtWeb});
     forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
 }
+
+// New, Edit, Delete, Find and Sort.
+void frmPhone::wireRecordCommands() {}
+
+// Dial Phone and Dial Mobile, and the settings dialogs' menu items.
+void frmPhone::wireDialer() {}
 
 void frmPhone::closeEvent(QCloseEvent* event) {
     int Cancel = 0;

@@ -79,6 +79,8 @@ private:
     void setTabOrder();
     void wireKeys();
     void wireContacts();
+    void wireRecordCommands();
+    void wireDialer();
 
     std::function<void()> End;
     std::unique_ptr<contacts::PhoneBook> phoneBook_;

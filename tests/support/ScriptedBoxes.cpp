@@ -1,0 +1,101 @@
+#include "support/ScriptedBoxes.h"
+
+#include <deque>
+
+namespace testing {
+
+struct Expected {
+    Box box;
+    int answer = 0;
+    QString reply;
+};
+
+struct ScriptedBoxes::State {
+    std::deque<Expected> script;
+    QList<Box> shown;
+    QStringList problems;
+};
+
+namespace {
+QString describe(const Box& b) {
+    return QStringLiteral("%1 \"%2\" flags %3 title \"%4\"")
+        .arg(b.input ? QStringLiteral("input box") : QStringLiteral("message box"), b.text)
+        .arg(b.flags)
+        .arg(b.title);
+}
+
+class Scripted final : public forms::Answerer {
+public:
+    explicit Scripted(std::shared_ptr<ScriptedBoxes::State> state) : state_(std::move(state)) {}
+
+    int messageBox(const QString& prompt, int flags, const QString& title) override {
+        const Expected* next = take({false, prompt, flags, title});
+        if (next)
+            return next->answer;
+        // Nobody expected this box: take the safest way out of it.
+        const int buttons = flags & 0x0F;
+        return buttons == forms::vbYesNo      ? forms::vbNo
+               : buttons == forms::vbOKCancel ? forms::vbCancel
+                                              : forms::vbOK;
+    }
+
+    QString inputBox(const QString& prompt, const QString& title, const QString&) override {
+        const Expected* next = take({true, prompt, 0, title});
+        return next ? next->reply : QString();
+    }
+
+private:
+    const Expected* take(const Box& box) {
+        state_->shown.append(box);
+        if (state_->script.empty()) {
+            state_->problems << QStringLiteral("unexpected ") + describe(box);
+            return nullptr;
+        }
+        last_ = state_->script.front();
+        state_->script.pop_front();
+        const Box& want = last_.box;
+        if (want.input != box.input || want.text != box.text || want.flags != box.flags ||
+            want.title != box.title) {
+            state_->problems << QStringLiteral("expected ") + describe(want) + QStringLiteral(", shown ") +
+                                    describe(box);
+        }
+        return &last_;
+    }
+
+    std::shared_ptr<ScriptedBoxes::State> state_;
+    Expected last_;
+};
+} // namespace
+
+ScriptedBoxes::ScriptedBoxes() : state_(std::make_shared<State>()) {
+    previous_ = forms::setAnswerer(std::make_unique<Scripted>(state_));
+}
+
+ScriptedBoxes::~ScriptedBoxes() { forms::setAnswerer(std::move(previous_)); }
+
+ScriptedBoxes& ScriptedBoxes::expect(const QString& text, int flags, const QString& title, int answer) {
+    state_->script.push_back({{false, text, flags, title}, answer, {}});
+    return *this;
+}
+
+ScriptedBoxes& ScriptedBoxes::expectInput(const QString& prompt, const QString& title, const QString& reply) {
+    state_->script.push_back({{true, prompt, 0, title}, 0, reply});
+    return *this;
+}
+
+const QList<Box>& ScriptedBoxes::shown() const { return state_->shown; }
+
+QStringList ScriptedBoxes::problems() const {
+    QStringList all = state_->problems;
+    for (const Expected& e : state_->script)
+        all << QStringLiteral("never shown: ") + describe(e.box);
+    return all;
+}
+
+void ScriptedBoxes::clear() {
+    state_->script.clear();
+    state_->shown.clear();
+    state_->problems.clear();
+}
+
+} // namespace testing
