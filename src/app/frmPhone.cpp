@@ -1,6 +1,8 @@
 #include "app/frmPhone.h"
 
 #include "app/Identity.h"
+#include "contacts/FindSort.h"
+#include "contacts/RecordCommands.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
@@ -62,8 +64,17 @@ void frmPhone::wireContacts() {
     forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
 }
 
-// New, Edit, Delete, Find and Sort.
-void frmPhone::wireRecordCommands() {}
+// New, Edit, Delete, Find and Sort. The handlers' objects live as long as
+// the connections that use them.
+void frmPhone::wireRecordCommands() {
+    auto records = std::make_shared<contacts::RecordCommands>(*Data1, *txtName);
+    auto findSort = std::make_shared<contacts::FindSort>(*Data1);
+    forms::wire(cmdAdd, &QPushButton::clicked, this, [records] { records->cmdAdd_Click(); });
+    forms::wire(cmdEdit, &QPushButton::clicked, this, [records] { records->cmdEdit_Click(); });
+    forms::wire(cmdDelete, &QPushButton::clicked, this, [records] { records->cmdDelete_Click(); });
+    forms::wire(cmdFind, &QPushButton::clicked, this, [findSort] { findSort->cmdFind_Click(); });
+    forms::wire(cmdSort, &QPushButton::clicked, this, [findSort] { findSort->cmdSort_Click(); });
+}
 
 // Dial Phone and Dial Mobile, and the settings dialogs' menu items.
 void frmPhone::wireDialer() {}

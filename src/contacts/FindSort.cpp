@@ -1,0 +1,33 @@
+#include "contacts/FindSort.h"
+
+#include "contacts/CommandStep.h"
+#include "platform/forms/MsgBox.h"
+
+namespace contacts {
+
+FindSort::FindSort(data::DataControl& data1) : Data1(data1) {}
+
+void FindSort::cmdFind_Click() {
+    forms::MsgBox(QStringLiteral("Get Quorvel Pro to eliminate popups"), forms::vbOKOnly);
+
+    // Taken as typed: the record set binds it as the key, never as SQL.
+    QString name;
+    step([&] {
+        name = forms::InputBox(QStringLiteral("Enter the Last Name."), QStringLiteral("Name Search"));
+    });
+    auto& rs = Data1.Recordset();
+    step([&] { rs.setIndex(QStringLiteral("Name")); });
+    step([&] { rs.Seek(QStringLiteral(">="), name); });
+    if (!rs.NoMatch())
+        return; // the record found is shown
+    step([&] { forms::MsgBox(QStringLiteral("Sorry, I couldn't find the Name."), forms::vbOKOnly); });
+    step([&] { rs.MoveFirst(); });
+}
+
+void FindSort::cmdSort_Click() {
+    auto& rs = Data1.Recordset();
+    step([&] { rs.setIndex(QStringLiteral("Name")); });
+    step([&] { rs.MoveFirst(); });
+}
+
+} // namespace contacts

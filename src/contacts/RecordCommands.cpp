@@ -1,0 +1,51 @@
+#include "contacts/RecordCommands.h"
+
+#include "contacts/CommandStep.h"
+#include "platform/forms/MsgBox.h"
+
+namespace contacts {
+
+RecordCommands::RecordCommands(data::DataControl& data1, QLineEdit& name) : Data1(data1), txtName(name) {}
+
+void RecordCommands::cmdAdd_Click() {
+    if (forms::MsgBox(QStringLiteral(" Enter new record, and click left arrow button."), forms::vbOKCancel,
+                      QStringLiteral("Add Record")) != forms::vbOK)
+        return;
+    step([&] { txtName.setFocus(); });
+    step([&] { Data1.Recordset().AddNew(); });
+}
+
+// Traps nothing: a failure is shown by the dispatcher.
+void RecordCommands::cmdEdit_Click() {
+    auto& rs = Data1.Recordset();
+    if (rs.isAdding()) {
+        // A new record is pending: it has no stored record to edit, and its
+        // values must never land on another one. Update stores it as a new
+        // record through the save prompt, as a move would.
+        rs.Update();
+        return;
+    }
+    if (rs.isOpen() && !rs.hasCurrent())
+        throw platform::Error(platform::err::NoCurrentRecord,
+                              QStringLiteral("There is no record to edit: the phone book is empty. "
+                                             "Click New to add one."));
+    rs.Edit();
+    rs.Update();
+}
+
+void RecordCommands::cmdDelete_Click() {
+    if (forms::MsgBox(QStringLiteral("Do you want to DELETE selected person ?"),
+                      forms::vbYesNo + forms::vbCritical + forms::vbDefaultButton2,
+                      QStringLiteral("ARE YOU SURE?")) != forms::vbYes)
+        return;
+    auto& rs = Data1.Recordset();
+    step([&] { rs.Delete(); });
+    step([&] { rs.MoveNext(); });
+    // The deleted record was the last in the current order: show the new last.
+    step([&] {
+        if (rs.Eof())
+            rs.MoveLast();
+    });
+}
+
+} // namespace contacts
