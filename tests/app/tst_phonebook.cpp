@@ -1,0 +1,234 @@
+// The phone book store seen through the real window: the record counter, the
+// save prompt, closing, and files that cannot be opened or written.
+#include "WindowFixture.h"
+#include "support/TestMain.h"
+
+#include "platform/data/Sqlite.h"
+
+#include <QFile>
+
+using namespace testing;
+using forms::vbNo;
+using forms::vbOK;
+using forms::vbYes;
+using forms::vbYesNo;
+
+namespace {
+const QString Save = QStringLiteral("Do you want to save?");
+const QList<Contact> Three = {contact("Ashford, Nora", "212-555-0101"),
+                              contact("Brennan, Tom", "312-555-0102"),
+                              contact("Castillo, Maria", "415-555-0103")};
+} // namespace
+
+class PhoneBookTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startsOnTheFirstRecordWithTheTrueCount() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        QCOMPARE(w.txtPhone->text(), "212-555-0101");
+        QCOMPARE(w.txtWeb->text(), "web Ashford, Nora");
+        QCOMPARE(w.lbRecords->text(), "3");
+        QCOMPARE(w.windowTitle(), "Phone Dir");
+        QVERIFY_BOXES(boxes);
+    }
+
+    void arrowsWalkWithoutPromptsAndStayAtTheEnds() {
+        ScriptedBoxes boxes; // no box may appear
+        Window win(Three);
+        auto& w = win.open();
+        win.click(w.Data1->nextButton());
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        win.click(w.Data1->lastButton());
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        win.click(w.Data1->nextButton());
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        win.click(w.Data1->firstButton());
+        win.click(w.Data1->previousButton());
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        QCOMPARE(w.lbRecords->text(), "3");
+        QVERIFY_BOXES(boxes);
+    }
+
+    void typingThenMovingAsksOnceAndYesStores() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        win.type(w.txtPhone, "212-555-0199");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
+        win.click(w.Data1->previousButton()); // stored: no further prompt
+        QCOMPARE(w.txtPhone->text(), "212-555-0199");
+        QVERIFY_BOXES(boxes);
+    }
+
+    void noDropsTheTypingAndShowsTheStoredRecord() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        win.type(w.txtName, "Typed Over");
+        win.type(w.txtEmail, "x@y");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        win.click(w.Data1->firstButton()); // lands on the same record
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        QCOMPARE(w.txtEmail->text(), "mail Ashford, Nora");
+        QCOMPARE(phonebook::read(win.book), Three);
+        win.click(w.Data1->nextButton()); // the change is gone: no second prompt
+        QVERIFY_BOXES(boxes);
+    }
+
+    void aNewRecordIsStoredOnYesAndAbandonedOnNo() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        w.Data1->Recordset().AddNew();
+        QCOMPARE(win.shown(), QString());
+        win.click(w.Data1->previousButton()); // nothing typed: nothing stored, no prompt
+        QCOMPARE(phonebook::read(win.book).size(), 3);
+
+        w.Data1->Recordset().AddNew();
+        win.type(w.txtName, "Zimmer, Ida");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        win.click(w.Data1->lastButton());
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        QCOMPARE(phonebook::read(win.book).size(), 3);
+
+        w.Data1->Recordset().AddNew();
+        win.type(w.txtName, "Zimmer, Ida");
+        win.type(w.txtMobile, "555-0177");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        QCOMPARE(phonebook::read(win.book).size(), 4);
+        QCOMPARE(phonebook::read(win.book).last().at(4), "555-0177");
+        QCOMPARE(w.lbRecords->text(), "4"); // true at once, not one step late
+        win.click(w.Data1->lastButton());
+        QCOMPARE(win.shown(), "Zimmer, Ida");
+        QVERIFY_BOXES(boxes);
+    }
+
+    void quitAsksOnceAndEndsWhateverTheAnswer() {
+        for (const int answer : {vbYes, vbNo}) {
+            ScriptedBoxes boxes;
+            Window win(Three);
+            auto& w = win.open();
+            win.type(w.txtCompany, "New Co");
+            boxes.expect(Save, vbYesNo, app::ApplicationTitle, answer);
+            QTest::keyClick(&w, Qt::Key_Escape); // the cancel button
+            QCOMPARE(win.ended, 1);
+            QVERIFY(!w.Data1->Recordset().isOpen());
+            QCOMPARE(phonebook::read(win.book).first().at(1),
+                     answer == vbYes ? "New Co" : "Co Ashford, Nora");
+            QVERIFY_BOXES(boxes);
+        }
+        ScriptedBoxes boxes;
+        Window win(Three);
+        win.click(win.open().CmdQuit); // nothing changed: no prompt
+        QCOMPARE(win.ended, 1);
+        QVERIFY_BOXES(boxes);
+    }
+
+    void closingTheWindowAsksOnceAndCloses() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        win.type(w.txtAddress, "1 New Road");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!w.Data1->Recordset().isOpen());
+        QCOMPARE(phonebook::read(win.book).first().at(3), "1 New Road");
+        QCOMPARE(win.ended, 0); // closing is not Quit
+        QVERIFY_BOXES(boxes);
+    }
+
+    void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << QByteArray() << "The file does not exist.";
+        QTest::newRow("not a database") << QByteArray(2048, 'x') << "is not a phone book database";
+        QTest::newRow("no table") << QByteArray("table") << "It has no table PHONEDIR.";
+    }
+    void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        Window win({}, false);
+        if (content == "table") {
+            phonebook::create(win.book, {});
+            phonebook::exec(win.book, "DROP TABLE PHONEDIR");
+        } else if (!content.isEmpty()) {
+            QFile f(win.book);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        const QByteArray before = QFile::exists(win.book) ? [&] {
+            QFile f(win.book);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }() : QByteArray();
+
+        ScriptedBoxes boxes;
+        auto& w = win.open();
+        QCOMPARE(boxes.shown().size(), 1);
+        const Box shown = boxes.shown().first();
+        QCOMPARE(shown.flags, forms::vbCritical);
+        QCOMPARE(shown.title, app::ApplicationTitle);
+        QVERIFY2(shown.text.contains(win.book), qPrintable(shown.text));
+        QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
+        QCOMPARE(win.shown(), QString());
+        QCOMPARE(QFile::exists(win.book), !content.isEmpty()); // never created
+        boxes.clear();
+
+        win.click(w.Data1->nextButton()); // arrows do nothing, quietly
+        win.type(w.txtName, "typed");
+        win.click(w.CmdQuit);
+        QCOMPARE(win.ended, 1);
+        QVERIFY(w.close());
+        QVERIFY_BOXES(boxes);
+        if (!content.isEmpty()) {
+            QFile f(win.book);
+            f.open(QIODevice::ReadOnly);
+            QCOMPARE(f.readAll(), before);
+        }
+    }
+
+    void aFailedStoreIsToldAndKeepsWhatWasTyped() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        win.type(w.txtName, "Ashford, Nora Jane");
+        {
+            // Another copy of the program holds the file locked.
+            data::Database other(win.book);
+            other.exec("BEGIN EXCLUSIVE");
+            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            win.click(w.Data1->nextButton());
+            QCOMPARE(boxes.shown().size(), 2);
+            const Box failure = boxes.shown().last();
+            QVERIFY2(failure.text.startsWith("Could not save the record in \"" + win.book),
+                     qPrintable(failure.text));
+            QVERIFY2(failure.text.contains("locked"), qPrintable(failure.text));
+            QCOMPARE(win.shown(), "Ashford, Nora Jane");
+            boxes.clear();
+
+            // Quit does not end the program while the typing cannot be kept.
+            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            win.click(w.CmdQuit);
+            QCOMPARE(win.ended, 0);
+            QCOMPARE(boxes.shown().size(), 2);
+            boxes.clear();
+            other.exec("ROLLBACK");
+        }
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");
+        QVERIFY_BOXES(boxes);
+    }
+};
+
+QUORVEL_TEST_MAIN(PhoneBookTest)
+#include "tst_phonebook.moc"
