@@ -1,0 +1,45 @@
+#!/bin/bash
+# Sets up a Debian 12 machine, builds, and then either starts the program or
+# runs the whole test suite headless.
+#   ./build.sh run    install packages, build, start Quorvel
+#   ./build.sh test   install packages, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
+    libsqlite3-dev libgl-dev fonts-liberation
+    xvfb xauth xdotool xclip socat
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${PACKAGES[@]}"
+}
+
+build() {
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build --parallel "$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_packages
+    build
+    exec build/bin/Quorvel
+    ;;
+test)
+    install_packages
+    build
+    ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
