@@ -2,6 +2,7 @@
 
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/forms/Twips.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,6 +22,8 @@ QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& na
     button->setArrowType(arrow);
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoRaise(false);
+    // Narrow buttons leave the caption room between them.
+    button->setFixedWidth(forms::twipsToPixels(240));
     // The outer buttons carry a bar, as |< and >|.
     if (bar)
         button->setText(arrow == Qt::LeftArrow ? QStringLiteral("|<") : QStringLiteral(">|"));
