@@ -77,7 +77,12 @@ void frmPhone::wireRecordCommands() {
 }
 
 // Dial Phone and Dial Mobile, and the settings dialogs' menu items.
-void frmPhone::wireDialer() {}
+void frmPhone::wireDialer() {
+    MSComm1 = new comm::MSComm(this);
+    dialOperations_ = std::make_unique<dialer::DialOperations>(*txtPhone, *txtMobile, *MSComm1);
+    forms::wire(cmdDialPhone, &QPushButton::clicked, this, [this] { dialOperations_->cmdDialPhone_Click(); });
+    forms::wire(cmdDialMobile, &QPushButton::clicked, this, [this] { dialOperations_->cmdDialMobile_Click(); });
+}
 
 void frmPhone::closeEvent(QCloseEvent* event) {
     int Cancel = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "contacts/PhoneBook.h"
+#include "dialer/DialOperations.h"
+#include "platform/comm/MSComm.h"
 #include "platform/data/DataControl.h"
 
 #include <QAction>
@@ -61,6 +63,7 @@ public:
     QPushButton* cmdSort;
     QPushButton* cmdEdit;
     QPushButton* CmdQuit;
+    comm::MSComm* MSComm1 = nullptr;
 
     QMenu* mnuSettings;
     QAction* mnuModPortItem;
@@ -84,6 +87,7 @@ private:
 
     std::function<void()> End;
     std::unique_ptr<contacts::PhoneBook> phoneBook_;
+    std::unique_ptr<dialer::DialOperations> dialOperations_;
 };
 
 } // namespace app

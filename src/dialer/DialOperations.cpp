@@ -1,0 +1,70 @@
+#include "dialer/DialOperations.h"
+
+#include "dialer/Module1.h"
+#include "platform/core/Error.h"
+#include "platform/forms/MsgBox.h"
+
+namespace dialer {
+
+using forms::MsgBox;
+using platform::resumeNext;
+
+DialOperations::DialOperations(QLineEdit& txtPhone, QLineEdit& txtMobile, comm::MSComm& MSComm1)
+    : txtPhone(txtPhone), txtMobile(txtMobile), MSComm1(MSComm1) {}
+
+void DialOperations::cmdDialPhone_Click() { dial(DialKind::Phone, txtPhone); }
+
+void DialOperations::cmdDialMobile_Click() { dial(DialKind::Mobile, txtMobile); }
+
+void DialOperations::dial(DialKind kind, const QLineEdit& box) {
+    MsgBox(QStringLiteral("Get Quorvel Pro to eliminate popups"), forms::vbOKOnly);
+    const QString text = box.text();
+
+    // From here on a failing step is skipped; a settings file that cannot be
+    // read leaves the values in memory.
+    resumeNext([] { Module1::LoadPortSetting(); });
+    resumeNext([] { Module1::LoadPrefixSettings(); });
+    const Dial d = composeDial(kind, text, Module1::DialerSettings);
+
+    if (d.number.isEmpty()) {
+        MsgBox(QStringLiteral("Enter Phone number first"), forms::vbOKOnly);
+        return;
+    }
+    // Port 0 (none chosen) is refused by the control, which keeps its port.
+    resumeNext([&] { MSComm1.setCommPort(Module1::DialerSettings.ModemPort); });
+    resumeNext([&] { MSComm1.setSettings(QStringLiteral("9600, N, 8, 1")); });
+    if (!sendDialCommand(d.command))
+        return;
+
+    const QString pickUp = kind == DialKind::Phone ? QStringLiteral("  Pick up the Phone...")
+                                                   : QStringLiteral("  Pick up the phone...");
+    MsgBox(QStringLiteral("Dialing ") + d.number + pickUp, forms::vbOKOnly, QStringLiteral("Dazu-D-Uzezo"));
+
+    // The user holds the line now: the modem gets ";" and is let go.
+    resumeNext([&] { MSComm1.setPortOpen(false); });
+    resumeNext([&] { MSComm1.setPortOpen(true); });
+    resumeNext([&] { MSComm1.setOutput(QStringLiteral(";\r")); });
+    resumeNext([&] {
+        if (MSComm1.PortOpen())
+            MSComm1.setPortOpen(false);
+    });
+}
+
+bool DialOperations::sendDialCommand(const QString& command) {
+    try {
+        MSComm1.setPortOpen(true);
+        MSComm1.setOutput(command);
+        return true;
+    } catch (const platform::Error& error) {
+        MSComm1.setPortOpen(false);
+        // Nothing may have reached a modem: saying "Dialing" would be untrue.
+        MsgBox(
+            QStringLiteral("The number was not dialed. %1\n\nChoose the modem's port under Dialer Settings, "
+                           "Modem Port.")
+                .arg(error.description()),
+            forms::vbOKOnly | forms::vbCritical);
+        return false;
+    }
+}
+
+} // namespace dialer

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace dialer {
+
+// The modem port and the three dialing prefixes; 0 means none.
+struct DialerSettingsValues {
+    qint16 ModemPort = 0;
+    qint16 AreaCode = 0;
+    qint16 OutLine = 0;
+    qint16 LongDist = 0;
+};
+
+// The settings module: the values every dial and both settings dialogs share,
+// and their two files beside the program, Port.sav and Prefix.sav.
+namespace Module1 {
+
+// Process-wide, 0 at start; read and written directly by their users.
+extern DialerSettingsValues DialerSettings;
+
+// Whether the file can be opened for reading; any failure is only a false.
+bool PortFileExists();
+bool PrefixFileExists();
+
+// Read the file again into DialerSettings when it can be opened, else leave
+// the values as they are. A file that runs short or holds no valid number
+// raises platform::Error and changes no value.
+void LoadPortSetting();
+void LoadPrefixSettings();
+
+// Replace the whole file with the values in memory; on failure the old file
+// stays as it was and platform::Error is raised.
+void SavePortSetting();
+void SavePrefixSettings();
+
+} // namespace Module1
+} // namespace dialer

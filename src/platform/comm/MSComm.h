@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/comm/LineSettings.h"
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace comm {
+
+inline constexpr int FirstPort = 1;
+inline constexpr int LastPort = 16;
+// Raised when the port is opened twice or changed while open.
+inline constexpr int PortAlreadyOpen = 8005;
+
+// The serial control: selects a port (Com 1 to Com 16), sets its line, opens
+// and closes it, and writes text to it. Every failure raises platform::Error
+// naming the port, its device and the system's reason.
+class MSComm : public QObject {
+    Q_OBJECT
+public:
+    explicit MSComm(QObject* parent = nullptr);
+    ~MSComm() override;
+
+    // The port opened by PortOpen. A number outside 1..16 is refused and the
+    // port selected before stays; it cannot change while the port is open.
+    int CommPort() const { return commPort_; }
+    void setCommPort(int port);
+
+    // "baud, parity, data bits, stop bits", such as "9600, N, 8, 1".
+    QString Settings() const { return settingsText_; }
+    void setSettings(const QString& text);
+
+    bool PortOpen() const { return port_.isOpen(); }
+    void setPortOpen(bool open);
+
+    // Writes every character of the text (one byte each) and waits, at most
+    // outputTimeout() milliseconds, until the port has taken them.
+    void setOutput(const QString& text);
+
+    int outputTimeout() const { return outputTimeoutMs_; }
+    void setOutputTimeout(int milliseconds) { outputTimeoutMs_ = milliseconds; }
+
+    // The device Com n stands for: the user's link <config>/quorvel/ports/com<n>
+    // (resolved to what it points at) when there is one, else /dev/ttyS<n-1>.
+    static QString devicePath(int port);
+    // Where the user's links live.
+    static QString linkFolder();
+
+private:
+    QString describe(const QString& device) const;
+    void apply(const LineSettings& line);
+
+    QSerialPort port_;
+    int commPort_ = FirstPort;
+    QString settingsText_ = QStringLiteral("9600,N,8,1");
+    LineSettings line_;
+    QString device_; // of the open port
+    int outputTimeoutMs_ = 5000;
+};
+
+} // namespace comm

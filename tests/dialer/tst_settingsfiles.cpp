@@ -1,0 +1,198 @@
+// Port.sav and Prefix.sav: the bytes written, the forms read, and loads that
+// fail or find no file. Real files in a temporary program folder.
+#include "dialer/Module1.h"
+#include "dialer/SettingsText.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace dialer;
+using Module1::DialerSettings;
+
+namespace {
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot open>");
+}
+
+// The error number a load raises, 0 when it raises none.
+template <typename Load> int failureOf(Load load) {
+    try {
+        load();
+        return 0;
+    } catch (const platform::Error& e) {
+        return e.number();
+    }
+}
+} // namespace
+
+class SettingsFilesTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString port, prefix;
+
+private slots:
+    void init() {
+        QVERIFY(dir.isValid());
+        platform::setAppPath(dir.path());
+        port = dir.filePath(QStringLiteral("Port.sav"));
+        prefix = dir.filePath(QStringLiteral("Prefix.sav"));
+        QFile::remove(port);
+        QFile::remove(prefix);
+        DialerSettings = {};
+    }
+
+    void writersWriteThePrintFormByteForByte() {
+        DialerSettings.ModemPort = 3;
+        Module1::SavePortSetting();
+        QCOMPARE(contentOf(port), QByteArray(" 3 \r\n"));
+
+        DialerSettings = {0, 212, 9, 1};
+        Module1::SavePrefixSettings();
+        QCOMPARE(contentOf(prefix), QByteArray(" 212  9  1 \r\n"));
+
+        DialerSettings = {0, 0, -1, -32768};
+        Module1::SavePrefixSettings();
+        QCOMPARE(contentOf(prefix), QByteArray(" 0 -1 -32768 \r\n"));
+        // A second save replaces the file; it never appends.
+        DialerSettings.ModemPort = 12;
+        Module1::SavePortSetting();
+        QCOMPARE(contentOf(port), QByteArray(" 12 \r\n"));
+    }
+
+    void whatIsWrittenReadsBack() {
+        DialerSettings = {8, 32767, -32768, 0};
+        Module1::SavePortSetting();
+        Module1::SavePrefixSettings();
+        DialerSettings = {};
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.ModemPort, qint16(8));
+        QCOMPARE(DialerSettings.AreaCode, qint16(32767));
+        QCOMPARE(DialerSettings.OutLine, qint16(-32768));
+        QCOMPARE(DialerSettings.LongDist, qint16(0));
+    }
+
+    void theReaderTakesEveryFormOfTheNumbers_data() {
+        QTest::addColumn<QByteArray>("portFile");
+        QTest::addColumn<QByteArray>("prefixFile");
+        QTest::newRow("print form") << QByteArray(" 3 \r\n") << QByteArray(" 212  9  1 \r\n");
+        QTest::newRow("bare") << QByteArray("3") << QByteArray("212,9,1");
+        QTest::newRow("lines") << QByteArray("3\r\n") << QByteArray("212\r\n9\r\n1\r\n");
+        QTest::newRow("commas, blanks") << QByteArray("  3,") << QByteArray("212 , 9 ,1,junk after");
+        QTest::newRow("LF only, leading zeros") << QByteArray("\n03\n") << QByteArray("\n0212\n09\n+1");
+    }
+    void theReaderTakesEveryFormOfTheNumbers() {
+        QFETCH(QByteArray, portFile);
+        QFETCH(QByteArray, prefixFile);
+        write(port, portFile);
+        write(prefix, prefixFile);
+        QVERIFY(Module1::PortFileExists());
+        QVERIFY(Module1::PrefixFileExists());
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.ModemPort, qint16(3));
+        QCOMPARE(DialerSettings.AreaCode, qint16(212));
+        QCOMPARE(DialerSettings.OutLine, qint16(9));
+        QCOMPARE(DialerSettings.LongDist, qint16(1));
+    }
+
+    void badFilesFailAndChangeNoValue_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("error");
+        QTest::newRow("empty") << QByteArray() << platform::err::BadFileFormat;
+        QTest::newRow("blanks and line ends only")
+            << QByteArray(" \r\n \r\n") << platform::err::BadFileFormat;
+        QTest::newRow("two of three") << QByteArray(" 212  9 \r\n") << platform::err::BadFileFormat;
+        QTest::newRow("overflow") << QByteArray(" 212  40000  1 \r\n") << platform::err::Overflow;
+        QTest::newRow("below range") << QByteArray("212,-32769,1") << platform::err::Overflow;
+        QTest::newRow("very long") << QByteArray("212,9,1234567890123456789012") << platform::err::Overflow;
+        QTest::newRow("letters") << QByteArray("212,nine,1") << platform::err::TypeMismatch;
+        QTest::newRow("decimal point") << QByteArray("212 9.5 1") << platform::err::TypeMismatch;
+        QTest::newRow("tab inside") << QByteArray("212\t9 1") << platform::err::TypeMismatch;
+        QTest::newRow("empty between commas") << QByteArray("212,,1") << platform::err::TypeMismatch;
+        QTest::newRow("sign alone") << QByteArray("212 - 1") << platform::err::TypeMismatch;
+    }
+    void badFilesFailAndChangeNoValue() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, error);
+        DialerSettings = {5, 415, 8, 7};
+        write(prefix, content);
+        QCOMPARE(failureOf(Module1::LoadPrefixSettings), error);
+        QCOMPARE(DialerSettings.AreaCode, qint16(415));
+        QCOMPARE(DialerSettings.OutLine, qint16(8));
+        QCOMPARE(DialerSettings.LongDist, qint16(7));
+        // No handle stays open: the file can be replaced and read at once.
+        QVERIFY(QFile::remove(prefix));
+        write(prefix, " 1  2  3 \r\n");
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.AreaCode, qint16(1));
+    }
+
+    void anEmptyPortFileFails() {
+        DialerSettings.ModemPort = 4;
+        write(port, "");
+        QCOMPARE(failureOf(Module1::LoadPortSetting), platform::err::BadFileFormat);
+        QCOMPARE(DialerSettings.ModemPort, qint16(4));
+    }
+
+    void missingFilesLeaveTheValuesInMemory() {
+        QVERIFY(!Module1::PortFileExists());
+        QVERIFY(!Module1::PrefixFileExists());
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.ModemPort, qint16(0));
+        QCOMPARE(DialerSettings.AreaCode, qint16(0));
+
+        // Deleted while the program runs: the values last loaded stay.
+        write(port, " 12 \r\n");
+        write(prefix, " 212  9  1 \r\n");
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QVERIFY(QFile::remove(port));
+        QVERIFY(QFile::remove(prefix));
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.ModemPort, qint16(12));
+        QCOMPARE(DialerSettings.AreaCode, qint16(212));
+        QCOMPARE(DialerSettings.LongDist, qint16(1));
+    }
+
+    void everyLoadReadsTheFileAgain() {
+        write(port, "3");
+        Module1::LoadPortSetting();
+        write(port, "5");
+        Module1::LoadPortSetting();
+        QCOMPARE(DialerSettings.ModemPort, qint16(5));
+    }
+
+    void aFailedSaveIsReportedAndLeavesNothingBehind() {
+        // Port.sav taken by a folder: the finished file cannot replace it.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Port.sav")));
+        DialerSettings.ModemPort = 7;
+        QCOMPARE(failureOf(Module1::SavePortSetting), platform::err::FileAccess);
+        QVERIFY(QFileInfo(port).isDir());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+        QVERIFY(QDir(port).removeRecursively());
+
+        // The program's folder gone: nothing is created.
+        const QString missing = dir.filePath(QStringLiteral("gone"));
+        platform::setAppPath(missing);
+        QCOMPARE(failureOf(Module1::SavePrefixSettings), platform::err::FileAccess);
+        QVERIFY(!QFileInfo::exists(missing));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsFilesTest)
+#include "tst_settingsfiles.moc"
