@@ -56,7 +56,8 @@ std::optional<Row> Keyset::after(const Key& key) const {
             return row;
         return fetch(QStringLiteral("WHERE Name IS NOT NULL"), order(false), {});
     }
-    return fetch(QStringLiteral("WHERE (%1, rowid) > (?1, ?2)").arg(NameKey), order(false),
+    // Spelled out rather than as a row value, which SQLite would answer by scanning the index.
+    return fetch(QStringLiteral("WHERE %1 >= ?1 AND (%1 > ?1 OR rowid > ?2)").arg(NameKey), order(false),
                  [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); });
 }
 
@@ -67,8 +68,8 @@ std::optional<Row> Keyset::before(const Key& key) const {
     if (key.nameNull)
         return fetch(QStringLiteral("WHERE Name IS NULL AND rowid < ?1"),
                      QStringLiteral("ORDER BY rowid DESC"), byRowid);
-    if (auto row = fetch(QStringLiteral("WHERE (%1, rowid) < (?1, ?2)").arg(NameKey), order(true),
-                         [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+    if (auto row = fetch(QStringLiteral("WHERE %1 <= ?1 AND (%1 < ?1 OR rowid < ?2)").arg(NameKey),
+                         order(true), [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
         return row;
     return fetch(QStringLiteral("WHERE Name IS NULL"), QStringLiteral("ORDER BY rowid DESC"), {});
 }
