@@ -109,8 +109,12 @@ void Recordset::Update() {
     requireOpen();
     if (!adding_ && !editing_)
         throw Error(err::UpdateWithoutEdit, QStringLiteral("Update without AddNew or Edit."));
+    added_.reset();
     raiseBefore(ActionUpdate);
     // Values not written by the Validate step are the stored ones: nothing to store.
+    // A new record stored here, with no move to follow, is the one to show.
+    if (added_)
+        land(added_, Pos::Empty);
     adding_ = editing_ = false;
     raiseAfter();
 }
@@ -132,6 +136,7 @@ void Recordset::writeRecord(const QStringList& values) {
                                       .arg(quoteIdentifier(table_), assignments.join(QLatin1String(", ")))
                                       .arg(fields_.size() + 1);
 
+    qint64 insertedRowid = 0;
     db_.exec("BEGIN IMMEDIATE");
     try {
         Statement st(db_, sql);
@@ -140,6 +145,7 @@ void Recordset::writeRecord(const QStringList& values) {
         if (!adding_)
             st.bind(int(fields_.size()) + 1, key_.rowid);
         st.step();
+        insertedRowid = db_.lastInsertRowid();
         if (!adding_ && db_.changes() == 0)
             throw Error(
                 err::StoreFailed,
@@ -152,23 +158,31 @@ void Recordset::writeRecord(const QStringList& values) {
         } // the failed step may have ended it
         throw;
     }
+    const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
     if (!adding_) {
-        const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
         values_ = values;
         if (nameColumn >= 0) {
             key_.name = values.value(nameColumn);
             key_.nameNull = false;
         }
+    } else {
+        added_ = Row{{insertedRowid, values.value(nameColumn), nameColumn < 0}, values};
+        // An empty table had no position to go back to: the new record is it.
+        if (pos_ == Pos::Empty)
+            land(added_, Pos::Empty);
     }
-    // A stored new record leaves the position where it was before AddNew.
+    // Otherwise a stored new record leaves the position where it was before AddNew.
     adding_ = editing_ = false;
     raiseAfter();
 }
 
 void Recordset::Delete() {
     requireOpen();
+    // A pending new record is not in the table, whatever its Validate does with
+    // it; the record shown before AddNew, which is not on screen, must stay.
+    const bool pendingNew = adding_;
     raiseBefore(ActionDelete);
-    if (pos_ != Pos::On || adding_)
+    if (pos_ != Pos::On || pendingNew)
         noCurrentRecord();
     db_.exec("BEGIN IMMEDIATE");
     try {

@@ -92,6 +92,7 @@ private:
     bool adding_ = false;
     bool editing_ = false;
     bool noMatch_ = false;
+    std::optional<Row> added_; // the new record last stored by writeRecord
     std::function<void(int)> before_;
     std::function<void()> after_;
 };
