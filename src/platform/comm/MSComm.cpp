@@ -89,7 +89,11 @@ void MSComm::setPortOpen(bool open) {
     apply(line_);
     // Write only: the modem's answers are never read.
     if (!port_.open(QIODevice::WriteOnly)) {
-        const QString reason = port_.errorString();
+        QString reason = port_.errorString();
+        // A lock held by another program comes back as a permission error;
+        // when the device itself may be written, that is what it was.
+        if (port_.error() == QSerialPort::PermissionError && QFileInfo(device).isWritable())
+            reason = QStringLiteral("it is in use by another program (%1)").arg(reason);
         port_.clearError();
         throw Error(err::PortOpenFailed,
                     QStringLiteral("%1 cannot be opened: %2.").arg(describe(device), reason));

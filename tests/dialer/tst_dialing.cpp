@@ -1,0 +1,162 @@
+// Dial Phone and Dial Mobile through the real window, with the settings files
+// in its program folder and a pty pair standing in for the modem.
+#include "PtyPair.h"
+#include "app/WindowFixture.h"
+#include "dialer/Module1.h"
+#include "support/TestMain.h"
+
+#include <QFile>
+
+#include <functional>
+
+using namespace testing;
+using forms::vbCritical;
+using forms::vbOK;
+using forms::vbOKOnly;
+
+namespace {
+const QString Notice = QStringLiteral("Get Quorvel Pro to eliminate popups");
+const QString DialTitle = QStringLiteral("Dazu-D-Uzezo");
+const QString Nora = QStringLiteral("Ashford, Nora");
+
+// Runs `look` at every box before the scripted answer is given: what the
+// modem has received while the user is still being asked.
+class BoxProbe {
+public:
+    explicit BoxProbe(std::function<void(const QString&)> look) {
+        auto probe = std::make_unique<Probe>();
+        probe->look = std::move(look);
+        probe_ = probe.get();
+        probe_->inner = forms::setAnswerer(std::move(probe));
+    }
+    ~BoxProbe() { forms::setAnswerer(std::move(probe_->inner)); }
+
+private:
+    struct Probe final : forms::Answerer {
+        std::unique_ptr<forms::Answerer> inner;
+        std::function<void(const QString&)> look;
+        int messageBox(const QString& prompt, int flags, const QString& title) override {
+            look(prompt);
+            return inner->messageBox(prompt, flags, title);
+        }
+        QString inputBox(const QString& prompt, const QString& title, const QString& text) override {
+            return inner->inputBox(prompt, title, text);
+        }
+    };
+    Probe* probe_;
+};
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+} // namespace
+
+class DialingTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ConfigHome> home;
+    std::unique_ptr<PtyPair> pty;
+    std::unique_ptr<Window> win;
+
+    // Com n on the pty pair, and Port.sav and Prefix.sav beside the program
+    // as a person writes them (a null text writes no file).
+    void modemOn(int n, const QByteArray& port, const QByteArray& prefix) {
+        QVERIFY(home->linkComPort(n, pty->programEnd()));
+        if (!port.isNull())
+            write(win->dir.filePath(QStringLiteral("Port.sav")), port);
+        if (!prefix.isNull())
+            write(win->dir.filePath(QStringLiteral("Prefix.sav")), prefix);
+    }
+
+    // Clicks a dial button: the notice, then exactly this box, and no other.
+    // `look` sees each box before it is answered.
+    void dial(
+        QPushButton* button, const QString& text, int flags = vbOKOnly, const QString& title = DialTitle,
+        std::function<void(const QString&)> look = [](const QString&) {}) {
+        ScriptedBoxes boxes;
+        boxes.expect(Notice, vbOKOnly, app::ApplicationTitle, vbOK).expect(text, flags, title, vbOK);
+        BoxProbe probe(std::move(look));
+        win->click(button);
+        QVERIFY_BOXES(boxes);
+    }
+
+private slots:
+    void init() {
+        dialer::Module1::DialerSettings = {};
+        home = std::make_unique<ConfigHome>();
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->isReady());
+        win = std::make_unique<Window>(QList<Contact>{contact(Nora, "212-555-0100", "212-555-0101"),
+                                                      contact("Brennan, Tom", "", "415-555-0102")});
+    }
+    void cleanup() {
+        win.reset();
+        pty.reset();
+        home.reset();
+    }
+
+    void dialMobileOnTheOwnAreaCodeDialsLocally() {
+        modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
+        auto& w = win->open();
+        QByteArray duringDialing;
+        bool openDuringDialing = false;
+        dial(w.cmdDialMobile, "Dialing 555-0101  Pick up the phone...", vbOKOnly, DialTitle,
+             [&](const QString& text) {
+                 if (text.startsWith(QStringLiteral("Dialing"))) {
+                     openDuringDialing = w.MSComm1->PortOpen();
+                     duringDialing = pty->read(14);
+                 }
+             });
+        // The command is out while the user is asked to pick up; ";" follows.
+        QVERIFY(openDuringDialing);
+        QCOMPARE(duringDialing, QByteArray("ATDT9555-0101\r"));
+        QCOMPARE(pty->read(2), QByteArray(";\r"));
+        QVERIFY(!w.MSComm1->PortOpen());
+        QCOMPARE(w.MSComm1->CommPort(), 2);
+        QCOMPARE(w.MSComm1->Settings(), QStringLiteral("9600, N, 8, 1"));
+    }
+
+    void dialPhoneDialsTheLongDistancePrefixAlways() {
+        modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
+        auto& w = win->open();
+        dial(w.cmdDialPhone, "Dialing 212-555-0100  Pick up the Phone...");
+        QCOMPARE(pty->read(21), QByteArray("ATDT91212-555-0100\r;\r"));
+    }
+
+    void anEmptyNumberSendsNothing() {
+        modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
+        auto& w = win->open();
+        win->click(w.Data1->nextButton());
+        QCOMPARE(w.txtPhone->text(), QString());
+        dial(w.cmdDialPhone, "Enter Phone number first", vbOKOnly, app::ApplicationTitle);
+        QVERIFY(!w.MSComm1->PortOpen());
+        // The next dial's bytes are the first the modem ever sees.
+        dial(w.cmdDialMobile, "Dialing 415-555-0102  Pick up the phone...");
+        QCOMPARE(pty->read(21), QByteArray("ATDT91415-555-0102\r;\r"));
+    }
+
+    void withoutAPortAndWithAnUnreadablePrefixFileCom1IsDialedPlain() {
+        // ModemPort stays 0, which the control refuses: it keeps Com 1. The
+        // failed prefix load is skipped and the prefixes stay 0.
+        modemOn(1, {}, "212 nine 1\r\n");
+        auto& w = win->open();
+        dial(w.cmdDialMobile, "Dialing 212-555-0101  Pick up the phone...");
+        QCOMPARE(pty->read(19), QByteArray("ATDT212-555-0101\r;\r"));
+        QCOMPARE(w.MSComm1->CommPort(), 1);
+    }
+
+    void noModemIsReportedInsteadOfDialing() {
+        modemOn(2, " 3 \r\n", " 212  9  1 \r\n");
+        QVERIFY(home->linkComPort(3, QStringLiteral("/dev/quorvel-no-modem")));
+        auto& w = win->open();
+        dial(w.cmdDialPhone,
+             "The number was not dialed. Com 3 (/dev/quorvel-no-modem) cannot be opened: No such file or "
+             "directory.\n\nChoose the modem's port under Dialer Settings, Modem Port.",
+             vbOKOnly | vbCritical, app::ApplicationTitle);
+        QVERIFY(!w.MSComm1->PortOpen());
+    }
+};
+
+QUORVEL_TEST_MAIN(DialingTest)
+#include "tst_dialing.moc"
