@@ -118,7 +118,7 @@ void MSComm::setOutput(const QString& text) {
     while (port_.bytesToWrite() > 0) {
         if (deadline.hasExpired() || !port_.waitForBytesWritten(int(deadline.remainingTime()))) {
             if (port_.error() == QSerialPort::TimeoutError || deadline.hasExpired())
-                throw failed(QStringLiteral("the port took nothing for %1 ms").arg(outputTimeoutMs_));
+                throw failed(QStringLiteral("the port did not take it within %1 ms").arg(outputTimeoutMs_));
             throw failed(port_.errorString());
         }
     }
