@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <sys/prctl.h>
 
 namespace testing {
 
@@ -29,6 +30,8 @@ bool ConfigHome::linkComPort(int n, const QString& target) const {
 PtyPair::PtyPair() {
     socat_.setWorkingDirectory(dir_.path());
     socat_.setProcessChannelMode(QProcess::MergedChannels);
+    // A test that crashes must not leave socat behind.
+    socat_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     socat_.start(QStringLiteral("socat"),
                  {QStringLiteral("-d"), QStringLiteral("-d"), QStringLiteral("pty,raw,echo=0,link=A"),
                   QStringLiteral("pty,raw,echo=0,link=B")});
