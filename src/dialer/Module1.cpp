@@ -31,7 +31,17 @@ std::optional<QByteArray> readAll(const QString& name) {
 void save(const QString& name, const QByteArray& content) {
     const QString path = platform::appFile(name);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    // Unbuffered, and written until all is out: on a full disk the short
+    // write shows here, with the reason on the next attempt. Buffered, the
+    // short write surfaces only in commit(), which then installs the
+    // truncated file and reports success.
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; written && done < content.size();) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        written = n > 0;
+        done += n;
+    }
+    if (!written || !file.commit())
         throw platform::Error(platform::err::FileAccess,
                               QStringLiteral("%1 cannot be saved: %2.").arg(path, file.errorString()));
 }
