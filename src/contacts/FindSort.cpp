@@ -1,6 +1,6 @@
 #include "contacts/FindSort.h"
 
-#include "contacts/CommandStep.h"
+#include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
 
 namespace contacts {
@@ -12,22 +12,23 @@ void FindSort::cmdFind_Click() {
 
     // Taken as typed: the record set binds it as the key, never as SQL.
     QString name;
-    step([&] {
+    platform::resumeNext([&] {
         name = forms::InputBox(QStringLiteral("Enter the Last Name."), QStringLiteral("Name Search"));
     });
     auto& rs = Data1.Recordset();
-    step([&] { rs.setIndex(QStringLiteral("Name")); });
-    step([&] { rs.Seek(QStringLiteral(">="), name); });
+    platform::resumeNext([&] { rs.setIndex(QStringLiteral("Name")); });
+    platform::resumeNext([&] { rs.Seek(QStringLiteral(">="), name); });
     if (!rs.NoMatch())
         return; // the record found is shown
-    step([&] { forms::MsgBox(QStringLiteral("Sorry, I couldn't find the Name."), forms::vbOKOnly); });
-    step([&] { rs.MoveFirst(); });
+    platform::resumeNext(
+        [&] { forms::MsgBox(QStringLiteral("Sorry, I couldn't find the Name."), forms::vbOKOnly); });
+    platform::resumeNext([&] { rs.MoveFirst(); });
 }
 
 void FindSort::cmdSort_Click() {
     auto& rs = Data1.Recordset();
-    step([&] { rs.setIndex(QStringLiteral("Name")); });
-    step([&] { rs.MoveFirst(); });
+    platform::resumeNext([&] { rs.setIndex(QStringLiteral("Name")); });
+    platform::resumeNext([&] { rs.MoveFirst(); });
 }
 
 } // namespace contacts

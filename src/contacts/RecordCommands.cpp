@@ -1,6 +1,6 @@
 #include "contacts/RecordCommands.h"
 
-#include "contacts/CommandStep.h"
+#include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
 
 namespace contacts {
@@ -11,8 +11,8 @@ void RecordCommands::cmdAdd_Click() {
     if (forms::MsgBox(QStringLiteral(" Enter new record, and click left arrow button."), forms::vbOKCancel,
                       QStringLiteral("Add Record")) != forms::vbOK)
         return;
-    step([&] { txtName.setFocus(); });
-    step([&] { Data1.Recordset().AddNew(); });
+    platform::resumeNext([&] { txtName.setFocus(); });
+    platform::resumeNext([&] { Data1.Recordset().AddNew(); });
 }
 
 // Traps nothing: a failure is shown by the dispatcher.
@@ -39,10 +39,10 @@ void RecordCommands::cmdDelete_Click() {
                       QStringLiteral("ARE YOU SURE?")) != forms::vbYes)
         return;
     auto& rs = Data1.Recordset();
-    step([&] { rs.Delete(); });
-    step([&] { rs.MoveNext(); });
+    platform::resumeNext([&] { rs.Delete(); });
+    platform::resumeNext([&] { rs.MoveNext(); });
     // The deleted record was the last in the current order: show the new last.
-    step([&] {
+    platform::resumeNext([&] {
         if (rs.Eof())
             rs.MoveLast();
     });

@@ -35,6 +35,7 @@ inline constexpr int CannotOpenDatabase = 3051;
 inline constexpr int NotADatabase = 3343;
 inline constexpr int NoSuchTable = 3078;
 inline constexpr int StoreFailed = 3197;
+inline constexpr int EngineFailure = 3146;
 inline constexpr int FileAccess = 75;
 inline constexpr int BadFileFormat = 62;
 inline constexpr int Overflow = 6;
@@ -46,12 +47,16 @@ inline constexpr int PortWriteFailed = 8020;
 } // namespace err
 
 // Runs one step of a handler that skips failing steps: a platform error ends
-// only this step. Returns whether the step succeeded.
+// only this step. Returns whether the step succeeded. The one error never
+// skipped is a store of typed values that failed: it ends the handler and
+// rises to the dispatcher, so the user learns that nothing was saved.
 template <typename Step> bool resumeNext(Step&& step) {
     try {
         std::forward<Step>(step)();
         return true;
-    } catch (const Error&) {
+    } catch (const Error& error) {
+        if (error.number() == err::StoreFailed)
+            throw;
         return false;
     }
 }

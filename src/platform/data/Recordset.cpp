@@ -137,8 +137,8 @@ void Recordset::writeRecord(const QStringList& values) {
                                       .arg(fields_.size() + 1);
 
     qint64 insertedRowid = 0;
-    db_.exec("BEGIN IMMEDIATE");
     try {
+        db_.exec("BEGIN IMMEDIATE");
         Statement st(db_, sql);
         for (int i = 0; i < fields_.size(); ++i)
             st.bind(i + 1, i < values.size() ? values[i] : QString());
@@ -151,12 +151,12 @@ void Recordset::writeRecord(const QStringList& values) {
                 err::StoreFailed,
                 QStringLiteral("The record is no longer in the phone book; another program deleted it."));
         db_.exec("COMMIT");
-    } catch (const Error&) {
+    } catch (const Error& error) {
         try {
             db_.exec("ROLLBACK");
         } catch (const Error&) {
         } // the failed step may have ended it
-        throw;
+        throw Error(err::StoreFailed, error.description());
     }
     const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
     if (!adding_) {

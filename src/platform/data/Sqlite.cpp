@@ -11,7 +11,7 @@ constexpr int BusyTimeoutMs = 3000;
 
 [[noreturn]] void fail(sqlite3* db, int code) {
     const int number =
-        (code & 0xFF) == SQLITE_NOTADB ? platform::err::NotADatabase : platform::err::StoreFailed;
+        (code & 0xFF) == SQLITE_NOTADB ? platform::err::NotADatabase : platform::err::EngineFailure;
     throw platform::Error(number, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
 }
 } // namespace
