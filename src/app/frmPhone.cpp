@@ -39,6 +39,7 @@ frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplica
     wireContacts();
     wireRecordCommands();
     wireDialer();
+    wireSettingsMenu();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });

@@ -84,6 +84,7 @@ private:
     void wireContacts();
     void wireRecordCommands();
     void wireDialer();
+    void wireSettingsMenu();
 
     std::function<void()> End;
     std::unique_ptr<contacts::PhoneBook> phoneBook_;

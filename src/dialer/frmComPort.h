@@ -1,0 +1,46 @@
+#pragma once
+
+#include "dialer/SettingsForm.h"
+
+#include <QRadioButton>
+
+#include <array>
+
+namespace dialer {
+
+// The modem port dialog: Com 1 to Com 8. A click on a port takes it into
+// the dialer settings at once; OK saves it to Port.sav and hides the window.
+class frmComPort : public SettingsForm {
+    Q_OBJECT
+public:
+    frmComPort();
+
+    // The option for Com Index, 1 to 8.
+    QRadioButton* optCom(int Index) const { return optCom_.at(Index - 1); }
+
+    QGroupBox* Frame1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QPushButton* cmdOK;
+
+    void Form_Load();
+    void optCom_Click();
+    void cmdOK_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // The port of the option shown selected, 0 when none is.
+    int selectedPort() const;
+
+    std::array<QRadioButton*, 8> optCom_{};
+};
+
+} // namespace dialer

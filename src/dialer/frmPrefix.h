@@ -1,0 +1,33 @@
+#pragma once
+
+#include "dialer/SettingsForm.h"
+
+#include <QLineEdit>
+
+namespace dialer {
+
+// The dialing prefix dialog: own area code, long-distance prefix and outside
+// line. OK takes the three boxes into the dialer settings, saves them to
+// Prefix.sav and hides the window.
+class frmPrefix : public SettingsForm {
+    Q_OBJECT
+public:
+    frmPrefix();
+
+    QGroupBox* Frame1;
+    QLineEdit* txtAreaCode;
+    QLineEdit* txtLongDist;
+    QLineEdit* txtOutLine;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* cmdOK;
+
+    void Form_Load();
+    void cmdOK_Click();
+
+private:
+    void showSettings();
+};
+
+} // namespace dialer

@@ -1,0 +1,114 @@
+// The modem port dialog on real files: what it selects, what OK writes, the
+// close box, and a folder it cannot save into.
+#include "DialogFixture.h"
+#include "app/Identity.h"
+#include "dialer/frmComPort.h"
+#include "support/ScriptedBoxes.h"
+#include "support/TestMain.h"
+
+using namespace testing;
+using dialer::frmComPort;
+using dialer::Module1::DialerSettings;
+
+namespace {
+QList<int> selected(const Dialog<frmComPort>& d) {
+    QList<int> ports;
+    for (int i = 1; i <= 8; ++i)
+        if (d->optCom(i)->isChecked())
+            ports << i;
+    return ports;
+}
+} // namespace
+
+class ComPortTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ProgramFolder> folder;
+    QString port;
+
+private slots:
+    void init() {
+        folder = std::make_unique<ProgramFolder>();
+        port = folder->file(QStringLiteral("Port.sav"));
+    }
+
+    void loadSelectsThePortOfTheFileAndOkWritesItBack_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("no file") << QByteArray() << QList<int>{} << QByteArray(" 0 \r\n");
+        QTest::newRow("port 3") << QByteArray(" 3 \r\n") << QList<int>{3} << QByteArray(" 3 \r\n");
+        QTest::newRow("hand-edited 12") << QByteArray("12") << QList<int>{} << QByteArray(" 12 \r\n");
+    }
+    void loadSelectsThePortOfTheFileAndOkWritesItBack() {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<int>, shown);
+        QFETCH(QByteArray, saved);
+        if (!file.isEmpty())
+            writeFile(port, file);
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        QCOMPARE(selected(d), shown);
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QCOMPARE(contentOf(port), saved);
+        QVERIFY(!d->isVisible());
+        QVERIFY_BOXES(boxes);
+    }
+
+    // OK hides and keeps the window: shown again it is as left, Port.sav unread.
+    void enterSavesTheClickedPortAndHides() {
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        QTest::mouseClick(d->optCom(5), Qt::LeftButton);
+        QTest::keyClick(d->optCom(5), Qt::Key_Return);
+        QCOMPARE(contentOf(port), QByteArray(" 5 \r\n"));
+        QVERIFY(!d->isVisible());
+        writeFile(port, " 7 \r\n");
+        d->show();
+        QCOMPARE(selected(d), QList<int>{5});
+        QVERIFY_BOXES(boxes);
+    }
+
+    void closeBoxSavesNothingAndUnloads() {
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        QTest::mouseClick(d->optCom(2), Qt::LeftButton);
+        d.closeBox();
+        QVERIFY(d.form.isNull());
+        QVERIFY(!QFile::exists(port));
+        QCOMPARE(DialerSettings.ModemPort, 2);
+        QVERIFY_BOXES(boxes);
+    }
+
+    // A dial reloads ModemPort while the window is open; OK saves the port shown.
+    void okSavesThePortShownNotOneReloadedMeanwhile() {
+        writeFile(port, " 2 \r\n");
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        QTest::mouseClick(d->optCom(6), Qt::LeftButton);
+        dialer::Module1::LoadPortSetting();
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QCOMPARE(contentOf(port), QByteArray(" 6 \r\n"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    void aFolderThatCannotBeWrittenKeepsTheWindowAndTheOldFile() {
+        writeFile(port, " 3 \r\n");
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        QTest::mouseClick(d->optCom(5), Qt::LeftButton);
+        boxes.expect(port + QStringLiteral(" cannot be saved: Permission denied."), forms::vbCritical,
+                     app::ApplicationTitle, forms::vbOK);
+        {
+            ReadOnlyFolder readOnly(folder->dir.path());
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        }
+        QVERIFY_BOXES(boxes);
+        QVERIFY(d->isVisible());
+        QCOMPARE(contentOf(port), QByteArray(" 3 \r\n"));
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton); // writable again
+        QCOMPARE(contentOf(port), QByteArray(" 5 \r\n"));
+    }
+};
+
+QUORVEL_TEST_MAIN(ComPortTest)
+#include "tst_comport.moc"
