@@ -77,7 +77,7 @@ void frmPhone::wireRecordCommands() {
     forms::wire(cmdSort, &QPushButton::clicked, this, [findSort] { findSort->cmdSort_Click(); });
 }
 
-// Dial Phone and Dial Mobile, and the settings dialogs' menu items.
+// Dial Phone and Dial Mobile.
 void frmPhone::wireDialer() {
     MSComm1 = new comm::MSComm(this);
     dialOperations_ = std::make_unique<dialer::DialOperations>(*txtPhone, *txtMobile, *MSComm1);
