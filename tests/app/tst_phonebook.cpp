@@ -4,8 +4,11 @@
 #include "support/TestMain.h"
 
 #include "platform/data/Sqlite.h"
+#include "support/FailingDisk.h"
 
 #include <QFile>
+
+#include <optional>
 
 using namespace testing;
 using forms::vbNo;
@@ -15,6 +18,7 @@ using forms::vbYesNo;
 
 namespace {
 const QString Save = QStringLiteral("Do you want to save?");
+enum Cause { Locked, ReadOnly, Full };
 const QList<Contact> Three = {contact("Ashford, Nora", "212-555-0101"),
                               contact("Brennan, Tom", "312-555-0102"),
                               contact("Castillo, Maria", "415-555-0103")};
@@ -195,22 +199,40 @@ private slots:
         }
     }
 
+    void aFailedStoreIsToldAndKeepsWhatWasTyped_data() {
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("locked by another copy") << int(Locked) << "database is locked";
+        QTest::newRow("read-only file") << int(ReadOnly) << "readonly database";
+        QTest::newRow("full disk") << int(Full) << "disk";
+    }
     void aFailedStoreIsToldAndKeepsWhatWasTyped() {
+        QFETCH(int, cause);
+        QFETCH(QString, reason);
         ScriptedBoxes boxes;
         Window win(Three);
+        std::optional<ReadOnlyFolder> readOnly;
+        if (cause == ReadOnly) // opened by a user who may not write the file
+            readOnly.emplace(win.dir.path());
         auto& w = win.open();
         win.type(w.txtName, "Ashford, Nora Jane");
         {
-            // Another copy of the program holds the file locked.
-            data::Database other(win.book);
-            other.exec("BEGIN EXCLUSIVE");
+            std::optional<data::Database> other;
+            std::optional<FullDisk> full;
+            if (cause == Locked) {
+                other.emplace(win.book);
+                other->exec("BEGIN EXCLUSIVE");
+            } else if (cause == Full) {
+                full.emplace();
+            }
             boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(boxes.shown().size(), 2);
             const Box failure = boxes.shown().last();
+            QCOMPARE(failure.flags, forms::vbCritical);
             QVERIFY2(failure.text.startsWith("Could not save the record in \"" + win.book),
                      qPrintable(failure.text));
-            QVERIFY2(failure.text.contains("locked"), qPrintable(failure.text));
+            QVERIFY2(failure.text.contains(reason), qPrintable(failure.text));
             QCOMPARE(win.shown(), "Ashford, Nora Jane");
             boxes.clear();
 
@@ -219,13 +241,24 @@ private slots:
             win.click(w.CmdQuit);
             QCOMPARE(win.ended, 0);
             QCOMPARE(boxes.shown().size(), 2);
+            QCOMPARE(win.shown(), "Ashford, Nora Jane");
             boxes.clear();
-            other.exec("ROLLBACK");
+            if (other)
+                other->exec("ROLLBACK");
         }
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
-        win.click(w.Data1->nextButton());
-        QCOMPARE(win.shown(), "Brennan, Tom");
-        QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");
+        if (cause == ReadOnly) {
+            // The file stays read-only for this run: No lets the user go on.
+            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+            win.click(w.Data1->nextButton());
+            QCOMPARE(win.shown(), "Brennan, Tom");
+            readOnly.reset();
+            QCOMPARE(phonebook::read(win.book), Three);
+        } else {
+            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            win.click(w.Data1->nextButton());
+            QCOMPARE(win.shown(), "Brennan, Tom");
+            QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");
+        }
         QVERIFY_BOXES(boxes);
     }
 };

@@ -13,9 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/fsuid.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "support/FailingDisk.h"
 
 namespace testing {
 
@@ -62,28 +60,6 @@ template <typename Form> struct Dialog {
                 return false;
         return true;
     }
-};
-
-// Makes the folder read-only while it lives. Root passes by permission
-// bits, so as root this thread's file checks are made as an ordinary user
-// meanwhile (setfsuid drops the file capabilities with it).
-class ReadOnlyFolder {
-public:
-    explicit ReadOnlyFolder(const QString& folder) : path_(QFile::encodeName(folder)) {
-        ::chmod(path_.constData(), 0555);
-        if (::geteuid() == 0)
-            ::setfsuid(65534);
-    }
-    ~ReadOnlyFolder() {
-        if (::geteuid() == 0)
-            ::setfsuid(0);
-        ::chmod(path_.constData(), 0755);
-    }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-private:
-    QByteArray path_;
 };
 
 } // namespace testing

@@ -6,8 +6,6 @@
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace testing;
 using dialer::frmPrefix;
@@ -34,25 +32,6 @@ void type(const Dialog<frmPrefix>& d, const QStringList& texts) {
 }
 QList<int> inMemory() { return {DialerSettings.AreaCode, DialerSettings.OutLine, DialerSettings.LongDist}; }
 
-// Files may grow no larger than two bytes while it lives: a full disk.
-class FullDisk {
-public:
-    FullDisk() {
-        ::getrlimit(RLIMIT_FSIZE, &before_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tiny = before_;
-        tiny.rlim_cur = 2;
-        ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    ~FullDisk() {
-        ::setrlimit(RLIMIT_FSIZE, &before_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit before_{};
-    void (*previous_)(int) = nullptr;
-};
 } // namespace
 
 class PrefixTest : public QObject {

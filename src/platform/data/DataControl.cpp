@@ -138,8 +138,8 @@ void DataControl::validate(int action) {
         throw platform::Error(
             platform::err::StoreFailed,
             QStringLiteral("Could not save the record in \"%1\": %2\n\nWhat you typed is still shown. "
-                           "Make the file writable, or close any other program using it, and try "
-                           "again; or answer No to drop the changes.")
+                           "Make the file writable, free some disk space, or close any other program "
+                           "using it, and try again; or answer No to drop the changes.")
                 .arg(databaseName_, error.description()));
     }
 }
