@@ -1,0 +1,28 @@
+#!/bin/bash
+# Installs the program twice into a temporary folder: the first install
+# places a phone book, the second keeps the user's phone book and settings
+# files exactly as they were.
+set -euo pipefail
+
+build_dir=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+for f in Quorvel Quorvel.mdb quorvel.desktop quorvel.svg; do
+    [ -e "$prefix/$f" ] || fail "the install did not place $f"
+done
+grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"
+grep -qx "Exec=$prefix/Quorvel" "$prefix/quorvel.desktop" || fail "the desktop entry does not start the installed program"
+
+# The user's own files, which no install may touch.
+printf 'my phone book' > "$prefix/Quorvel.mdb"
+printf ' 3 \r\n' > "$prefix/Port.sav"
+printf ' 212  9  1 \r\n' > "$prefix/Prefix.sav"
+before=$(cd "$prefix" && sha256sum Quorvel.mdb Port.sav Prefix.sav)
+
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+after=$(cd "$prefix" && sha256sum Quorvel.mdb Port.sav Prefix.sav)
+[ "$before" = "$after" ] || fail "a second install changed the user's files"
+echo "1 passed, 0 failed"
