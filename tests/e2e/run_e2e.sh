@@ -1,8 +1,9 @@
 #!/bin/bash
 # Starts the real program from a copy of its folder in a temporary folder, on
 # the X display that xvfb-run made: the main window must show the first sample
-# contact, Escape must end the program with exit code 0, and the phone book
-# file must come out unchanged.
+# contact, the next arrow the second, typing over a field and moving on must
+# ask whether to save, Escape must end the program with exit code 0, and the
+# phone book file must come out unchanged (the typing was answered No).
 set -euo pipefail
 
 bin_dir=$1
@@ -34,16 +35,50 @@ echo "window $wid: $(xdotool getwindowname "$wid")"
 
 xdotool windowfocus --sync "$wid"
 sleep 0.5
-# The name box has the focus at start: copy what it shows.
-xdotool key --clearmodifiers ctrl+a ctrl+c
-shown=
-for _ in $(seq 25); do
-    shown=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
-    [ -n "$shown" ] && break
-    sleep 0.2
-done
+
+# What the name box shows: it has the focus, and the arrows never take it.
+name_shown() {
+    xdotool key --clearmodifiers ctrl+a ctrl+c
+    local text=
+    for _ in $(seq 25); do
+        text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
+        [ -n "$text" ] && break
+        sleep 0.2
+    done
+    echo "$text"
+}
+# The navigator's next arrow, in window coordinates at 96 dots per inch.
+click_next() { xdotool mousemove --window "$wid" 368 103 click 1; sleep 0.5; }
+
+shown=$(name_shown)
 echo "name shown: '$shown'"
 [ "$shown" = "Ashford, Nora" ] || fail "expected the first sample contact 'Ashford, Nora'"
+
+click_next
+shown=$(name_shown)
+echo "after the next arrow: '$shown'"
+[ "$shown" = "Brennan, Tom" ] || fail "the next arrow did not show the second contact"
+
+# Typing over a field and moving on asks whether to save; No drops the typing.
+xdotool key End
+xdotool type "Typed"
+click_next
+prompt=
+for _ in $(seq 50); do
+    prompt=$(xdotool search --name '^Quorvel Book Dialer$' 2>/dev/null | head -n1 || true)
+    [ -n "$prompt" ] && break
+    sleep 0.1
+done
+[ -n "$prompt" ] || fail "no save prompt titled 'Quorvel Book Dialer' appeared"
+echo "save prompt $prompt: $(xdotool getwindowname "$prompt")"
+xdotool windowfocus --sync "$prompt"
+xdotool key Escape # answers No
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+sleep 0.3
+shown=$(name_shown)
+echo "after No: '$shown'"
+[ "$shown" = "Castillo, Maria" ] || fail "after No the window should have moved on to the third contact"
 
 xdotool key Escape
 rc=
