@@ -27,8 +27,11 @@ void RecordCommands::cmdEdit_Click() {
     }
     if (rs.isOpen() && !rs.hasCurrent())
         throw platform::Error(platform::err::NoCurrentRecord,
-                              QStringLiteral("There is no record to edit: the phone book is empty. "
-                                             "Click New to add one."));
+                              rs.RecordCount() == 0
+                                  ? QStringLiteral("There is no record to edit: the phone book is empty. "
+                                                   "Click New to add one.")
+                                  : QStringLiteral("There is no record to edit: none is shown. "
+                                                   "Click an arrow to show one."));
     rs.Edit();
     rs.Update();
 }

@@ -148,6 +148,15 @@ private slots:
         w.click(w->Data1->nextButton());
         QVERIFY_BOXES(boxes);
         QCOMPARE(w.stored().size(), 1);
+
+        // Past the end of a book that is not empty: no record is shown either.
+        w->Data1->Recordset().MoveNext();
+        QVERIFY(w->Data1->Recordset().Eof());
+        boxes.expect("There is no record to edit: none is shown. Click an arrow to show one.",
+                     forms::vbCritical, Title, vbOK);
+        w.click(w->cmdEdit);
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(w.stored().size(), 1);
     }
 
     // A pending new record is stored as a new record, never over the one
