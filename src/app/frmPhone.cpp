@@ -1,8 +1,7 @@
 #include "app/frmPhone.h"
 
+#include "Pictures.h"
 #include "app/Identity.h"
-#include "contacts/FindSort.h"
-#include "contacts/RecordCommands.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
@@ -12,13 +11,10 @@
 #include <QLayout>
 #include <QShortcut>
 
-// The pictures live in a static library; their registration must be pulled in.
-static void initResources() { Q_INIT_RESOURCE(resources); }
-
 namespace app {
 
 frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplication::exit(0); }) {
-    initResources();
+    initPictures();
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
     setWindowIcon(forms::svgIcon(QStringLiteral(":/icons/quorvel.svg"), {16, 24, 32, 48}));
@@ -65,16 +61,15 @@ void frmPhone::wireContacts() {
     forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
 }
 
-// New, Edit, Delete, Find and Sort. The handlers' objects live as long as
-// the connections that use them.
+// New, Edit, Delete, Find and Sort.
 void frmPhone::wireRecordCommands() {
-    auto records = std::make_shared<contacts::RecordCommands>(*Data1, *txtName);
-    auto findSort = std::make_shared<contacts::FindSort>(*Data1);
-    forms::wire(cmdAdd, &QPushButton::clicked, this, [records] { records->cmdAdd_Click(); });
-    forms::wire(cmdEdit, &QPushButton::clicked, this, [records] { records->cmdEdit_Click(); });
-    forms::wire(cmdDelete, &QPushButton::clicked, this, [records] { records->cmdDelete_Click(); });
-    forms::wire(cmdFind, &QPushButton::clicked, this, [findSort] { findSort->cmdFind_Click(); });
-    forms::wire(cmdSort, &QPushButton::clicked, this, [findSort] { findSort->cmdSort_Click(); });
+    recordCommands_ = std::make_unique<contacts::RecordCommands>(*Data1, *txtName);
+    findSort_ = std::make_unique<contacts::FindSort>(*Data1);
+    forms::wire(cmdAdd, &QPushButton::clicked, this, [this] { recordCommands_->cmdAdd_Click(); });
+    forms::wire(cmdEdit, &QPushButton::clicked, this, [this] { recordCommands_->cmdEdit_Click(); });
+    forms::wire(cmdDelete, &QPushButton::clicked, this, [this] { recordCommands_->cmdDelete_Click(); });
+    forms::wire(cmdFind, &QPushButton::clicked, this, [this] { findSort_->cmdFind_Click(); });
+    forms::wire(cmdSort, &QPushButton::clicked, this, [this] { findSort_->cmdSort_Click(); });
 }
 
 // Dial Phone and Dial Mobile.
@@ -82,7 +77,8 @@ void frmPhone::wireDialer() {
     MSComm1 = new comm::MSComm(this);
     dialOperations_ = std::make_unique<dialer::DialOperations>(*txtPhone, *txtMobile, *MSComm1);
     forms::wire(cmdDialPhone, &QPushButton::clicked, this, [this] { dialOperations_->cmdDialPhone_Click(); });
-    forms::wire(cmdDialMobile, &QPushButton::clicked, this, [this] { dialOperations_->cmdDialMobile_Click(); });
+    forms::wire(cmdDialMobile, &QPushButton::clicked, this,
+                [this] { dialOperations_->cmdDialMobile_Click(); });
 }
 
 void frmPhone::closeEvent(QCloseEvent* event) {

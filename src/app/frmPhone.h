@@ -1,6 +1,8 @@
 #pragma once
 
+#include "contacts/FindSort.h"
 #include "contacts/PhoneBook.h"
+#include "contacts/RecordCommands.h"
 #include "dialer/DialOperations.h"
 #include "platform/comm/MSComm.h"
 #include "platform/data/DataControl.h"
@@ -88,6 +90,8 @@ private:
 
     std::function<void()> End;
     std::unique_ptr<contacts::PhoneBook> phoneBook_;
+    std::unique_ptr<contacts::RecordCommands> recordCommands_;
+    std::unique_ptr<contacts::FindSort> findSort_;
     std::unique_ptr<dialer::DialOperations> dialOperations_;
 };
 

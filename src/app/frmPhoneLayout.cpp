@@ -14,8 +14,7 @@ enum class Ink { Button, Black, Shadow };
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twips, Ink ink = Ink::Button) {
     auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    forms::place(l, twips.x(), twips.y(), twips.width(), twips.height());
+    forms::placed(l, name, twips.x(), twips.y(), twips.width(), twips.height());
     QPalette palette = l->palette();
     const QPalette system = QApplication::palette();
     const QColor colour = ink == Ink::Black    ? QColor(Qt::black)
@@ -28,15 +27,13 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twip
 
 QLineEdit* textBox(QWidget* parent, const char* name, QRect twips) {
     auto* box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    forms::place(box, twips.x(), twips.y(), twips.width(), twips.height());
+    forms::placed(box, name, twips.x(), twips.y(), twips.width(), twips.height());
     return box;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
     auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    forms::place(b, twips.x(), twips.y(), twips.width(), twips.height());
+    forms::placed(b, name, twips.x(), twips.y(), twips.width(), twips.height());
     b->setAutoDefault(true); // Enter presses the button that has the focus
     return b;
 }
@@ -65,13 +62,11 @@ void frmPhone::buildLayout(QWidget* c) {
     Image1->setScaledContents(true);
     Label5 = label(c, "Label5", QStringLiteral("SELECT NEXT"), {4470, 840, 1365, 240});
 
-    Data1 = new data::DataControl(c);
-    Data1->setObjectName(QStringLiteral("Data1"));
+    Data1 = forms::placed(new data::DataControl(c), "Data1", 4380, 1110, 1515, 345);
     Data1->setCaption(QStringLiteral("DIR"));
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(8.4);
     Data1->setFont(arial);
-    forms::place(Data1, 4380, 1110, 1515, 345);
 
     Label2 = label(c, "Label2", QStringLiteral("NAME> Last, First"), {180, 900, 1575, 240});
     txtName = textBox(c, "txtName", {150, 1140, 4185, 285});
@@ -104,9 +99,8 @@ void frmPhone::buildLayout(QWidget* c) {
     cmdDialMobile->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     cmdDialMobile->setDefault(true);
 
-    Frame1 = new QGroupBox(QStringLiteral("Manipulate Database"), c);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    forms::place(Frame1, 120, 4890, 4845, 675);
+    Frame1 = forms::placed(new QGroupBox(QStringLiteral("Manipulate Database"), c), "Frame1", 120, 4890, 4845,
+                           675);
     // The record buttons belong to the window, drawn above the frame.
     cmdDelete = button(c, "cmdDelete", QStringLiteral("&Delete"), {240, 5130, 795, 315});
     cmdDelete->setToolTip(QStringLiteral("* THINK ABOUT IT *"));

@@ -1,12 +1,11 @@
 #include "dialer/SettingsForm.h"
 
+#include "Pictures.h"
+
 #include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
 
 #include <QCloseEvent>
-
-// The icons live in a static library; their registration must be pulled in.
-static void initResources() { Q_INIT_RESOURCE(resources); }
 
 namespace dialer {
 
@@ -14,7 +13,7 @@ SettingsForm::SettingsForm(const char* name, const QString& caption, int clientW
                            const QString& icon)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint) {
-    initResources();
+    initPictures();
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
     setWindowIcon(forms::svgIcon(icon, {16, 32}));

@@ -27,14 +27,6 @@ protected:
     void hideLoaded();
     void closeEvent(QCloseEvent* event) override;
 
-    // Names a control and puts it at its place in twips.
-    template <typename Control>
-    static Control* placed(Control* control, const char* name, int left, int top, int width, int height) {
-        control->setObjectName(QLatin1String(name));
-        forms::place(control, left, top, width, height);
-        return control;
-    }
-
 private:
     bool hiding_ = false;
     bool unloaded_ = false;

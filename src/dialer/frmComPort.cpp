@@ -31,22 +31,23 @@ constexpr std::array<OptionPlace, 8> OptionPlaces = {{
 frmComPort::frmComPort()
     : SettingsForm("frmComPort", QStringLiteral("Com Port"), 2748, 3084,
                    QStringLiteral(":/icons/comport.svg")) {
-    Frame1 = placed(new QGroupBox(QStringLiteral("Modem"), this), "Frame1", 120, 216, 2475, 2220);
+    Frame1 = forms::placed(new QGroupBox(QStringLiteral("Modem"), this), "Frame1", 120, 216, 2475, 2220);
     for (int i = 1; i <= 8; ++i) {
         const OptionPlace& p = OptionPlaces[i - 1];
         const QByteArray name = "optCom" + QByteArray::number(i);
-        optCom_[i - 1] = placed(new QRadioButton(Frame1), name.constData(), p.left, p.top, p.width, 255);
+        optCom_[i - 1] =
+            forms::placed(new QRadioButton(Frame1), name.constData(), p.left, p.top, p.width, 255);
     }
     // The labels only name the ports; they take no clicks and no focus.
-    Label1 = placed(new QLabel(QStringLiteral("Com 1"), Frame1), "Label1", 480, 336, 480, 204);
-    Label2 = placed(new QLabel(QStringLiteral("Com 2"), Frame1), "Label2", 480, 828, 552, 252);
-    Label3 = placed(new QLabel(QStringLiteral("Com 3"), Frame1), "Label3", 480, 1272, 552, 192);
-    Label4 = placed(new QLabel(QStringLiteral("Com 4"), Frame1), "Label4", 480, 1764, 492, 192);
-    Label8 = placed(new QLabel(QStringLiteral("Com 5"), Frame1), "Label8", 1752, 336, 480, 204);
-    Label7 = placed(new QLabel(QStringLiteral("Com 6"), Frame1), "Label7", 1752, 828, 552, 252);
-    Label6 = placed(new QLabel(QStringLiteral("Com 7"), Frame1), "Label6", 1752, 1272, 552, 192);
-    Label5 = placed(new QLabel(QStringLiteral("Com 8"), Frame1), "Label5", 1752, 1764, 492, 192);
-    cmdOK = placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 1008, 2640, 795, 315);
+    Label1 = forms::placed(new QLabel(QStringLiteral("Com 1"), Frame1), "Label1", 480, 336, 480, 204);
+    Label2 = forms::placed(new QLabel(QStringLiteral("Com 2"), Frame1), "Label2", 480, 828, 552, 252);
+    Label3 = forms::placed(new QLabel(QStringLiteral("Com 3"), Frame1), "Label3", 480, 1272, 552, 192);
+    Label4 = forms::placed(new QLabel(QStringLiteral("Com 4"), Frame1), "Label4", 480, 1764, 492, 192);
+    Label8 = forms::placed(new QLabel(QStringLiteral("Com 5"), Frame1), "Label8", 1752, 336, 480, 204);
+    Label7 = forms::placed(new QLabel(QStringLiteral("Com 6"), Frame1), "Label7", 1752, 828, 552, 252);
+    Label6 = forms::placed(new QLabel(QStringLiteral("Com 7"), Frame1), "Label6", 1752, 1272, 552, 192);
+    Label5 = forms::placed(new QLabel(QStringLiteral("Com 8"), Frame1), "Label5", 1752, 1764, 492, 192);
+    cmdOK = forms::placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 1008, 2640, 795, 315);
     cmdOK->setDefault(true);
 
     // Down the left column, OK, then up the right column.

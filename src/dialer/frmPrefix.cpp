@@ -59,17 +59,18 @@ std::optional<qint16> prefixValue(QStringView text) {
 
 frmPrefix::frmPrefix()
     : SettingsForm("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
-    Frame1 = placed(new QGroupBox(QStringLiteral("Dialer Prefix"), this), "Frame1", 180, 180, 2835, 1515);
-    txtAreaCode = placed(new QLineEdit(Frame1), "txtAreaCode", 300, 240, 435, 285);
-    txtLongDist = placed(new QLineEdit(Frame1), "txtLongDist", 300, 660, 435, 285);
-    txtOutLine = placed(new QLineEdit(Frame1), "txtOutLine", 300, 1080, 435, 285);
-    Label1 = placed(new QLabel(QStringLiteral("Area Code"), Frame1), "Label1", 900, 300, 1515, 255);
-    Label2 = placed(new QLabel(QStringLiteral("Long Distance Prefix ( 1 )"), Frame1), "Label2", 900, 720,
-                    1875, 255);
-    Label3 = placed(new QLabel(QStringLiteral("Outside Line ( 0 ) for none."), Frame1), "Label3", 900, 1140,
-                    1875, 255);
+    Frame1 =
+        forms::placed(new QGroupBox(QStringLiteral("Dialer Prefix"), this), "Frame1", 180, 180, 2835, 1515);
+    txtAreaCode = forms::placed(new QLineEdit(Frame1), "txtAreaCode", 300, 240, 435, 285);
+    txtLongDist = forms::placed(new QLineEdit(Frame1), "txtLongDist", 300, 660, 435, 285);
+    txtOutLine = forms::placed(new QLineEdit(Frame1), "txtOutLine", 300, 1080, 435, 285);
+    Label1 = forms::placed(new QLabel(QStringLiteral("Area Code"), Frame1), "Label1", 900, 300, 1515, 255);
+    Label2 = forms::placed(new QLabel(QStringLiteral("Long Distance Prefix ( 1 )"), Frame1), "Label2", 900,
+                           720, 1875, 255);
+    Label3 = forms::placed(new QLabel(QStringLiteral("Outside Line ( 0 ) for none."), Frame1), "Label3", 900,
+                           1140, 1875, 255);
     // No default button: Enter in a box does nothing.
-    cmdOK = placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 3180, 1140, 915, 375);
+    cmdOK = forms::placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 3180, 1140, 915, 375);
     cmdOK->setAutoDefault(false);
 
     setTabOrder(txtAreaCode, txtLongDist);

@@ -138,24 +138,20 @@ void Recordset::writeRecord(const QStringList& values) {
 
     qint64 insertedRowid = 0;
     try {
-        db_.exec("BEGIN IMMEDIATE");
-        Statement st(db_, sql);
-        for (int i = 0; i < fields_.size(); ++i)
-            st.bind(i + 1, i < values.size() ? values[i] : QString());
-        if (!adding_)
-            st.bind(int(fields_.size()) + 1, key_.rowid);
-        st.step();
-        insertedRowid = db_.lastInsertRowid();
-        if (!adding_ && db_.changes() == 0)
-            throw Error(
-                err::StoreFailed,
-                QStringLiteral("The record is no longer in the phone book; another program deleted it."));
-        db_.exec("COMMIT");
+        db_.transaction([&] {
+            Statement st(db_, sql);
+            for (int i = 0; i < fields_.size(); ++i)
+                st.bind(i + 1, i < values.size() ? values[i] : QString());
+            if (!adding_)
+                st.bind(int(fields_.size()) + 1, key_.rowid);
+            st.step();
+            insertedRowid = db_.lastInsertRowid();
+            if (!adding_ && db_.changes() == 0)
+                throw Error(
+                    err::StoreFailed,
+                    QStringLiteral("The record is no longer in the phone book; another program deleted it."));
+        });
     } catch (const Error& error) {
-        try {
-            db_.exec("ROLLBACK");
-        } catch (const Error&) {
-        } // the failed step may have ended it
         throw Error(err::StoreFailed, error.description());
     }
     const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
@@ -184,19 +180,11 @@ void Recordset::Delete() {
     raiseBefore(ActionDelete);
     if (pos_ != Pos::On || pendingNew)
         noCurrentRecord();
-    db_.exec("BEGIN IMMEDIATE");
-    try {
+    db_.transaction([&] {
         Statement st(db_, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_)));
         st.bind(1, key_.rowid);
         st.step();
-        db_.exec("COMMIT");
-    } catch (const Error&) {
-        try {
-            db_.exec("ROLLBACK");
-        } catch (const Error&) {
-        }
-        throw;
-    }
+    });
     pos_ = Pos::Deleted;
     values_.clear();
     editing_ = false;

@@ -36,6 +36,20 @@ void Database::exec(const char* sql) {
         fail(handle(), rc);
 }
 
+void Database::transaction(const std::function<void()>& work) {
+    try {
+        exec("BEGIN IMMEDIATE");
+        work();
+        exec("COMMIT");
+    } catch (const platform::Error&) {
+        try {
+            exec("ROLLBACK");
+        } catch (const platform::Error&) {
+        } // the failed step may have ended it already
+        throw;
+    }
+}
+
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
 int Database::changes() const { return sqlite3_changes(handle()); }
 qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(handle()); }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -21,6 +22,9 @@ public:
     bool isOpen() const { return handle_ != nullptr; }
     sqlite3* handle() const { return handle_.get(); }
     void exec(const char* sql);
+    // Runs `work` in one write transaction: all of it is stored, or on an
+    // error none of it, and the error goes on to the caller.
+    void transaction(const std::function<void()>& work);
     QString lastError() const;
     int changes() const;
     qint64 lastInsertRowid() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 class QWidget;
 
@@ -16,5 +17,13 @@ QRect twipsRect(int left, int top, int width, int height);
 
 // Places a control at a rectangle given in twips.
 void place(QWidget* control, int left, int top, int width, int height);
+
+// Names a control (its design name) and places it; returns it for chaining.
+template <typename Control>
+Control* placed(Control* control, const char* name, int left, int top, int width, int height) {
+    control->setObjectName(QLatin1String(name));
+    place(control, left, top, width, height);
+    return control;
+}
 
 } // namespace forms
