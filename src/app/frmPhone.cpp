@@ -8,7 +8,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLayout>
+#include <QSessionManager>
 #include <QShortcut>
 
 namespace app {
@@ -59,6 +61,27 @@ void frmPhone::wireContacts() {
         *Data1, *lbRecords,
         contacts::BoundBoxes{txtName, txtCompany, txtPhone, txtAddress, txtMobile, txtEmail, txtWeb});
     forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
+    // Logging out must not lose typing: the session manager waits for the answer.
+    connect(
+        qApp, &QGuiApplication::commitDataRequest, this,
+        [this](QSessionManager& manager) {
+            if (!manager.allowsInteraction())
+                return;
+            const bool stored = commitData();
+            manager.release();
+            if (!stored)
+                manager.cancel();
+        },
+        Qt::DirectConnection);
+}
+
+bool frmPhone::commitData() {
+    bool stored = false;
+    forms::dispatch([&] {
+        phoneBook_->CommitData();
+        stored = true;
+    });
+    return stored; // when not, the typing is still in the boxes
 }
 
 // New, Edit, Delete, Find and Sort.

@@ -32,6 +32,10 @@ public:
     // How the program ends at once (Quit); tests replace it.
     void setEnd(std::function<void()> end) { End = std::move(end); }
 
+    // The session is ending: asks about typed values as closing would, and
+    // returns false when they could not be stored (the logout is cancelled).
+    bool commitData();
+
     // Controls, under their design names.
     QLabel* Label1;
     QLabel* Label9;

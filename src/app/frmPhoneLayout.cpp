@@ -3,6 +3,7 @@
 
 #include "app/Identity.h"
 #include "platform/forms/Pictures.h"
+#include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twip
 }
 
 QLineEdit* textBox(QWidget* parent, const char* name, QRect twips) {
-    auto* box = new QLineEdit(parent);
+    auto* box = forms::textBox(parent);
     forms::placed(box, name, twips.x(), twips.y(), twips.width(), twips.height());
     return box;
 }
@@ -34,7 +35,6 @@ QLineEdit* textBox(QWidget* parent, const char* name, QRect twips) {
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
     auto* b = new QPushButton(caption, parent);
     forms::placed(b, name, twips.x(), twips.y(), twips.width(), twips.height());
-    b->setAutoDefault(true); // Enter presses the button that has the focus
     return b;
 }
 

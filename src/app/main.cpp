@@ -1,5 +1,6 @@
 #include "app/Identity.h"
 #include "app/frmPhone.h"
+#include "platform/forms/FormRules.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Pictures.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    forms::installFormRules();
     QApplication::setApplicationName(app::InternalName);
     forms::setApplicationTitle(app::ApplicationTitle);
     QApplication::setApplicationVersion(app::VersionText);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/Error.h"
 #include "platform/data/DataControl.h"
 
 namespace contacts {
@@ -14,6 +15,8 @@ public:
     void cmdSort_Click();
 
 private:
+    QString searchFailedText(const platform::Error& error) const;
+
     data::DataControl& Data1;
 };
 

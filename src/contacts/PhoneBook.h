@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/Error.h"
 #include "platform/data/DataControl.h"
 
 #include <QLabel>
@@ -31,11 +32,16 @@ public:
     // Keeps the counter true after every action of the data control.
     void Data1_Reposition();
     void Form_Unload(int& Cancel);
+    // The session is about to end (logging out): typed values get the save
+    // prompt, as closing the window gives them, without closing anything. A
+    // store that fails rises as a platform::Error.
+    void CommitData();
     // Closes the record set, then ends the program through End.
     void CmdQuit_Click(const std::function<void()>& End);
 
 private:
     void showRecordCount();
+    QString storeFailedText(const platform::Error& cause) const;
 
     data::DataControl& Data1;
     QLabel& lbRecords;

@@ -1,6 +1,7 @@
 #include "contacts/RecordCommands.h"
 
 #include "platform/core/Error.h"
+#include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
 
 namespace contacts {
@@ -42,7 +43,10 @@ void RecordCommands::cmdDelete_Click() {
                       QStringLiteral("ARE YOU SURE?")) != forms::vbYes)
         return;
     auto& rs = Data1.Recordset();
-    platform::resumeNext([&] { rs.Delete(); });
+    platform::resumeNext([&] {
+        const forms::BusyPointer busy; // another program may hold the file locked
+        rs.Delete();
+    });
     platform::resumeNext([&] { rs.MoveNext(); });
     // The deleted record was the last in the current order: show the new last.
     platform::resumeNext([&] {

@@ -2,6 +2,7 @@
 
 #include "dialer/Module1.h"
 #include "platform/core/Error.h"
+#include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
 
 namespace dialer {
@@ -41,6 +42,7 @@ void DialOperations::dial(DialKind kind, const QLineEdit& box) {
     MsgBox(QStringLiteral("Dialing ") + d.number + pickUp, forms::vbOKOnly, QStringLiteral("Dazu-D-Uzezo"));
 
     // The user holds the line now: the modem gets ";" and is let go.
+    const forms::BusyPointer busy;
     resumeNext([&] { MSComm1.setPortOpen(false); });
     resumeNext([&] { MSComm1.setPortOpen(true); });
     resumeNext([&] { MSComm1.setOutput(QStringLiteral(";\r")); });
@@ -52,6 +54,8 @@ void DialOperations::dial(DialKind kind, const QLineEdit& box) {
 
 bool DialOperations::sendDialCommand(const QString& command) {
     try {
+        // A port that takes its time holds the window for up to a few seconds.
+        const forms::BusyPointer busy;
         MSComm1.setPortOpen(true);
         MSComm1.setOutput(command);
         return true;

@@ -4,7 +4,11 @@
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace dialer::Module1 {
@@ -21,29 +25,84 @@ bool canOpen(const QString& name) {
 }
 
 // Empty when the file cannot be opened (it may have gone since the check).
-std::optional<QByteArray> readAll(const QString& name) {
+// One byte past the limit is enough to tell that it is no settings file.
+std::optional<QByteArray> readSome(const QString& name) {
     QFile file(platform::appFile(name));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return file.readAll();
+    return file.read(SettingsFileLimit + 1);
+}
+
+[[noreturn]] void cannotSave(const QString& path, const QString& reason) {
+    throw platform::Error(platform::err::FileAccess,
+                          QStringLiteral("%1 cannot be saved: %2.").arg(path, reason));
+}
+
+// Writes until all is out; how many bytes went out.
+qint64 writeAll(QFileDevice& file, const QByteArray& content) {
+    qint64 done = 0;
+    while (done < content.size()) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+// A folder that refuses a new file may still hold a file that takes writes:
+// then the file is overwritten where it is. Returns false when it does not
+// take writes either.
+bool saveInPlace(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    // The bytes about to be overwritten: a short write puts them back, so the
+    // file keeps its old content rather than a mix of both.
+    const QByteArray old = file.read(content.size());
+    const qint64 done = file.seek(0) ? writeAll(file, content) : 0;
+    if (done < content.size()) {
+        const QString reason = file.errorString();
+        if (file.seek(0))
+            writeAll(file, old.left(done));
+        cannotSave(path, reason);
+    }
+    if (!file.resize(content.size()))
+        cannotSave(path, file.errorString());
+    return true;
+}
+
+// A save killed between writing its temporary copy and moving it into place
+// leaves that copy beside the program ("Prefix.sav.XXXXXX"); the next save
+// removes such leftovers of its own. One a few seconds young may belong to
+// another copy of the program saving right now, and stays.
+void removeLeftovers(const QString& path) {
+    const QFileInfo target(path);
+    const QRegularExpression own(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(target.fileName())));
+    const QDateTime settled = QDateTime::currentDateTimeUtc().addSecs(-10);
+    const QFileInfoList candidates = target.dir().entryInfoList(
+        {target.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& file : candidates)
+        if (own.match(file.fileName()).hasMatch() && !file.isSymLink() && file.lastModified() < settled)
+            QFile::remove(file.filePath());
 }
 
 void save(const QString& name, const QByteArray& content) {
     const QString path = platform::appFile(name);
+    removeLeftovers(path);
     QSaveFile file(path);
     // Unbuffered, and written until all is out: on a full disk the short
     // write shows here, with the reason on the next attempt. Buffered, the
     // short write surfaces only in commit(), which then installs the
     // truncated file and reports success.
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (qint64 done = 0; written && done < content.size();) {
-        const qint64 n = file.write(content.constData() + done, content.size() - done);
-        written = n > 0;
-        done += n;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (saveInPlace(path, content))
+            return;
+        cannotSave(path, file.errorString());
     }
-    if (!written || !file.commit())
-        throw platform::Error(platform::err::FileAccess,
-                              QStringLiteral("%1 cannot be saved: %2.").arg(path, file.errorString()));
+    if (writeAll(file, content) < content.size() || !file.commit())
+        cannotSave(path, file.errorString());
 }
 } // namespace
 
@@ -53,14 +112,14 @@ bool PrefixFileExists() { return canOpen(PrefixFile); }
 void LoadPortSetting() {
     if (!PortFileExists())
         return;
-    if (const auto content = readAll(PortFile))
+    if (const auto content = readSome(PortFile))
         DialerSettings.ModemPort = readNumbers(*content, 1, PortFile)[0];
 }
 
 void LoadPrefixSettings() {
     if (!PrefixFileExists())
         return;
-    if (const auto content = readAll(PrefixFile)) {
+    if (const auto content = readSome(PrefixFile)) {
         const QList<qint16> n = readNumbers(*content, 3, PrefixFile);
         DialerSettings.AreaCode = n[0];
         DialerSettings.OutLine = n[1];

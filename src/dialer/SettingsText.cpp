@@ -2,6 +2,7 @@
 
 #include "platform/core/Error.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace dialer {
@@ -10,37 +11,64 @@ using platform::Error;
 namespace err = platform::err;
 
 NumberText toInt16(QStringView text, qint16& value) {
-    qsizetype i = 0;
-    const bool negative = !text.isEmpty() && text[0] == QLatin1Char('-');
-    if (!text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')))
-        ++i;
-    if (i == text.size())
+    text = text.trimmed();
+    const bool negative = text.startsWith(u'-');
+    if (negative || text.startsWith(u'+'))
+        text = text.mid(1);
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.mid(point + 1);
+    auto digitsOnly = [](QStringView s) {
+        return std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if ((whole.isEmpty() && fraction.isEmpty()) || !digitsOnly(whole) || !digitsOnly(fraction))
         return NumberText::NotANumber;
-    // Accumulate as a negative magnitude so that -32768 fits; stop counting
-    // once out of range, but keep checking that the rest are digits.
+
+    // Past 32768 the magnitude is out of range whatever the fraction, so stop
+    // growing it there; leading zeros cost nothing.
     qint32 magnitude = 0;
-    bool outOfRange = false;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return NumberText::NotANumber;
-        if (!outOfRange) {
-            magnitude = magnitude * 10 + (c.unicode() - '0');
-            outOfRange = magnitude > 32768;
-        }
+    for (QChar c : whole)
+        magnitude = std::min<qint32>(magnitude * 10 + (c.unicode() - u'0'), 40000);
+    // Half to even: above a half rounds up, a half exactly only from an odd number.
+    if (!fraction.isEmpty()) {
+        const QChar first = fraction[0];
+        const bool moreThanHalf =
+            first > u'5' || (first == u'5' && std::any_of(fraction.begin() + 1, fraction.end(),
+                                                          [](QChar c) { return c != u'0'; }));
+        const bool half = first == u'5' && !moreThanHalf;
+        if (moreThanHalf || (half && magnitude % 2 == 1))
+            ++magnitude;
     }
-    if (outOfRange || (!negative && magnitude > std::numeric_limits<qint16>::max()))
+    const qint32 signedValue = negative ? -magnitude : magnitude;
+    if (signedValue < std::numeric_limits<qint16>::min() || signedValue > std::numeric_limits<qint16>::max())
         return NumberText::OutOfRange;
-    value = static_cast<qint16>(negative ? -magnitude : magnitude);
+    value = static_cast<qint16>(signedValue);
     return NumberText::Valid;
 }
 
 namespace {
+// A message quotes at most a few characters of what it found, printable.
+QString excerpt(const QByteArray& bytes) {
+    constexpr qsizetype Shown = 20;
+    QString text = QString::fromLatin1(bytes.left(Shown));
+    for (QChar& c : text)
+        if (!c.isPrint())
+            c = u'?';
+    return bytes.size() > Shown ? text + QStringLiteral("...") : text;
+}
+
 bool isSkipped(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 bool endsNumber(char c) { return c == ' ' || c == ',' || c == '\r' || c == '\n'; }
 } // namespace
 
 QList<qint16> readNumbers(const QByteArray& content, int count, const QString& fileName) {
+    if (content.size() > SettingsFileLimit)
+        throw Error(err::BadFileFormat,
+                    QStringLiteral("%1 is not a settings file: it is larger than %2 bytes, "
+                                   "and a settings file is one short line. Choose the "
+                                   "settings again and click OK to replace it.")
+                        .arg(fileName)
+                        .arg(SettingsFileLimit));
     QList<qint16> numbers;
     qsizetype at = 0;
     const qsizetype size = content.size();
@@ -53,17 +81,17 @@ QList<qint16> readNumbers(const QByteArray& content, int count, const QString& f
         const qsizetype start = at;
         while (at < size && !endsNumber(content[at]))
             ++at;
-        const QString text = QString::fromLatin1(content.mid(start, at - start));
+        const QByteArray text = content.mid(start, at - start);
         qint16 value = 0;
-        switch (toInt16(text, value)) {
+        switch (toInt16(QString::fromLatin1(text), value)) {
         case NumberText::Valid:
             break;
         case NumberText::NotANumber:
             throw Error(err::TypeMismatch,
-                        QStringLiteral("%1 holds \"%2\", which is no number.").arg(fileName, text));
+                        QStringLiteral("%1 holds \"%2\", which is no number.").arg(fileName, excerpt(text)));
         case NumberText::OutOfRange:
             throw Error(err::Overflow,
-                        QStringLiteral("%1 holds %2, outside -32768 to 32767.").arg(fileName, text));
+                        QStringLiteral("%1 holds %2, outside -32768 to 32767.").arg(fileName, excerpt(text)));
         }
         numbers.append(value);
         // The separator: blanks, then at most one comma.

@@ -6,7 +6,9 @@
 #include "platform/data/Sqlite.h"
 #include "support/FailingDisk.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <optional>
 
@@ -147,6 +149,80 @@ private slots:
         QCOMPARE(phonebook::read(win.book).first().at(3), "1 New Road");
         QCOMPARE(win.ended, 0); // closing is not Quit
         QVERIFY_BOXES(boxes);
+    }
+
+    // Typing into the blank boxes of an empty book: Yes cannot store it, and
+    // the message says why (no contact shown) and what to do, not file advice.
+    void typingWithNoContactShownIsToldTheTruth() {
+        ScriptedBoxes boxes;
+        Window win({});
+        auto& w = win.open();
+        win.type(w.txtName, "Nobody, Yet");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        boxes.expect(" Enter new record, and click left arrow button.", forms::vbOKCancel, "Add Record",
+                     vbOK);
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.cmdAdd);
+        QCOMPARE(boxes.shown().size(), 5);
+        for (const int failure : {1, 4}) {
+            const Box told = boxes.shown().at(failure);
+            QCOMPARE(told.flags, forms::vbCritical);
+            QVERIFY2(told.text.contains("No contact is shown") && told.text.contains("click New") &&
+                         !told.text.contains("writable"),
+                     qPrintable(told.text));
+        }
+        QCOMPARE(win.shown(), "Nobody, Yet");
+        boxes.clear();
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        win.click(w.CmdQuit);
+        QCOMPARE(win.ended, 1);
+        QVERIFY_BOXES(boxes);
+    }
+
+    // Qt would cut a box at 32,767 characters: a long address loaded, and a
+    // long pasted name ending in an emoji past the cut, are stored whole.
+    void longTextsAreShownAndStoredWhole() {
+        QList<Contact> book = Three;
+        book[0][3] = QString(100000, 'a');
+        ScriptedBoxes boxes;
+        Window win(book);
+        auto& w = win.open();
+        const QString pasted = QString(32766, 'n') + QString::fromUtf8("\U0001F600") + QString(50000, 'm');
+        QGuiApplication::clipboard()->setText(pasted);
+        w.txtName->setFocus();
+        w.txtName->selectAll();
+        QTest::keyClick(w.txtName, Qt::Key_V, Qt::ControlModifier);
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        QVERIFY_BOXES(boxes);
+        const Contact stored = phonebook::read(win.book).first();
+        QCOMPARE(stored.at(0), pasted);
+        QCOMPARE(stored.at(3), book[0][3]);
+    }
+
+    // Logging out asks about typed values as the close box does; a store that
+    // fails cancels the logout and keeps the typing. Nothing is closed.
+    void theSessionEndingAsksAboutTyping() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        win.type(w.txtPhone, "212-555-0199");
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        {
+            FullDisk full;
+            QVERIFY(!w.commitData());
+        }
+        QCOMPARE(boxes.shown().size(), 2); // the failure is told
+        QCOMPARE(w.txtPhone->text(), "212-555-0199");
+        boxes.clear();
+        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        QVERIFY(w.commitData());
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
+        QVERIFY(w.Data1->Recordset().isOpen());
+        QVERIFY(w.commitData());                     // nothing typed since: no prompt
+        QVERIFY(!QGuiApplication::overrideCursor()); // no busy pointer left behind
     }
 
     void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn_data() {

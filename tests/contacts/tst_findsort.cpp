@@ -111,6 +111,51 @@ private slots:
         QCOMPARE(w.count(), "0");
     }
 
+    // A record without a name comes first in name order: Find cancelled shows it.
+    void findCancelledShowsTheFirstInNameOrderEvenWithoutAName() {
+        ScriptedBoxes boxes;
+        CommandWindow w(Book);
+        phonebook::exec(w.book, "UPDATE PHONEDIR SET Name = NULL WHERE Name = 'Taylor, Ann'");
+        expectFind(boxes, "");
+        w.click(w->cmdFind);
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(w.shown(), "");
+        QCOMPARE(w->txtCompany->text(), "Co Taylor, Ann");
+    }
+
+    // A search that cannot run says what failed and what to do; the advice
+    // for a missing index works.
+    void findThatCannotSearchSaysWhy() {
+        ScriptedBoxes boxes;
+        CommandWindow w(Book);
+        phonebook::exec(w.book, "DROP INDEX Name");
+        expectFind(boxes, "Taylor");
+        w.click(w->cmdFind);
+        QCOMPARE(boxes.shown().size(), 3);
+        const Box told = boxes.shown().last();
+        QCOMPARE(told.flags, forms::vbCritical);
+        QVERIFY2(told.text.contains("no index named Name") && told.text.contains(w.book),
+                 qPrintable(told.text));
+        QCOMPARE(w.shown(), "Smith, John"); // the search went nowhere
+        const QString advice = told.text.mid(told.text.indexOf("CREATE INDEX")).section('"', 0, 0);
+        phonebook::exec(w.book, advice);
+        boxes.clear();
+        expectFind(boxes, "Taylor");
+        w.click(w->cmdFind);
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(w.shown(), "Taylor, Ann");
+
+        Window closed({}, false); // no phone book at all
+        boxes.clear();
+        closed.open();
+        QCOMPARE(boxes.shown().size(), 1); // the file is missing, told at start
+        boxes.clear();
+        expectFind(boxes, "Taylor");
+        closed.click(closed.w->cmdFind);
+        QCOMPARE(boxes.shown().size(), 3);
+        QVERIFY2(boxes.shown().last().text.contains("is not open"), qPrintable(boxes.shown().last().text));
+    }
+
     void sortShowsTheFirstByNameAndTheArrowsFollowNameOrder() {
         ScriptedBoxes boxes; // Sort shows no box
         CommandWindow w(Book);

@@ -91,17 +91,20 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
-    void aFolderThatCannotBeWrittenKeepsTheWindowAndTheOldFile() {
+    void aFolderAndFileThatCannotBeWrittenKeepTheWindowAndTheOldFile() {
         writeFile(port, " 3 \r\n");
         ScriptedBoxes boxes;
         Dialog<frmComPort> d;
         QTest::mouseClick(d->optCom(5), Qt::LeftButton);
         boxes.expect(port + QStringLiteral(" cannot be saved: Permission denied."), forms::vbCritical,
                      app::ApplicationTitle, forms::vbOK);
+        // The file itself takes no writes either; one that does is overwritten in place.
+        QFile(port).setPermissions(QFile::ReadOwner | QFile::ReadOther);
         {
             ReadOnlyFolder readOnly(folder->dir.path());
             QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         }
+        QFile(port).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         QVERIFY_BOXES(boxes);
         QVERIFY(d->isVisible());
         QCOMPARE(contentOf(port), QByteArray(" 3 \r\n"));

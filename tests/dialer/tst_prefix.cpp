@@ -6,6 +6,7 @@
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
+#include <optional>
 
 using namespace testing;
 using dialer::frmPrefix;
@@ -69,14 +70,15 @@ private slots:
     // Typed top to bottom, saved in the file's order: area, outside line, long
     // distance. Shown again, the window is as left, Prefix.sav unread.
     void okSavesInTheFileOrderHidesAndReopensAsLeft() {
-        ScriptedBoxes boxes; // no message, and Enter or Escape do nothing
+        ScriptedBoxes boxes; // no message, and Enter or Escape in a box do nothing
         Dialog<frmPrefix> d;
         type(d, {"212", "1", "9"});
         QTest::keyClick(d->txtOutLine, Qt::Key_Return);
         QTest::keyClick(d->txtOutLine, Qt::Key_Escape);
         QVERIFY(d->isVisible());
         QVERIFY(!QFile::exists(prefix));
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        d->cmdOK->setFocus(); // Enter on the focused button presses it
+        QTest::keyClick(d->cmdOK, Qt::Key_Return);
         QCOMPARE(contentOf(prefix), QByteArray(" 212  9  1 \r\n"));
         QCOMPARE(inMemory(), QList<int>({212, 9, 1}));
         QVERIFY(!d->isVisible());
@@ -164,34 +166,55 @@ private slots:
     }
 
     // A read-only folder or a full disk: the user is told which file and
-    // why; memory, file and window stay as they were.
+    // why; memory, file and window stay as they were. A read-only folder
+    // whose file takes writes gets the file overwritten in place.
     void aSaveThatFailsKeepsEverything_data() {
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<bool>("writableFile");
         QTest::addColumn<bool>("full");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only folder") << false << "Permission denied";
-        QTest::newRow("full disk") << true << "File too large";
+        QTest::newRow("read-only folder and file") << true << false << false << "Permission denied";
+        QTest::newRow("full disk") << false << true << true << "File too large";
+        QTest::newRow("read-only folder, writable file") << true << true << false << "";
+        QTest::newRow("read-only folder, writable file, full disk")
+            << true << true << true << "File too large";
     }
     void aSaveThatFailsKeepsEverything() {
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(bool, writableFile);
         QFETCH(bool, full);
         QFETCH(QString, reason);
         writeFile(prefix, Before);
+        // Writable by anyone, so also by the ordinary user a read-only folder test runs as.
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        QFile(prefix).setPermissions(
+            writableFile ? readable | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther : readable);
         ScriptedBoxes boxes;
         Dialog<frmPrefix> d;
         type(d, {"212", "1", "9"});
-        boxes.expect(prefix + QStringLiteral(" cannot be saved: ") + reason + QLatin1Char('.'),
-                     forms::vbCritical, app::ApplicationTitle, forms::vbOK);
-        if (full) {
-            FullDisk disk;
-            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        } else {
-            ReadOnlyFolder readOnly(folder->dir.path());
+        if (!reason.isEmpty())
+            boxes.expect(prefix + QStringLiteral(" cannot be saved: ") + reason + QLatin1Char('.'),
+                         forms::vbCritical, app::ApplicationTitle, forms::vbOK);
+        {
+            std::optional<ReadOnlyFolder> readOnly;
+            if (readOnlyFolder)
+                readOnly.emplace(folder->dir.path());
+            std::optional<FullDisk> disk;
+            if (full)
+                disk.emplace();
             QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         }
+        QFile(prefix).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         QVERIFY_BOXES(boxes);
+        QCOMPARE(QDir(folder->dir.path()).entryList(QDir::Files), QStringList{"Prefix.sav"});
+        if (reason.isEmpty()) {
+            QCOMPARE(contentOf(prefix), QByteArray(" 212  9  1 \r\n"));
+            QVERIFY(!d->isVisible());
+            return;
+        }
         QCOMPARE(contentOf(prefix), Before);
         QCOMPARE(inMemory(), QList<int>({1, 2, 3}));
         QVERIFY(d->isVisible());
-        QCOMPARE(QDir(folder->dir.path()).entryList(QDir::Files), QStringList{"Prefix.sav"});
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -170,6 +171,67 @@ private slots:
         write(port, "5");
         Module1::LoadPortSetting();
         QCOMPARE(DialerSettings.ModemPort, qint16(5));
+    }
+
+    // Hand-edited numbers with a fraction are rounded half to even, as the
+    // prefix dialog rounds what is typed.
+    void handEditedFractionsAreRounded() {
+        write(port, "3.0");
+        write(prefix, " 212.5 , 9.51\r\n-1.5 ");
+        Module1::LoadPortSetting();
+        Module1::LoadPrefixSettings();
+        QCOMPARE(DialerSettings.ModemPort, qint16(3));
+        QCOMPARE(DialerSettings.AreaCode, qint16(212));
+        QCOMPARE(DialerSettings.OutLine, qint16(10));
+        QCOMPARE(DialerSettings.LongDist, qint16(-2));
+    }
+
+    // A large file is no settings file: told in a line, without reading it all
+    // or quoting it; a bad number is quoted in part only.
+    void largeOrGarbledFilesGiveShortMessages() {
+        DialerSettings.ModemPort = 4;
+        write(port, QByteArray(4 * 1024 * 1024, '7'));
+        QString message;
+        try {
+            Module1::LoadPortSetting();
+        } catch (const platform::Error& e) {
+            message = e.description();
+        }
+        QVERIFY2(message.contains("not a settings file") && message.size() < 300,
+                 qPrintable(message.left(400)));
+        QCOMPARE(DialerSettings.ModemPort, qint16(4));
+
+        write(prefix, "212," + QByteArray(200, 'x') + ",1");
+        message.clear();
+        try {
+            Module1::LoadPrefixSettings();
+        } catch (const platform::Error& e) {
+            message = e.description();
+        }
+        QVERIFY2(message.startsWith("Prefix.sav holds") && message.size() < 100, qPrintable(message));
+    }
+
+    // A save killed before moving its copy into place leaves "Prefix.sav.XXXXXX";
+    // the next save removes such leftovers of its own and nothing else.
+    void aSaveRemovesLeftoversOfItsOwnOnly() {
+        const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        const QStringList names = {"Prefix.sav.AbCd12", "Prefix.sav.fresh1", "Prefix.sav.bak",
+                                   "Port.sav.AbCd12", "Prefix.sav.AbCd123"};
+        for (const QString& name : names) {
+            write(dir.filePath(name), " 1  2  3 \r\n");
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            if (name != "Prefix.sav.fresh1") // another copy may be saving it right now
+                QVERIFY(file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+        }
+        Module1::SavePrefixSettings();
+        QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        left.sort();
+        QStringList expected = names.mid(1) << "Prefix.sav";
+        expected.sort();
+        QCOMPARE(left, expected);
+        for (const QString& name : names)
+            QFile::remove(dir.filePath(name));
     }
 
     void aFailedSaveIsReportedAndLeavesNothingBehind() {

@@ -2,8 +2,9 @@
 # Starts the real program from a copy of its folder in a temporary folder, on
 # the X display that xvfb-run made: the main window must show the first sample
 # contact, the next arrow the second, typing over a field and moving on must
-# ask whether to save, Escape must end the program with exit code 0, and the
-# phone book file must come out unchanged (the typing was answered No).
+# ask whether to save (Escape does not answer it, N does), Escape must end the
+# program with exit code 0, and the phone book file must come out unchanged
+# (the typing was answered No).
 set -euo pipefail
 
 bin_dir=$1
@@ -72,7 +73,13 @@ done
 [ -n "$prompt" ] || fail "no save prompt titled 'Quorvel Book Dialer' appeared"
 echo "save prompt $prompt: $(xdotool getwindowname "$prompt")"
 xdotool windowfocus --sync "$prompt"
-xdotool key Escape # answers No
+# Escape must not answer for the user (it is also the main window's Quit key).
+xdotool key Escape
+sleep 0.5
+xdotool search --name '^Quorvel Book Dialer$' >/dev/null 2>&1 || fail "Escape closed the save prompt"
+kill -0 "$pid" 2>/dev/null || fail "Escape at the save prompt ended the program"
+xdotool windowfocus --sync "$prompt"
+xdotool key n # answers No
 sleep 0.5
 xdotool windowfocus --sync "$wid"
 sleep 0.3

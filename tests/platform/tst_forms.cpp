@@ -5,7 +5,9 @@
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
+#include <QDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -81,11 +83,91 @@ private slots:
         QCOMPARE(seen.buttons, QStringList({"OK"}));
     }
 
-    void escapeAnswersTheSecondButton() {
-        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    // A Yes/No box must be answered: Escape and the close box do not choose
+    // No for the user. Boxes with Cancel, or a lone OK, keep Escape.
+    void onlyBoxesWithAWayOutKeepEscape() {
+        bool stillOpen = false, closeBoxShown = true;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            stillOpen = box->isVisible();
+            closeBoxShown = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+            QTest::keyClick(box, Qt::Key_N);
+        });
         QCOMPARE(MsgBox("Sure?", vbYesNo), vbNo);
+        QVERIFY(stillOpen);
+        QVERIFY(!closeBoxShown);
+        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QCOMPARE(MsgBox("Go on?", vbOKCancel), vbCancel);
         QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
         QCOMPARE(MsgBox("Notice"), vbOK);
+    }
+
+    // Text from the phone book may hold markup or runs of blanks: shown as is.
+    void boxesShowTheirTextExactlyAsPlainText() {
+        const QString text = "Dialing <b>555</b> &lt;0101&gt;  Pick up the phone...";
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&] {
+            auto* label = QApplication::activeModalWidget()->findChild<QLabel*>("qt_msgbox_label");
+            shown = label->text();
+            format = label->textFormat();
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+        });
+        MsgBox(text);
+        QCOMPARE(shown, text);
+        QCOMPARE(format, Qt::PlainText);
+
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            for (QLabel* label : dialog->findChildren<QLabel*>())
+                if (label->text() == text)
+                    format = label->textFormat();
+            dialog->reject();
+        });
+        format = Qt::AutoText;
+        InputBox(text, "Name Search");
+        QCOMPARE(format, Qt::PlainText);
+    }
+
+    // Enter presses the focused button in any window, a dialog or not.
+    void enterPressesTheFocusedButtonEverywhere() {
+        for (const bool dialog : {false, true}) {
+            std::unique_ptr<QWidget> window(dialog ? new QDialog : new QWidget);
+            auto* first = new QPushButton("First", window.get());
+            auto* second = new QPushButton("Second", window.get());
+            second->move(0, 40);
+            first->setDefault(dialog);
+            second->setAutoDefault(false);
+            int firstClicks = 0, secondClicks = 0;
+            connect(first, &QPushButton::clicked, [&] { ++firstClicks; });
+            connect(second, &QPushButton::clicked, [&] { ++secondClicks; });
+            window->show();
+            QApplication::setActiveWindow(window.get());
+            second->setFocus();
+            QTest::keyClick(second, Qt::Key_Return);
+            QTest::keyClick(second, Qt::Key_Enter, Qt::KeypadModifier);
+            QCOMPARE(secondClicks, 2);
+            QCOMPARE(firstClicks, 0);
+        }
+    }
+
+    // Qt would cut every box at 32,767 characters, in the middle of an emoji too.
+    void textBoxesTakeTextOfAnyLength() {
+        const QString longText = QString(32766, 'a') + QString::fromUtf8("\U0001F600") + QString(8000, 'b');
+        QWidget window; // a window of the future, its box made without textBox()
+        auto* plain = new QLineEdit(&window);
+        window.show();
+        plain->setText(longText);
+        QCOMPARE(plain->text(), longText);
+
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            dialog->findChild<QLineEdit*>()->setText(longText);
+            dialog->accept();
+        });
+        QCOMPARE(InputBox("Enter the Last Name.", "Name Search"), longText);
     }
 
     void inputBoxGivesTheTextOrEmptyOnCancel() {

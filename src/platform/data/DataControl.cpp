@@ -1,6 +1,7 @@
 #include "platform/data/DataControl.h"
 
 #include "platform/core/Error.h"
+#include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
 
@@ -9,13 +10,6 @@
 
 namespace data {
 namespace {
-// The fields every record set of this control reads and writes.
-QStringList boundFields() {
-    return {QStringLiteral("Name"),    QStringLiteral("Company"), QStringLiteral("Phone"),
-            QStringLiteral("Address"), QStringLiteral("Mobile"),  QStringLiteral("Email"),
-            QStringLiteral("WebPage")};
-}
-
 QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& name, bool bar) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -33,7 +27,7 @@ QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& na
 }
 } // namespace
 
-DataControl::DataControl(QWidget* parent) : QWidget(parent), recordset_(boundFields()) {
+DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     first_ = arrowButton(this, Qt::LeftArrow, QStringLiteral("first"), true);
     previous_ = arrowButton(this, Qt::LeftArrow, QStringLiteral("previous"), false);
     caption_ = new QLabel(this);
@@ -99,6 +93,12 @@ bool DataControl::Refresh() {
         if (!QFileInfo(path).isFile())
             throw platform::Error(platform::err::CannotOpenDatabase,
                                   QStringLiteral("The file does not exist."));
+        // The record set reads and writes the bound fields, in the order they were bound.
+        QStringList fields;
+        for (const Binding& b : bindings_)
+            if (!fields.contains(b.field))
+                fields << b.field;
+        recordset_.setFields(fields);
         recordset_.open(path, recordSource_);
     } catch (const platform::Error& error) {
         QString reason = error.description();
@@ -132,15 +132,14 @@ void DataControl::validate(int action) {
         values << value;
     }
     try {
+        const forms::BusyPointer busy; // another program may hold the file locked
         recordset_.writeRecord(values);
     } catch (const platform::Error& error) {
         // The move or close stops here and the boxes keep what was typed.
-        throw platform::Error(
-            platform::err::StoreFailed,
-            QStringLiteral("Could not save the record in \"%1\": %2\n\nWhat you typed is still shown. "
-                           "Make the file writable, free some disk space, or close any other program "
-                           "using it, and try again; or answer No to drop the changes.")
-                .arg(databaseName_, error.description()));
+        throw platform::Error(platform::err::StoreFailed,
+                              storeFailed_
+                                  ? storeFailed_(error)
+                                  : QStringLiteral("The record was not stored: %1").arg(error.description()));
     }
 }
 
@@ -162,6 +161,7 @@ void DataControl::arrow(const std::function<void()>& move) {
     if (!recordset_.isOpen())
         return;
     try {
+        const forms::BusyPointer busy;
         move();
     } catch (const platform::Error& error) {
         // An empty table has nothing to move to; that needs no message.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/Error.h"
 #include "platform/data/Recordset.h"
 
 #include <QLabel>
@@ -52,6 +53,12 @@ public:
         validate_ = std::move(handler);
     }
 
+    // Words the message of a store that failed (what the user should do
+    // differs by what the records are); `cause` is the record set's error.
+    void setStoreFailedText(std::function<QString(const platform::Error& cause)> text) {
+        storeFailed_ = std::move(text);
+    }
+
     // The arrow buttons, for tests and key handling.
     QToolButton* firstButton() const { return first_; }
     QToolButton* previousButton() const { return previous_; }
@@ -79,6 +86,7 @@ private:
     QList<Binding> bindings_;
     bool changed_ = false;
     std::function<void(int&, int&)> validate_;
+    std::function<QString(const platform::Error&)> storeFailed_;
     QToolButton* first_;
     QToolButton* previous_;
     QLabel* caption_;

@@ -75,6 +75,9 @@ std::optional<Row> Keyset::before(const Key& key) const {
 }
 
 std::optional<Row> Keyset::atLeast(const QString& key) const {
+    // Every name is at least the empty text, and so is a missing name, which comes first.
+    if (key.isEmpty())
+        return first();
     return fetch(QStringLiteral("WHERE %1 >= ?1").arg(NameKey),
                  QStringLiteral("ORDER BY %1, rowid").arg(NameKey), [&](Statement& st) { st.bind(1, key); });
 }

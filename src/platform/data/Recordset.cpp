@@ -15,6 +15,12 @@ namespace {
 Recordset::Recordset(QStringList fields) : fields_(std::move(fields)) {}
 Recordset::~Recordset() = default;
 
+void Recordset::setFields(QStringList fields) {
+    if (db_.isOpen())
+        throw Error(err::InvalidProperty, QStringLiteral("The fields of an open record set cannot change."));
+    fields_ = std::move(fields);
+}
+
 void Recordset::open(const QString& path, const QString& table) {
     Database db(path);
     {

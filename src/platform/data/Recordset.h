@@ -29,7 +29,7 @@ enum Action {
 class Recordset {
 public:
     // Names of the columns the record set reads and writes, in this order.
-    explicit Recordset(QStringList fields);
+    explicit Recordset(QStringList fields = {});
     ~Recordset();
 
     // Opens an existing database file and one of its tables and makes the
@@ -67,6 +67,8 @@ public:
     // The current record's value of a field; no record current throws.
     QString field(const QString& name) const;
     const QStringList& fields() const { return fields_; }
+    // Names the columns anew; only while closed.
+    void setFields(QStringList fields);
 
     // Stores values for every field: inserts the pending new record, or
     // updates the current one. One transaction; on failure nothing changes.

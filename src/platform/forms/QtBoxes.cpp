@@ -1,19 +1,57 @@
 #include "platform/forms/QtBoxes.h"
 
+#include "platform/forms/BusyPointer.h"
+#include "platform/forms/TextBox.h"
+
 #include <QApplication>
+#include <QCloseEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace forms {
+namespace {
+// A box whose question must be answered: without a Cancel button, neither
+// Escape nor the close box may choose for the user (Escape is also the main
+// window's Quit key, and Escape, Escape would throw typing away).
+class AnswerBox final : public QMessageBox {
+public:
+    AnswerBox(QWidget* parent, bool mustChoose) : QMessageBox(parent), mustChoose_(mustChoose) {
+        if (mustChoose_)
+            setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                           ~Qt::WindowCloseButtonHint);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (mustChoose_ && event->matches(QKeySequence::Cancel))
+            return;
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (mustChoose_)
+            event->ignore();
+        else
+            QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool mustChoose_;
+};
+} // namespace
 
 int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) {
-    QMessageBox box(QApplication::activeWindow());
+    const int buttons = flags & 0x0F;
+    AnswerBox box(QApplication::activeWindow(), buttons == vbYesNo);
     box.setWindowTitle(title);
+    // Names and numbers from the phone book are shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
     box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
 
-    const int buttons = flags & 0x0F;
     QList<std::pair<QPushButton*, int>> answers;
     auto add = [&](const QString& text, QMessageBox::ButtonRole role, int result) {
         answers.append({box.addButton(text, role), result});
@@ -29,9 +67,11 @@ int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) 
     }
     const int defaultIndex = (flags & vbDefaultButton2) && answers.size() > 1 ? 1 : 0;
     box.setDefaultButton(answers[defaultIndex].first);
-    // Escape (or the close box) gives the second button, or OK when it is alone.
-    box.setEscapeButton(answers.back().first);
+    // Escape (or the close box) gives Cancel, or OK when it is alone.
+    if (buttons != vbYesNo)
+        box.setEscapeButton(answers.back().first);
 
+    const NormalPointer normal;
     box.exec();
     for (const auto& [button, result] : answers)
         if (box.clickedButton() == button)
@@ -40,10 +80,18 @@ int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) 
 }
 
 QString QtBoxes::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    for (QLineEdit* box : dialog.findChildren<QLineEdit*>())
+        liftLengthLimit(box);
+    dialog.setTextValue(defaultText);
+
+    const NormalPointer normal;
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 } // namespace forms
