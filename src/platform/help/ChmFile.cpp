@@ -1,6 +1,7 @@
 #include "platform/help/ChmFile.h"
 
 #include "platform/core/Error.h"
+#include "platform/help/ChmCheck.h"
 #include "platform/help/Contents.h"
 
 #include <QFile>
@@ -12,9 +13,6 @@ namespace help {
 namespace {
 using platform::Error;
 namespace err = platform::err;
-
-// A damaged file may claim any length for an object; none of ours comes near.
-constexpr LONGUINT64 LargestObject = 64 * 1024 * 1024;
 
 QString withoutFragment(const QString& name) { return name.section(QLatin1Char('#'), 0, 0); }
 
@@ -33,7 +31,11 @@ ChmFile::ChmFile(const QString& path) : path_(path) {
     if (QFile probe(path); !probe.open(QIODevice::ReadOnly))
         throw Error(err::FileAccess, probe.errorString());
 
-    file_.reset(chm_open(QFile::encodeName(path).constData()));
+    const QByteArray native = QFile::encodeName(path);
+    if (!readsCleanly(native, std::chrono::seconds(10)))
+        throw Error(err::BadFileFormat,
+                    QStringLiteral("It is not a compiled help file, or parts of it are lost."));
+    file_.reset(chm_open(native.constData()));
     if (!file_)
         throw Error(err::BadFileFormat, QStringLiteral("It is not a compiled help file."));
     readSystemRecord();
