@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -162,6 +164,18 @@ private slots:
         tree->scrollToItem(last);
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(last).center());
         QVERIFY(showsPage(window, page));
+
+        // A keyword typed into the index, then Enter, shows the page it names.
+        QListWidget* index = window->index();
+        QVERIFY(index->count() > 1);
+        const QListWidgetItem* keyword = index->item(index->count() - 1);
+        const QString named = keyword->data(Qt::UserRole).toString().section(QLatin1Char('#'), 0, 0);
+        auto* typed = window->findChild<QLineEdit*>(QStringLiteral("keyword"));
+        QVERIFY(typed);
+        QTest::keyClicks(typed, keyword->text());
+        QCOMPARE(index->currentItem(), keyword);
+        QTest::keyClick(typed, Qt::Key_Return);
+        QVERIFY(showsPage(window, named));
 
         const QPointer<HelpWindow> closed = window;
         window->close();

@@ -17,7 +17,7 @@ namespace err = platform::err;
 QString withoutFragment(const QString& name) { return name.section(QLatin1Char('#'), 0, 0); }
 
 // Record codes of the file's system record that the viewer reads.
-enum SystemCode : quint16 { ContentsFileCode = 0, DefaultTopicCode = 2, TitleCode = 3 };
+enum SystemCode : quint16 { ContentsFileCode = 0, IndexFileCode = 1, DefaultTopicCode = 2, TitleCode = 3 };
 } // namespace
 
 void ChmFile::Close::operator()(chmFile* file) const { chm_close(file); }
@@ -62,11 +62,11 @@ std::optional<QByteArray> ChmFile::read(const QString& name) const {
     return data;
 }
 
-std::vector<Topic> ChmFile::contents() const {
-    if (contentsFile_.isEmpty())
+std::vector<Topic> ChmFile::sitemap(const QString& name) const {
+    if (name.isEmpty())
         return {};
-    const auto sitemap = read(contentsFile_);
-    return sitemap ? parseContents(*sitemap) : std::vector<Topic>{};
+    const auto data = read(name);
+    return data ? parseContents(*data) : std::vector<Topic>{};
 }
 
 void ChmFile::readSystemRecord() {
@@ -91,6 +91,8 @@ void ChmFile::readSystemRecord() {
             defaultTopic_ = text.startsWith(QLatin1Char('/')) ? text.mid(1) : text;
         else if (code == ContentsFileCode)
             contentsFile_ = text;
+        else if (code == IndexFileCode)
+            indexFile_ = text;
         at += length;
     }
 }

@@ -24,11 +24,9 @@ public:
     // The page to show first: the file's own default topic, else the first
     // page of its contents.
     const QString& defaultTopic() const { return defaultTopic_; }
-    // The contents file inside the help file, empty when it has none.
-    const QString& contentsFile() const { return contentsFile_; }
-
-    // The contents tree, empty when the file has none.
-    std::vector<Topic> contents() const;
+    // The contents tree and the keyword index, empty when the file has none.
+    std::vector<Topic> contents() const { return sitemap(contentsFile_); }
+    std::vector<Topic> index() const { return sitemap(indexFile_); }
 
     // An object inside the file by its path ("page.html" or "/page.html");
     // nothing when it is not there or cannot be read whole.
@@ -39,10 +37,11 @@ private:
         void operator()(chmFile* file) const;
     };
     void readSystemRecord();
+    std::vector<Topic> sitemap(const QString& name) const;
 
     QString path_;
     std::unique_ptr<chmFile, Close> file_;
-    QString title_, defaultTopic_, contentsFile_;
+    QString title_, defaultTopic_, contentsFile_, indexFile_;
 };
 
 } // namespace help

@@ -5,8 +5,11 @@
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -23,7 +26,8 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
     : QWidget(nullptr), file_(std::move(file)),
       // A profile of the viewer's own, so its scheme handler serves this file
       // only and no other window's pages.
-      profile_(new QWebEngineProfile(this)), tree_(new QTreeWidget), view_(new QWebEngineView) {
+      profile_(new QWebEngineProfile(this)), tree_(new QTreeWidget), keyword_(new QLineEdit),
+      index_(new QListWidget), view_(new QWebEngineView) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(file_->title().isEmpty() ? QFileInfo(file_->path()).fileName() : file_->title());
     profile_->installUrlSchemeHandler(pageUrl({}).scheme().toUtf8(), new SchemeHandler(file_, profile_));
@@ -44,8 +48,11 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
     tools->addAction(view_->pageAction(QWebEnginePage::Forward));
     tools->addAction(tr("Home"), this, [this] { showTopic(file_->defaultTopic()); });
 
+    auto* tabs = new QTabWidget;
+    tabs->addTab(tree_, tr("Contents"));
+    tabs->addTab(makeIndex(), tr("Index"));
     auto* split = new QSplitter;
-    split->addWidget(tree_);
+    split->addWidget(tabs);
     split->addWidget(view_);
     split->setStretchFactor(1, 1);
     split->setSizes({260, 640});
@@ -66,6 +73,45 @@ void HelpWindow::showTopic(const QString& local) {
     const QUrl url = pageUrl(local);
     if (url != view_->url())
         view_->setUrl(url);
+}
+
+// The keywords in a list; typing narrows it to the keywords that hold the
+// typed text, and Enter shows the first of them.
+QWidget* HelpWindow::makeIndex() {
+    index_->setObjectName(QStringLiteral("index"));
+    keyword_->setObjectName(QStringLiteral("keyword"));
+    keyword_->setPlaceholderText(tr("Type a keyword"));
+    for (const Topic& keyword : file_->index()) {
+        auto* item = new QListWidgetItem(keyword.name, index_);
+        item->setData(PageRole, keyword.local);
+    }
+    connect(keyword_, &QLineEdit::textChanged, this, &HelpWindow::filterIndex);
+    connect(keyword_, &QLineEdit::returnPressed, this, [this] {
+        if (index_->currentItem())
+            showTopic(index_->currentItem()->data(PageRole).toString());
+    });
+    connect(index_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { showTopic(item->data(PageRole).toString()); });
+    connect(index_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { showTopic(item->data(PageRole).toString()); });
+
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(keyword_);
+    layout->addWidget(index_);
+    return page;
+}
+
+void HelpWindow::filterIndex(const QString& typed) {
+    QListWidgetItem* first = nullptr;
+    for (int i = 0; i < index_->count(); ++i) {
+        QListWidgetItem* item = index_->item(i);
+        item->setHidden(!item->text().contains(typed, Qt::CaseInsensitive));
+        if (!first && !item->isHidden())
+            first = item;
+    }
+    index_->setCurrentItem(first);
 }
 
 void HelpWindow::addTopics(const std::vector<Topic>& topics, QTreeWidgetItem* parent) {

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QLineEdit;
+class QListWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWebEngineProfile;
@@ -25,17 +27,22 @@ public:
     const ChmFile& file() const { return *file_; }
     QWebEngineView* view() const { return view_; }
     QTreeWidget* contents() const { return tree_; }
+    QListWidget* index() const { return index_; }
 
     // Shows a page of the file by its path inside it.
     void showTopic(const QString& local);
 
 private:
     void addTopics(const std::vector<Topic>& topics, QTreeWidgetItem* parent);
+    QWidget* makeIndex();
+    void filterIndex(const QString& typed);
     void followPage(const QUrl& url);
 
     std::shared_ptr<const ChmFile> file_;
     QWebEngineProfile* profile_;
     QTreeWidget* tree_;
+    QLineEdit* keyword_;
+    QListWidget* index_;
     QWebEngineView* view_;
 };
 
