@@ -42,6 +42,7 @@ QString problem(const QString& path, const platform::Error& error) {
 HelpWindow* HtmlHelp(const QString& path) {
     if (HelpWindow* window = viewer();
         window && QFileInfo(window->file().path()).absoluteFilePath() == QFileInfo(path).absoluteFilePath()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->show();
         window->raise();
         window->activateWindow();
