@@ -10,6 +10,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
+    qt6-webengine-dev libchm-dev fp-utils
     xvfb xauth xdotool xclip socat
 )
 

@@ -36,6 +36,7 @@ inline constexpr int NotADatabase = 3343;
 inline constexpr int NoSuchTable = 3078;
 inline constexpr int StoreFailed = 3197;
 inline constexpr int EngineFailure = 3146;
+inline constexpr int FileNotFound = 53;
 inline constexpr int FileAccess = 75;
 inline constexpr int BadFileFormat = 62;
 inline constexpr int Overflow = 6;
