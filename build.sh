@@ -12,6 +12,8 @@ PACKAGES=(
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
     qt6-webengine-dev libchm-dev fp-utils
     xvfb xauth xdotool xclip socat
+    openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
+    desktop-file-utils appstream
 )
 
 as_root() {
