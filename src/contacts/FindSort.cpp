@@ -1,5 +1,6 @@
 #include "contacts/FindSort.h"
 
+#include "identity/Identity.h"
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
 
@@ -8,7 +9,7 @@ namespace contacts {
 FindSort::FindSort(data::DataControl& data1) : Data1(data1) {}
 
 void FindSort::cmdFind_Click() {
-    forms::MsgBox(QStringLiteral("Get Quorvel Pro to eliminate popups"), forms::vbOKOnly);
+    forms::MsgBox(identity::ProNotice, forms::vbOKOnly);
 
     // Taken as typed: the record set binds it as the key, never as SQL.
     QString name;

@@ -3,6 +3,7 @@
 #include "dialer/Module1.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/forms/Twips.h"
 
 #include <QScopeGuard>
 #include <QStringView>
@@ -58,7 +59,7 @@ std::optional<qint16> prefixValue(QStringView text) {
 } // namespace
 
 frmPrefix::frmPrefix()
-    : SettingsForm("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
+    : Form("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
     Frame1 =
         forms::placed(new QGroupBox(QStringLiteral("Dialer Prefix"), this), "Frame1", 180, 180, 2835, 1515);
     txtAreaCode = forms::placed(new QLineEdit(Frame1), "txtAreaCode", 300, 240, 435, 285);

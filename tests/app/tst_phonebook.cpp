@@ -61,7 +61,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(win.shown(), "Brennan, Tom");
         QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
@@ -76,7 +76,7 @@ private slots:
         auto& w = win.open();
         win.type(w.txtName, "Typed Over");
         win.type(w.txtEmail, "x@y");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->firstButton()); // lands on the same record
         QCOMPARE(win.shown(), "Ashford, Nora");
         QCOMPARE(w.txtEmail->text(), "mail Ashford, Nora");
@@ -96,7 +96,7 @@ private slots:
 
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->lastButton());
         QCOMPARE(win.shown(), "Castillo, Maria");
         QCOMPARE(phonebook::read(win.book).size(), 3);
@@ -104,7 +104,7 @@ private slots:
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
         win.type(w.txtMobile, "555-0177");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(phonebook::read(win.book).size(), 4);
         QCOMPARE(phonebook::read(win.book).last().at(4), "555-0177");
@@ -120,7 +120,7 @@ private slots:
             Window win(Three);
             auto& w = win.open();
             win.type(w.txtCompany, "New Co");
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, answer);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, answer);
             QTest::keyClick(&w, Qt::Key_Escape); // the cancel button
             QCOMPARE(win.ended, 1);
             QVERIFY(!w.Data1->Recordset().isOpen());
@@ -140,7 +140,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtAddress, "1 New Road");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(!w.Data1->Recordset().isOpen());
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 1);
         const Box shown = boxes.shown().first();
         QCOMPARE(shown.flags, forms::vbCritical);
-        QCOMPARE(shown.title, app::ApplicationTitle);
+        QCOMPARE(shown.title, identity::ApplicationTitle);
         QVERIFY2(shown.text.contains(win.book), qPrintable(shown.text));
         QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
         QCOMPARE(win.shown(), QString());
@@ -225,7 +225,7 @@ private slots:
             } else if (cause == Full) {
                 full.emplace();
             }
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(boxes.shown().size(), 2);
             const Box failure = boxes.shown().last();
@@ -237,7 +237,7 @@ private slots:
             boxes.clear();
 
             // Quit does not end the program while the typing cannot be kept.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.CmdQuit);
             QCOMPARE(win.ended, 0);
             QCOMPARE(boxes.shown().size(), 2);
@@ -248,13 +248,13 @@ private slots:
         }
         if (cause == ReadOnly) {
             // The file stays read-only for this run: No lets the user go on.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             readOnly.reset();
             QCOMPARE(phonebook::read(win.book), Three);
         } else {
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Identity.h"
+#include "identity/Identity.h"
 #include "platform/forms/MsgBox.h"
 
 #include <QApplication>
@@ -11,7 +11,7 @@
 #define QUORVEL_TEST_MAIN(TestObject)                                                                        \
     int main(int argc, char** argv) {                                                                        \
         QApplication app(argc, argv);                                                                        \
-        forms::setApplicationTitle(app::ApplicationTitle);                                                   \
+        forms::setApplicationTitle(identity::ApplicationTitle);                                              \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
     }

@@ -20,6 +20,12 @@ int twipsToPixels(int twips, double logicalDpi) {
 
 int twipsToPixels(int twips) { return twipsToPixels(twips, screenDpi()); }
 
+int pixelsToTwips(int pixels, double logicalDpi) {
+    return static_cast<int>(std::lround(pixels * TwipsPerInch / logicalDpi));
+}
+
+int pixelsToTwips(int pixels) { return pixelsToTwips(pixels, screenDpi()); }
+
 QRect twipsRect(int left, int top, int width, int height) {
     const double dpi = screenDpi();
     return {twipsToPixels(left, dpi), twipsToPixels(top, dpi), twipsToPixels(width, dpi),

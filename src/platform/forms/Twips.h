@@ -14,6 +14,9 @@ inline constexpr int TwipsPerInch = 1440;
 int twipsToPixels(int twips);
 int twipsToPixels(int twips, double logicalDpi);
 QRect twipsRect(int left, int top, int width, int height);
+// Back from the screen: pixels to twips.
+int pixelsToTwips(int pixels);
+int pixelsToTwips(int pixels, double logicalDpi);
 
 // Places a control at a rectangle given in twips.
 void place(QWidget* control, int left, int top, int width, int height);
