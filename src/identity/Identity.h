@@ -23,4 +23,10 @@ inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate po
 // The program's icon, in the four sizes its windows and the desktop ask for.
 QIcon programIcon();
 
+// The maker's home page and the product page of the larger edition. The maker
+// has no site anyone can reach, so both ship in the program's folder and are
+// opened from there.
+QString makerHomePage();
+QString productPage();
+
 } // namespace identity

@@ -67,6 +67,8 @@ void Form::resizeEvent(QResizeEvent* event) {
     // window has their size.
     if (event->size() != QSize(twipsToPixels(scale_.width()), twipsToPixels(scale_.height())))
         scale_ = QSize(pixelsToTwips(event->size().width()), pixelsToTwips(event->size().height()));
+    for (QWidget* control : docked_)
+        setWidth(control, scale_.width());
     dispatch([this] { Form_Resize(); });
 }
 

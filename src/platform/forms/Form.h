@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -36,6 +37,10 @@ protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
 
+    // Keeps a control spanning the client width, as a control docked to an
+    // edge does; it follows the width before Form_Resize runs.
+    void dock(QWidget* control) { docked_.append(control); }
+
     // Hides the window and keeps it loaded, as OK does.
     void hideLoaded();
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +48,7 @@ protected:
 
 private:
     QSize scale_;
+    QList<QWidget*> docked_;
     bool loaded_ = false;
     bool hiding_ = false;
     bool unloaded_ = false;
