@@ -20,7 +20,7 @@ Form::Form(const char* name, const QString& caption, int clientWidth, int client
     setWindowTitle(caption);
     setWindowIcon(svgIcon(icon, {16, 32}));
     // The captions were sized for the narrow standard dialog font; Arial at
-    // 7.8 pt keeps "Outside Line ( 0 ) for none." whole inside its label.
+    // 7.8 pt keeps the longest of them whole inside their labels.
     setFont(forms::font(QStringLiteral("Arial"), 7.8));
     const QSize pixels(twipsToPixels(clientWidth), twipsToPixels(clientHeight));
     if (border == Border::Fixed)
