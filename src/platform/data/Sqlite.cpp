@@ -88,6 +88,8 @@ bool Statement::step() {
     fail(db_.handle(), rc);
 }
 
+void Statement::reset() { sqlite3_reset(stmt_); }
+
 QString Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column)) : QString();

@@ -50,6 +50,8 @@ public:
 
     // Steps once; true while a row is there. Throws platform::Error on failure.
     bool step();
+    // Makes the statement ready to run again; bound values stay.
+    void reset();
     QString text(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;

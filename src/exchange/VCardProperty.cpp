@@ -1,0 +1,135 @@
+#include "exchange/VCardProperty.h"
+
+namespace exchange::vcard {
+
+bool sameName(QByteArrayView a, QByteArrayView b) {
+    return a.size() == b.size() && qstrnicmp(a.data(), a.size(), b.data(), b.size()) == 0;
+}
+
+bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value) {
+    qsizetype i = 0;
+    while (i < line.size() && line[i] != ';' && line[i] != ':')
+        ++i;
+    name = line.first(i);
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name = name.sliced(dot + 1);
+    const qsizetype paramsFrom = i;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ':' && !quoted)
+            break;
+    }
+    if (i >= line.size())
+        return false;
+    params = line.sliced(paramsFrom, i - paramsFrom);
+    value = line.sliced(i + 1);
+    return true;
+}
+
+namespace {
+void addType(Params& p, QByteArrayView type) {
+    // TYPE=cell,voice and TYPE="cell,voice" alike.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= type.size(); ++i) {
+        if (i == type.size() || type[i] == ',') {
+            QByteArrayView one = type.sliced(from, i - from).trimmed();
+            if (one.startsWith('"'))
+                one = one.sliced(1);
+            if (one.endsWith('"'))
+                one.chop(1);
+            if (sameName(one, "cell"))
+                p.cell = true;
+            from = i + 1;
+        }
+    }
+}
+
+void setEncoding(Params& p, QByteArrayView value) {
+    if (sameName(value, "QUOTED-PRINTABLE"))
+        p.encoding = Params::Encoding::QuotedPrintable;
+    else if (sameName(value, "BASE64") || sameName(value, "B"))
+        p.encoding = Params::Encoding::Base64;
+    else if (!sameName(value, "8BIT") && !sameName(value, "7BIT"))
+        p.unknownEncoding = value;
+}
+} // namespace
+
+Params parseParams(QByteArrayView params) {
+    Params p;
+    qsizetype i = 0;
+    while (i < params.size()) {
+        // params starts at a ';'
+        const qsizetype from = ++i;
+        bool quoted = false;
+        while (i < params.size() && (quoted || params[i] != ';')) {
+            if (params[i] == '"')
+                quoted = !quoted;
+            ++i;
+        }
+        const QByteArrayView param = params.sliced(from, i - from);
+        const qsizetype eq = param.indexOf('=');
+        if (eq < 0) { // vCard 2.1 bare values: CELL, QUOTED-PRINTABLE
+            if (sameName(param, "QUOTED-PRINTABLE") || sameName(param, "BASE64"))
+                setEncoding(p, param);
+            else
+                addType(p, param);
+            continue;
+        }
+        const QByteArrayView key = param.first(eq).trimmed();
+        const QByteArrayView value = param.sliced(eq + 1).trimmed();
+        if (sameName(key, "TYPE"))
+            addType(p, value);
+        else if (sameName(key, "ENCODING"))
+            setEncoding(p, value);
+        else if (sameName(key, "CHARSET"))
+            p.charset = value;
+        else if (sameName(key, "VALUE"))
+            p.text = sameName(value, "text");
+    }
+    return p;
+}
+
+QString unescape(QStringView value) {
+    if (!value.contains(QLatin1Char('\\')))
+        return value.toString();
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+            out += c;
+            continue;
+        }
+        const QChar n = value[++i];
+        if (n == QLatin1Char('n') || n == QLatin1Char('N'))
+            out += QLatin1Char('\n');
+        else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') ||
+                 n == QLatin1Char(':'))
+            out += n;
+        else { // not an escape we know: keep it as written
+            out += c;
+            out += n;
+        }
+    }
+    return out;
+}
+
+QStringList components(const QString& value) {
+    QStringList parts;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        if (i + 1 < value.size() && value[i] == QLatin1Char('\\')) {
+            ++i;
+            continue;
+        }
+        if (i == value.size() || value[i] == QLatin1Char(';')) {
+            parts << unescape(QStringView(value).sliced(from, i - from));
+            from = i + 1;
+        }
+    }
+    return parts;
+}
+
+} // namespace exchange::vcard
