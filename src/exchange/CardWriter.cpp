@@ -36,7 +36,7 @@ public:
         line("VERSION:4.0");
         QString family, given;
         splitName(card[Name], family, given);
-        line("FN:" + escaped(joinNonEmpty({given, family}, QStringLiteral(" "))));
+        line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
         line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
         if (!card[Company].isEmpty())
             line("ORG:" + escaped(card[Company]));

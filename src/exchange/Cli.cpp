@@ -65,6 +65,9 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
     qint64 added = 0, skipped = 0;
     QString reading; // the file being read, while one is
     try {
+        // A large import touches the whole Name index; a fixed 32 MB page cache
+        // keeps its pages from being written out and read back again and again.
+        db.exec("PRAGMA cache_size = -32768");
         db.transaction([&] {
             PhoneBookImport phoneBook(db);
             for (const QString& file : files) {

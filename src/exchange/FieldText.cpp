@@ -7,17 +7,19 @@ namespace {
 const QString Comma = QStringLiteral(", ");
 } // namespace
 
-QString joinNonEmpty(const QStringList& parts, const QString& separator) {
-    QStringList kept;
-    for (const QString& part : parts)
-        if (!part.isEmpty())
-            kept << part;
-    return kept.join(separator);
+QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator) {
+    QString joined;
+    for (QStringView part : parts) {
+        if (part.isEmpty())
+            continue;
+        if (!joined.isEmpty())
+            joined += separator;
+        joined += part;
+    }
+    return joined;
 }
 
-QString composeName(const QString& family, const QString& given) {
-    return joinNonEmpty({family, given}, Comma);
-}
+QString composeName(const QString& family, const QString& given) { return joinNonEmpty({family, given}); }
 
 void splitName(const QString& name, QString& family, QString& given) {
     const qsizetype at = name.indexOf(Comma);
@@ -30,7 +32,7 @@ void splitName(const QString& name, QString& family, QString& given) {
 }
 
 QString composeAddress(const QString& street, const QString& city, const QString& state, const QString& zip) {
-    return joinNonEmpty({street, city, joinNonEmpty({state, zip}, QStringLiteral(" "))}, Comma);
+    return joinNonEmpty({street, city, joinNonEmpty({state, zip}, u" ")});
 }
 
 AddressParts splitAddress(const QString& address) {

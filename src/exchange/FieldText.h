@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QStringView>
+
+#include <initializer_list>
 
 namespace exchange {
 
 // The parts that are not empty, joined.
-QString joinNonEmpty(const QStringList& parts, const QString& separator = QStringLiteral(", "));
+QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator = u", ");
 
 // "Family, Given" as the phone book writes names; one part alone when the
 // other is empty.

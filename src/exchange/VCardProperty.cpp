@@ -118,6 +118,7 @@ QString unescape(QStringView value) {
 
 QStringList components(const QString& value) {
     QStringList parts;
+    parts.reserve(8); // an address has seven
     qsizetype from = 0;
     for (qsizetype i = 0; i <= value.size(); ++i) {
         if (i + 1 < value.size() && value[i] == QLatin1Char('\\')) {

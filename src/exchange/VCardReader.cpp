@@ -145,9 +145,10 @@ void VCardReader::readProperty(Card& card, Parts& parts, QByteArrayView name, QB
     } else if (sameName(name, "N")) {
         // family; given; additional names; ...
         const QStringList n = components(*text);
-        card[Name] = composeName(n.value(0), joinNonEmpty({n.value(1), n.value(2)}, QStringLiteral(" ")));
+        card[Name] = composeName(n.value(0), joinNonEmpty({n.value(1), n.value(2)}, u" "));
     } else if (sameName(name, "ORG")) {
-        card[Company] = joinNonEmpty(components(*text));
+        for (const QString& unit : components(*text)) // organisation; unit; ...
+            card[Company] = joinNonEmpty({card[Company], unit});
     } else if (sameName(name, "ADR")) {
         // post office box; extended address; street; city; region; postal code; country
         const QStringList a = components(*text);
