@@ -1,9 +1,18 @@
 #include "exchange/VCardProperty.h"
 
+#include <utility>
+
 namespace exchange::vcard {
 
-bool sameName(QByteArrayView a, QByteArrayView b) {
-    return a.size() == b.size() && qstrnicmp(a.data(), a.size(), b.data(), b.size()) == 0;
+Kind kindOf(QByteArrayView name) {
+    static constexpr std::pair<const char*, Kind> Known[] = {
+        {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
+        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
+        {"END", Kind::End}, {"VERSION", Kind::Version}};
+    for (const auto& [known, kind] : Known)
+        if (sameName(name, known))
+            return kind;
+    return Kind::Other;
 }
 
 bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value) {

@@ -24,7 +24,25 @@ Params parseParams(QByteArrayView params);
 // Components of a structured value split at unescaped ';', each unescaped.
 QStringList components(const QString& value);
 QString unescape(QStringView value);
+inline QString unescape(QString value) {
+    return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;
+}
 
-bool sameName(QByteArrayView a, QByteArrayView b);
+// Names compare without regard to ASCII case.
+inline bool sameName(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The properties the reader looks at.
+enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url };
+Kind kindOf(QByteArrayView name);
 
 } // namespace exchange::vcard

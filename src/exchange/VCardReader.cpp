@@ -87,15 +87,16 @@ bool VCardReader::next(Card& card) {
                 QStringLiteral("the file ends inside the card begun on line %1 (no END:VCARD)").arg(begun));
         if (!splitProperty(line_, name, params, value))
             continue; // not a property: left over from a picture some programs write unfolded
-        if (sameName(name, "END") && sameName(value.trimmed(), "VCARD")) {
+        const Kind kind = kindOf(name);
+        if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
             if (nested-- == 0)
                 break;
-        } else if (sameName(name, "BEGIN") && sameName(value.trimmed(), "VCARD")) {
+        } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
             ++nested;
-        } else if (nested == 0 && sameName(name, "VERSION")) {
+        } else if (nested == 0 && kind == Kind::Version) {
             version21_ = value.trimmed() == "2.1";
-        } else if (nested == 0) {
-            readProperty(card, parts, name, params, value);
+        } else if (nested == 0 && kind != Kind::Other) {
+            readProperty(card, parts, kind, params, value);
         }
     }
     if (card[Name].isEmpty())
@@ -104,28 +105,36 @@ bool VCardReader::next(Card& card) {
     return true;
 }
 
-void VCardReader::readProperty(Card& card, Parts& parts, QByteArrayView name, QByteArrayView paramText,
+void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayView paramText,
                                QByteArrayView value) {
-    bool* seen = nullptr;
-    if (sameName(name, "N"))
+    bool* seen = nullptr; // only the first of each counts
+    switch (kind) {
+    case Kind::N:
         seen = &parts.n;
-    else if (sameName(name, "ORG"))
+        break;
+    case Kind::Org:
         seen = &parts.org;
-    else if (sameName(name, "ADR"))
+        break;
+    case Kind::Adr:
         seen = &parts.adr;
-    else if (sameName(name, "EMAIL"))
+        break;
+    case Kind::Email:
         seen = &parts.email;
-    else if (sameName(name, "URL"))
+        break;
+    case Kind::Url:
         seen = &parts.url;
-    else if (!sameName(name, "FN") && !sameName(name, "TEL"))
-        return;
+        break;
+    default:
+        break;
+    }
     if (seen && *seen)
-        return; // only the first of each counts
+        return;
     const Params params = parseParams(paramText);
-    if (sameName(name, "TEL"))
+    if (kind == Kind::Tel) {
         seen = params.cell ? &parts.mobile : &parts.phone;
-    if (seen && *seen)
-        return;
+        if (*seen)
+            return;
+    }
 
     if (!params.unknownEncoding.isEmpty())
         badInput(lineNumber_, QStringLiteral("unknown encoding %1").arg(shown(params.unknownEncoding)));
@@ -134,36 +143,49 @@ void VCardReader::readProperty(Card& card, Parts& parts, QByteArrayView name, QB
         value = decoded = decodeQuotedPrintable(value);
     else if (params.encoding == Params::Encoding::Base64)
         value = decoded = QByteArray::fromBase64(value.toByteArray());
-    const std::optional<QString> text = decodeText(value, params.charset);
+    std::optional<QString> text = decodeText(value, params.charset);
     if (!text)
         badInput(lineNumber_, QStringLiteral("unknown character set %1").arg(shown(params.charset)));
     if (seen)
         *seen = true;
 
-    if (sameName(name, "FN")) {
-        parts.fn = unescape(*text);
-    } else if (sameName(name, "N")) {
+    switch (kind) {
+    case Kind::FN:
+        parts.fn = unescape(std::move(*text));
+        break;
+    case Kind::N: {
         // family; given; additional names; ...
         const QStringList n = components(*text);
         card[Name] = composeName(n.value(0), joinNonEmpty({n.value(1), n.value(2)}, u" "));
-    } else if (sameName(name, "ORG")) {
+        break;
+    }
+    case Kind::Org:
         for (const QString& unit : components(*text)) // organisation; unit; ...
             card[Company] = joinNonEmpty({card[Company], unit});
-    } else if (sameName(name, "ADR")) {
+        break;
+    case Kind::Adr: {
         // post office box; extended address; street; city; region; postal code; country
         const QStringList a = components(*text);
         const QString street = joinNonEmpty({a.value(0), a.value(2), a.value(1)});
         card[Address] =
             joinNonEmpty({composeAddress(street, a.value(3), a.value(4), a.value(5)), a.value(6)});
-    } else if (sameName(name, "TEL")) {
-        QString number = unescape(*text);
+        break;
+    }
+    case Kind::Tel: {
+        QString number = unescape(std::move(*text));
         if (!params.text && number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
             number.remove(0, 4);
-        card[params.cell ? Mobile : Phone] = number;
-    } else if (sameName(name, "EMAIL")) {
-        card[Email] = unescape(*text);
-    } else if (sameName(name, "URL")) {
-        card[WebPage] = unescape(*text);
+        card[params.cell ? Mobile : Phone] = std::move(number);
+        break;
+    }
+    case Kind::Email:
+        card[Email] = unescape(std::move(*text));
+        break;
+    case Kind::Url:
+        card[WebPage] = unescape(std::move(*text));
+        break;
+    default:
+        break;
     }
 }
 

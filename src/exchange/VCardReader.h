@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/CardReader.h"
+#include "exchange/VCardProperty.h"
 
 namespace exchange {
 
@@ -14,7 +15,7 @@ public:
 private:
     struct Parts;
     bool readLogicalLine();
-    void readProperty(Card& card, Parts& parts, QByteArrayView name, QByteArrayView params,
+    void readProperty(Card& card, Parts& parts, vcard::Kind kind, QByteArrayView params,
                       QByteArrayView value);
 
     std::unique_ptr<LineSource> lines_;
