@@ -49,7 +49,8 @@ QString plural(qint64 n, const char* one, const char* many) {
 // What went wrong with the phone book, in words a user can act on.
 QString bookProblem(const platform::Error& error) {
     if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
-        return QStringLiteral("the phone book is busy: Quorvel is storing a contact; try again in a moment");
+        return QStringLiteral(
+            "the phone book is busy: another program is storing into it; try again in a moment");
     if (error.number() == platform::err::CannotOpenDatabase)
         return QStringLiteral("cannot open the phone book (%1)").arg(error.description());
     return error.description();

@@ -34,7 +34,8 @@ void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), byte
 } // namespace
 
 struct VCardReader::Parts {
-    bool n = false, org = false, phone = false, mobile = false, adr = false, email = false, url = false;
+    bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
+         url = false;
     QString fn;
 };
 
@@ -111,6 +112,9 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
     switch (kind) {
     case Kind::N:
         seen = &parts.n;
+        break;
+    case Kind::FN:
+        seen = &parts.fnSeen;
         break;
     case Kind::Org:
         seen = &parts.org;

@@ -71,7 +71,7 @@ private slots:
                           "TEL;VALUE=uri;TYPE=\"voice,cell\":tel:+1-503-555-0115\n"
                           "TEL;TYPE=work,voice;VALUE=uri:tel:+1-503-555-0105\n"
                           "tel;type=CELL:999\nEND:VCARD\n\n"
-                          "begin:vcard\nversion:4.0\nfn:Pierre Dubois\nend:vcard\n")
+                          "begin:vcard\nversion:4.0\nfn:Pierre Dubois\nFN:Later Name\nend:vcard\n")
             << Cards{row("Grace Evans", {}, "+1-503-555-0105", {}, "+1-503-555-0115"), row("Pierre Dubois")};
         QTest::newRow("byte order mark, an AGENT card inside a card")
             << QByteArray("\xEF\xBB\xBF"
