@@ -8,7 +8,11 @@ const QString Comma = QStringLiteral(", ");
 } // namespace
 
 QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator) {
+    qsizetype size = 0;
+    for (QStringView part : parts)
+        size += part.size() + separator.size();
     QString joined;
+    joined.reserve(size);
     for (QStringView part : parts) {
         if (part.isEmpty())
             continue;

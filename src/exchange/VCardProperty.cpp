@@ -101,27 +101,23 @@ Params parseParams(QByteArrayView params) {
 }
 
 QString unescape(QStringView value) {
-    if (!value.contains(QLatin1Char('\\')))
-        return value.toString();
     QString out;
     out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (c != QLatin1Char('\\') || i + 1 == value.size()) {
-            out += c;
-            continue;
-        }
-        const QChar n = value[++i];
+    qsizetype from = 0; // the text since the last escape, copied in one go
+    for (qsizetype i = value.indexOf(QLatin1Char('\\')); i >= 0 && i + 1 < value.size();
+         i = value.indexOf(QLatin1Char('\\'), i + 2)) {
+        out += value.sliced(from, i - from);
+        const QChar n = value[i + 1];
         if (n == QLatin1Char('n') || n == QLatin1Char('N'))
             out += QLatin1Char('\n');
         else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') ||
                  n == QLatin1Char(':'))
             out += n;
-        else { // not an escape we know: keep it as written
-            out += c;
-            out += n;
-        }
+        else // not an escape we know: keep it as written
+            out += value.sliced(i, 2);
+        from = i + 2;
     }
+    out += value.sliced(from);
     return out;
 }
 
