@@ -31,26 +31,25 @@ PhoneBookImport::PhoneBookImport(const data::Database& db)
           db,
           QStringLiteral("INSERT INTO PHONEDIR (%1) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(columns())) {}
 
-bool PhoneBookImport::contains(const Card& card) {
+bool PhoneBookImport::add(const Card& card) {
+    for (int f = 0; f < FieldCount; ++f)
+        utf8_[size_t(f)] = card[size_t(f)].toUtf8();
     data::Statement& find = card[Name].isEmpty() ? noName_ : sameName_;
     find.reset();
     if (!card[Name].isEmpty())
-        find.bind(1, card[Name]);
+        find.bindUnowned(1, utf8_[Name]);
     bool found = false;
     // A NULL field reads as an empty one, as the window shows it.
     while (!found && find.step())
         found = readCard(find) == card;
     find.reset();
-    return found;
-}
-
-bool PhoneBookImport::add(const Card& card) {
-    if (contains(card))
+    if (found)
         return false;
     insert_.reset();
     for (int f = 0; f < FieldCount; ++f)
-        insert_.bind(f + 1, card[size_t(f)]);
+        insert_.bindUnowned(f + 1, utf8_[size_t(f)]);
     insert_.step();
+    insert_.reset();
     return true;
 }
 

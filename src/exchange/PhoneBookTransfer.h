@@ -16,8 +16,7 @@ public:
     bool add(const Card& card);
 
 private:
-    bool contains(const Card& card);
-
+    std::array<QByteArray, FieldCount> utf8_; // the card's fields, bound until the statements are reset
     data::Statement sameName_;
     data::Statement noName_;
     data::Statement insert_;

@@ -69,6 +69,11 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
+Statement& Statement::bindUnowned(int index, QByteArrayView utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.isNull() ? "" : utf8.data(), int(utf8.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind(int index, qint64 number) {
     sqlite3_bind_int64(stmt_, index, number);
     return *this;

@@ -45,6 +45,9 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     Statement& bind(int index, const QString& text);
+    // UTF-8 text that SQLite does not copy: it must stay unchanged until the
+    // statement is reset.
+    Statement& bindUnowned(int index, QByteArrayView utf8);
     Statement& bind(int index, qint64 number);
     Statement& bindNull(int index);
 
