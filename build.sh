@@ -2,7 +2,8 @@
 # Sets up a Debian 12 machine, builds, and then either starts the program or
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
-#   ./build.sh test   install packages, build, run every test
+#   ./build.sh test   install packages, build, run every test, then fuzz
+#                     every fuzz target for a minute (fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,7 @@ PACKAGES=(
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
     libchm-dev fp-utils
     xvfb xauth xdotool xclip socat
+    clang libclang-rt-14-dev
 )
 
 as_root() {
@@ -39,6 +41,7 @@ test)
     install_packages
     build
     ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
+    fuzz/run.sh 60
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -85,6 +85,11 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
+Statement& Statement::bindUnowned(int index, QByteArrayView utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.isNull() ? "" : utf8.data(), int(utf8.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind(int index, qint64 number) {
     sqlite3_bind_int64(stmt_, index, number);
     return *this;
@@ -103,6 +108,8 @@ bool Statement::step() {
         return false;
     fail(db_.handle(), rc);
 }
+
+void Statement::reset() { sqlite3_reset(stmt_); }
 
 QString Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
