@@ -2,16 +2,19 @@
 # Sets up a Debian 12 machine, builds, and then either starts the program or
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
-#   ./build.sh test   install packages, build, run every test
+#   ./build.sh test   install packages, build, run every test, then fuzz
+#                     every fuzz target for a minute (fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
+    qt6-webengine-dev libqt6webenginecore6-bin
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
-    qt6-webengine-dev libchm-dev fp-utils
+    libchm-dev fp-utils
     xvfb xauth xdotool xclip socat
+    clang libclang-rt-14-dev
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
 )
@@ -40,6 +43,7 @@ test)
     install_packages
     build
     ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
+    fuzz/run.sh 60
     ;;
 *)
     echo "usage: $0 run|test" >&2

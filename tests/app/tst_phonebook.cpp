@@ -63,7 +63,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(win.shown(), "Brennan, Tom");
         QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
@@ -78,7 +78,7 @@ private slots:
         auto& w = win.open();
         win.type(w.txtName, "Typed Over");
         win.type(w.txtEmail, "x@y");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->firstButton()); // lands on the same record
         QCOMPARE(win.shown(), "Ashford, Nora");
         QCOMPARE(w.txtEmail->text(), "mail Ashford, Nora");
@@ -98,7 +98,7 @@ private slots:
 
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->lastButton());
         QCOMPARE(win.shown(), "Castillo, Maria");
         QCOMPARE(phonebook::read(win.book).size(), 3);
@@ -106,7 +106,7 @@ private slots:
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
         win.type(w.txtMobile, "555-0177");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(phonebook::read(win.book).size(), 4);
         QCOMPARE(phonebook::read(win.book).last().at(4), "555-0177");
@@ -122,7 +122,7 @@ private slots:
             Window win(Three);
             auto& w = win.open();
             win.type(w.txtCompany, "New Co");
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, answer);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, answer);
             QTest::keyClick(&w, Qt::Key_Escape); // the cancel button
             QCOMPARE(win.ended, 1);
             QVERIFY(!w.Data1->Recordset().isOpen());
@@ -142,7 +142,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtAddress, "1 New Road");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(!w.Data1->Recordset().isOpen());
@@ -158,11 +158,11 @@ private slots:
         Window win({});
         auto& w = win.open();
         win.type(w.txtName, "Nobody, Yet");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         boxes.expect(" Enter new record, and click left arrow button.", forms::vbOKCancel, "Add Record",
                      vbOK);
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.cmdAdd);
         QCOMPARE(boxes.shown().size(), 5);
         for (const int failure : {1, 4}) {
@@ -174,7 +174,7 @@ private slots:
         }
         QCOMPARE(win.shown(), "Nobody, Yet");
         boxes.clear();
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.CmdQuit);
         QCOMPARE(win.ended, 1);
         QVERIFY_BOXES(boxes);
@@ -193,7 +193,7 @@ private slots:
         w.txtName->setFocus();
         w.txtName->selectAll();
         QTest::keyClick(w.txtName, Qt::Key_V, Qt::ControlModifier);
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QVERIFY_BOXES(boxes);
         const Contact stored = phonebook::read(win.book).first();
@@ -208,7 +208,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         {
             FullDisk full;
             QVERIFY(!w.commitData());
@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 2); // the failure is told
         QCOMPARE(w.txtPhone->text(), "212-555-0199");
         boxes.clear();
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         QVERIFY(w.commitData());
         QVERIFY_BOXES(boxes);
         QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
@@ -255,7 +255,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 1);
         const Box shown = boxes.shown().first();
         QCOMPARE(shown.flags, forms::vbCritical);
-        QCOMPARE(shown.title, app::ApplicationTitle);
+        QCOMPARE(shown.title, identity::ApplicationTitle);
         QVERIFY2(shown.text.contains(win.book), qPrintable(shown.text));
         QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
         QCOMPARE(win.shown(), QString());
@@ -301,7 +301,7 @@ private slots:
             } else if (cause == Full) {
                 full.emplace();
             }
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(boxes.shown().size(), 2);
             const Box failure = boxes.shown().last();
@@ -313,7 +313,7 @@ private slots:
             boxes.clear();
 
             // Quit does not end the program while the typing cannot be kept.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.CmdQuit);
             QCOMPARE(win.ended, 0);
             QCOMPARE(boxes.shown().size(), 2);
@@ -324,13 +324,13 @@ private slots:
         }
         if (cause == ReadOnly) {
             // The file stays read-only for this run: No lets the user go on.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             readOnly.reset();
             QCOMPARE(phonebook::read(win.book), Three);
         } else {
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");

@@ -1,4 +1,4 @@
-#include "app/Identity.h"
+#include "identity/Identity.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpScheme.h"
@@ -221,7 +221,7 @@ private slots:
         QVERIFY2(box.text.contains(QDir::toNativeSeparators(path)), qPrintable(box.text));
         QVERIFY2(box.text.contains(problem), qPrintable(box.text));
         QCOMPARE(box.flags, forms::vbCritical);
-        QCOMPARE(box.title, app::ApplicationTitle);
+        QCOMPARE(box.title, identity::ApplicationTitle);
     }
 
     void withoutADefaultTopicTheFirstPageOfTheContentsIsShown() {
@@ -247,7 +247,7 @@ private slots:
 int main(int argc, char** argv) {
     help::registerUrlScheme();
     QApplication app(argc, argv);
-    forms::setApplicationTitle(app::ApplicationTitle);
+    forms::setApplicationTitle(identity::ApplicationTitle);
     HelpTest tc;
     return QTest::qExec(&tc, argc, argv);
 }

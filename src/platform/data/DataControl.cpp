@@ -2,7 +2,7 @@
 
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
-#include "platform/forms/MsgBox.h"
+#include "platform/forms/Dispatch.h"
 #include "platform/forms/Twips.h"
 
 #include <QFileInfo>
@@ -59,16 +59,16 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         emit Reposition();
     });
     // At the ends the arrows stay on the first or last record.
-    connect(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
-    connect(last_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveLast(); }); });
-    connect(previous_, &QToolButton::clicked, this, [this, &rs] {
+    forms::wire(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
+    forms::wire(last_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveLast(); }); });
+    forms::wire(previous_, &QToolButton::clicked, this, [this, &rs] {
         arrow([&] {
             rs.MovePrevious();
             if (rs.Bof())
                 rs.MoveFirst();
         });
     });
-    connect(next_, &QToolButton::clicked, this, [this, &rs] {
+    forms::wire(next_, &QToolButton::clicked, this, [this, &rs] {
         arrow([&] {
             rs.MoveNext();
             if (rs.Eof())
@@ -92,7 +92,7 @@ void DataControl::bind(QLineEdit* box, const QString& field) {
     connect(box, &QLineEdit::textEdited, this, [this] { changed_ = true; });
 }
 
-bool DataControl::Refresh() {
+void DataControl::Refresh() {
     const QString path = databaseName_;
     try {
         if (!QFileInfo(path).isFile())
@@ -106,19 +106,17 @@ bool DataControl::Refresh() {
         recordset_.setFields(fields);
         recordset_.open(path, recordSource_);
     } catch (const platform::Error& error) {
+        fillBoxes();
         QString reason = error.description();
         if (error.number() == platform::err::NotADatabase)
             reason = QStringLiteral("The file is not a phone book database (%1).").arg(reason);
-        forms::MsgBox(QStringLiteral("Could not open the phone book \"%1\".\n%2\n\nPut a valid Quorvel.mdb "
-                                     "beside the program and start it again.")
-                          .arg(path, reason),
-                      forms::vbCritical);
-        fillBoxes();
-        return false;
+        throw platform::Error(error.number(),
+                              QStringLiteral("Could not open the phone book \"%1\".\n%2\n\nPut a valid "
+                                             "Quorvel.mdb beside the program and start it again.")
+                                  .arg(path, reason));
     }
     fillBoxes();
     emit Reposition();
-    return true;
 }
 
 void DataControl::validate(int action) {
@@ -169,9 +167,10 @@ void DataControl::arrow(const std::function<void()>& move) {
         const forms::BusyPointer busy;
         move();
     } catch (const platform::Error& error) {
-        // An empty table has nothing to move to; that needs no message.
+        // An empty table has nothing to move to; that needs no message. Any
+        // other failure rises to the dispatcher.
         if (error.number() != platform::err::NoCurrentRecord)
-            forms::MsgBox(error.description(), forms::vbCritical);
+            throw;
     }
 }
 

@@ -37,10 +37,10 @@ public:
     // Binds a text box to a field of the record source.
     void bind(QLineEdit* box, const QString& field);
 
-    // Opens DatabaseName and RecordSource and shows the first record. A
-    // failure is shown to the user in one message; the boxes then stay blank.
-    // Returns whether the table is open.
-    bool Refresh();
+    // Opens DatabaseName and RecordSource and shows the first record. On a
+    // failure the boxes stay blank and the error, saying which file and what
+    // to do, rises to the caller.
+    void Refresh();
 
     // Whether a bound box was typed into since the record was shown.
     bool DataChanged() const { return changed_; }

@@ -36,18 +36,34 @@ void Database::exec(const char* sql) {
         fail(handle(), rc);
 }
 
-void Database::transaction(const std::function<void()>& work) {
-    try {
-        exec("BEGIN IMMEDIATE");
-        work();
-        exec("COMMIT");
-    } catch (const platform::Error&) {
-        try {
-            exec("ROLLBACK");
-        } catch (const platform::Error&) {
-        } // the failed step may have ended it already
-        throw;
+namespace {
+// Rolls the open transaction back unless it was committed: whatever leaves
+// the work early (our error, a failed allocation, any other exception) leaves
+// the file as it was and the connection free for the next store.
+class RollbackGuard {
+public:
+    explicit RollbackGuard(sqlite3* db) : db_(db) {}
+    ~RollbackGuard() {
+        // The failed step may have ended the transaction already; nothing to report then.
+        if (!committed_ && !sqlite3_get_autocommit(db_))
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
+    RollbackGuard(const RollbackGuard&) = delete;
+    RollbackGuard& operator=(const RollbackGuard&) = delete;
+    void committed() { committed_ = true; }
+
+private:
+    sqlite3* db_;
+    bool committed_ = false;
+};
+} // namespace
+
+void Database::transaction(const std::function<void()>& work) {
+    exec("BEGIN IMMEDIATE");
+    RollbackGuard guard(handle());
+    work();
+    exec("COMMIT");
+    guard.committed();
 }
 
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
@@ -69,6 +85,11 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
+Statement& Statement::bindUnowned(int index, QByteArrayView utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.isNull() ? "" : utf8.data(), int(utf8.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind(int index, qint64 number) {
     sqlite3_bind_int64(stmt_, index, number);
     return *this;
@@ -87,6 +108,8 @@ bool Statement::step() {
         return false;
     fail(db_.handle(), rc);
 }
+
+void Statement::reset() { sqlite3_reset(stmt_); }
 
 QString Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
