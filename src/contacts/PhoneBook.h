@@ -36,6 +36,7 @@ public:
 
 private:
     void showRecordCount();
+    void showRecordCount(qint64 count);
 
     data::DataControl& Data1;
     QLabel& lbRecords;

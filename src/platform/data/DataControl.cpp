@@ -9,6 +9,10 @@
 
 namespace data {
 namespace {
+// How often an idle window looks whether another program changed the file:
+// one cheap version check, never a count.
+constexpr int CountCheckMs = 500;
+
 // The fields every record set of this control reads and writes.
 QStringList boundFields() {
     return {QStringLiteral("Name"),    QStringLiteral("Company"), QStringLiteral("Phone"),
@@ -53,11 +57,21 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent), recordset_(boundFie
     row->addWidget(last_);
     setFocusPolicy(Qt::NoFocus);
 
+    counter_ = new RecordCounter(this);
+    connect(counter_, &RecordCounter::counted, this, [this](qint64 count, const CountTicket& ticket) {
+        recordset_.keepCount(count, ticket); // refused when the file changed meanwhile
+        followCount();
+    });
+    countCheck_ = new QTimer(this);
+    countCheck_->setInterval(CountCheckMs);
+    connect(countCheck_, &QTimer::timeout, this, [this] { followCount(); });
+
     auto& rs = recordset_;
     recordset_.setBeforeAction([this](int action) { validate(action); });
     recordset_.setAfterAction([this] {
         fillBoxes();
         emit Reposition();
+        followCount();
     });
     // At the ends the arrows stay on the first or last record.
     connect(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
@@ -79,6 +93,7 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent), recordset_(boundFie
 }
 
 DataControl::~DataControl() {
+    counter_->stop();
     // The boxes may already be gone; nothing may be refilled or asked now.
     recordset_.setBeforeAction({});
     recordset_.setAfterAction({});
@@ -113,10 +128,34 @@ bool DataControl::Refresh() {
     }
     fillBoxes();
     emit Reposition();
+    followCount();
+    countCheck_->start();
     return true;
 }
 
+std::optional<qint64> DataControl::KnownRecordCount() {
+    if (!recordset_.isOpen())
+        return std::nullopt;
+    const auto count = recordset_.KnownCount();
+    if (!count && !counter_->running())
+        if (const auto ticket = recordset_.countTicket())
+            counter_->start(recordset_.path(), recordset_.table(), *ticket);
+    return count;
+}
+
+void DataControl::followCount() {
+    const auto count = KnownRecordCount();
+    if (count && count != lastCount_) {
+        lastCount_ = count;
+        emit RecordCountChanged(*count);
+    }
+}
+
 void DataControl::validate(int action) {
+    // A running count holds a read lock that would hold up this store or
+    // delete; its answer would be out of date after it anyway.
+    if (changed_ || action == ActionDelete || action == ActionClose)
+        counter_->stop();
     int act = action;
     int save = changed_ ? -1 : 0;
     if (validate_)

@@ -134,9 +134,12 @@ std::optional<qint64> Recordset::KnownCount() {
     return kept_;
 }
 
-CountTicket Recordset::countTicket() {
-    requireOpen();
-    return {dataVersion(true).value_or(0), ownChanges_};
+std::optional<CountTicket> Recordset::countTicket() {
+    if (!isOpen())
+        return std::nullopt;
+    if (const auto version = dataVersion(false))
+        return CountTicket{*version, ownChanges_};
+    return std::nullopt;
 }
 
 bool Recordset::keepCount(qint64 count, const CountTicket& ticket) {
@@ -154,12 +157,12 @@ int Recordset::RecordCount() {
     requireOpen();
     if (const auto known = KnownCount())
         return int(*known);
-    const CountTicket ticket = countTicket();
+    const qint64 version = *dataVersion(true);
     Run st = prepared_->statements.get(
         CountSlot, [this] { return QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table_)); });
     st->step();
     kept_ = st->integer(0);
-    keptVersion_ = ticket.dataVersion;
+    keptVersion_ = version;
     return int(*kept_);
 }
 
@@ -282,6 +285,11 @@ void Recordset::Delete() {
     values_.clear();
     editing_ = false;
     raiseAfter();
+}
+
+bool Recordset::isEmpty() {
+    requireOpen();
+    return !prepared_->byRowid.first();
 }
 
 void Recordset::MoveFirst() {

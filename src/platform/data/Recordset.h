@@ -58,10 +58,13 @@ public:
     // deletes adjust it; another program's change drops it. Never waits for
     // another program's lock (the last count is still the best known then).
     std::optional<qint64> KnownCount();
-    // For a count taken elsewhere (another connection, another thread).
-    CountTicket countTicket();
+    // For a count taken elsewhere (another connection, another thread); none
+    // while another program holds the file locked.
+    std::optional<CountTicket> countTicket();
     // Keeps a count taken elsewhere, when nothing changed since its ticket.
     bool keepCount(qint64 count, const CountTicket& ticket);
+    // Whether the table holds no record: one probe, not a count.
+    bool isEmpty();
     const QString& path() const { return path_; }
     const QString& table() const { return table_; }
     void AddNew();
