@@ -3,13 +3,14 @@
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
 #   ./build.sh test   install packages, build, run every test
+#   ./build.sh bench  install packages, build, run every benchmark (bench/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
-    libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
+    libsqlite3-dev libgl-dev libbenchmark-dev libx11-dev fonts-liberation
     xvfb xauth xdotool xclip socat
 )
 
@@ -38,8 +39,12 @@ test)
     build
     ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
     ;;
+bench)
+    install_packages
+    exec bench/run.sh
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

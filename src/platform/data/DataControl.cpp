@@ -62,6 +62,15 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent), recordset_(boundFie
         recordset_.keepCount(count, ticket); // refused when the file changed meanwhile
         followCount();
     });
+    // A count starts from the event loop, once the record on screen is drawn.
+    countStart_ = new QTimer(this);
+    countStart_->setSingleShot(true);
+    connect(countStart_, &QTimer::timeout, this, [this] {
+        if (!recordset_.isOpen() || counter_->running() || recordset_.KnownCount())
+            return;
+        if (const auto ticket = recordset_.countTicket())
+            counter_->start(recordset_.path(), recordset_.table(), *ticket);
+    });
     countCheck_ = new QTimer(this);
     countCheck_->setInterval(CountCheckMs);
     connect(countCheck_, &QTimer::timeout, this, [this] { followCount(); });
@@ -138,8 +147,7 @@ std::optional<qint64> DataControl::KnownRecordCount() {
         return std::nullopt;
     const auto count = recordset_.KnownCount();
     if (!count && !counter_->running())
-        if (const auto ticket = recordset_.countTicket())
-            counter_->start(recordset_.path(), recordset_.table(), *ticket);
+        countStart_->start(0);
     return count;
 }
 
@@ -154,8 +162,10 @@ void DataControl::followCount() {
 void DataControl::validate(int action) {
     // A running count holds a read lock that would hold up this store or
     // delete; its answer would be out of date after it anyway.
-    if (changed_ || action == ActionDelete || action == ActionClose)
+    if (changed_ || action == ActionDelete || action == ActionClose) {
+        countStart_->stop();
         counter_->stop();
+    }
     int act = action;
     int save = changed_ ? -1 : 0;
     if (validate_)

@@ -96,6 +96,7 @@ private:
     QToolButton* next_;
     QToolButton* last_;
     RecordCounter* counter_;
+    QTimer* countStart_;
     QTimer* countCheck_;
     std::optional<qint64> lastCount_;
 };

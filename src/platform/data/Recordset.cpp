@@ -3,6 +3,7 @@
 #include "platform/core/Error.h"
 
 #include <QScopeGuard>
+#include <QSet>
 
 using platform::Error;
 namespace err = platform::err;
@@ -24,6 +25,7 @@ struct Recordset::Prepared {
     Keyset byRowid;
     Keyset byName;
     StatementCache statements;
+    QSet<QString> indexes; // names found, case-folded
 };
 
 namespace {
@@ -352,7 +354,8 @@ void Recordset::MovePrevious() {
 
 void Recordset::setIndex(const QString& name) {
     requireOpen();
-    if (!name.isEmpty()) {
+    // An index found once is not looked up again: Sort clicked twice costs one probe.
+    if (!name.isEmpty() && !prepared_->indexes.contains(name.toCaseFolded())) {
         Run st = prepared_->statements.get(IndexLookupSlot, [] {
             return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
                                   "?1 COLLATE NOCASE AND name = ?2 COLLATE NOCASE");
@@ -360,6 +363,7 @@ void Recordset::setIndex(const QString& name) {
         st->bind(1, table_).bind(2, name);
         if (!st->step())
             throw Error(err::NotAnIndex, QStringLiteral("'%1' isn't an index in this table.").arg(name));
+        prepared_->indexes.insert(name.toCaseFolded());
     }
     index_ = name;
 }
