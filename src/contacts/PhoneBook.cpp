@@ -24,6 +24,8 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
     Data1.setValidateHandler([this](int& action, int& save) { Data1_Validate(action, save); });
     Data1.setStoreFailedText([this](const platform::Error& cause) { return storeFailedText(cause); });
     QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
+    QObject::connect(&Data1, &data::DataControl::RecordCountChanged, &lbRecords,
+                     [this](qint64 count) { showRecordCount(count); });
 }
 
 QString PhoneBook::storeFailedText(const platform::Error& cause) const {
@@ -40,13 +42,19 @@ QString PhoneBook::storeFailedText(const platform::Error& cause) const {
 
 void PhoneBook::Form_Load() { Data1.setDatabaseName(platform::appFile(QStringLiteral("Quorvel.mdb"))); }
 
+// A count not known yet (a large book being counted in the background) shows
+// when it arrives; until then the label keeps what it showed.
 void PhoneBook::showRecordCount() {
     platform::resumeNext([&] {
-        lbRecords.setText(QString::number(Data1.Recordset().RecordCount()));
-        // The label is sized for one digit; larger counts widen it rightwards.
-        lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()),
-                         lbRecords.height());
+        if (const auto count = Data1.KnownRecordCount())
+            showRecordCount(*count);
     });
+}
+
+void PhoneBook::showRecordCount(qint64 count) {
+    lbRecords.setText(QString::number(count));
+    // The label is sized for one digit; larger counts widen it rightwards.
+    lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()), lbRecords.height());
 }
 
 void PhoneBook::Data1_Validate(int& /*Action*/, int& Save) {

@@ -41,6 +41,7 @@ public:
 
 private:
     void showRecordCount();
+    void showRecordCount(qint64 count);
     QString storeFailedText(const platform::Error& cause) const;
 
     data::DataControl& Data1;

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "platform/core/Error.h"
+#include "platform/data/RecordCounter.h"
 #include "platform/data/Recordset.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 namespace data {
 
@@ -42,6 +45,11 @@ public:
     // to do, rises to the caller.
     void Refresh();
 
+    // The number of records as far as it is known without counting them.
+    // When it is not known, a count starts in the background and
+    // RecordCountChanged brings the answer.
+    std::optional<qint64> KnownRecordCount();
+
     // Whether a bound box was typed into since the record was shown.
     bool DataChanged() const { return changed_; }
     // Refills the boxes from the stored record, dropping typed changes; a
@@ -68,6 +76,8 @@ public:
 signals:
     // After every action that moved, stored, added or deleted.
     void Reposition();
+    // The record count became known or changed, by this program or another.
+    void RecordCountChanged(qint64 count);
 
 private:
     struct Binding {
@@ -78,6 +88,7 @@ private:
     void validate(int action);
     void fillBoxes();
     void arrow(const std::function<void()>& move);
+    void followCount();
 
     QString databaseName_;
     QString connect_ = QStringLiteral("Access");
@@ -92,6 +103,10 @@ private:
     QLabel* caption_;
     QToolButton* next_;
     QToolButton* last_;
+    RecordCounter* counter_;
+    QTimer* countStart_;
+    QTimer* countCheck_;
+    std::optional<qint64> lastCount_;
 };
 
 } // namespace data
