@@ -80,6 +80,14 @@ void frmAbout::Form_Load() {
     setWindowTitle(QStringLiteral("About"));
     lblVersion->setText(
         versionCaption(identity::VersionMajor, identity::VersionMinor, identity::VersionRevision));
+    // The label was sized for the word "Version" alone: it grows about its
+    // centre until the whole number shows.
+    const QRect design = forms::twipsGeometry(lblVersion);
+    const int needed =
+        forms::pixelsToTwips(lblVersion->fontMetrics().horizontalAdvance(lblVersion->text()) + 2);
+    if (needed > design.width())
+        forms::place(lblVersion, design.x() - (needed - design.width()) / 2, design.y(), needed,
+                     design.height());
 }
 
 void frmAbout::cmdOK_Click() { close(); }

@@ -91,6 +91,9 @@ private slots:
         QCOMPARE(first->windowModality(), Qt::NonModal);
         QCOMPARE(first->windowTitle(), QStringLiteral("About"));
         QCOMPARE(first->lblVersion->text(), QStringLiteral("Version 6.1.0"));
+        const QLabel* version = first->lblVersion;
+        QVERIFY(version->fontMetrics().horizontalAdvance(version->text()) <= version->contentsRect().width());
+        QVERIFY(first->rect().contains(version->geometry()));
         QVERIFY(w.isEnabled());
 
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Enter}) {
