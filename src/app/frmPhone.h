@@ -51,8 +51,8 @@ public:
 
     // How the window opens the program's other windows: the window's design
     // name (frmComPort, frmPrefix, frmAbout, frmBrowser) and, for a browser
-    // window, its address. Tests replace it to see
-    // what was opened without opening it.
+    // window, its address. Tests replace it to see what was opened without
+    // opening it.
     using OpenWindow = std::function<void(const QString& form, const QString& address)>;
     void setOpenWindow(OpenWindow open) { Open = std::move(open); }
 
