@@ -2,8 +2,8 @@
 """What a screen reader finds in the real program, asked through AT-SPI.
 
 Starts a copy of the program in a temporary folder and, from outside,
-- lists every control of the main window and both settings dialogs with the
-  name a screen reader says, and fails on any without one;
+- lists every control of the main window, both settings dialogs and the
+  About box with the name a screen reader says, and fails on any without one;
 - tabs through the main window and fails on a control the Tab key never
   reaches;
 - presses the navigator's "Next" arrow through AT-SPI, as a screen reader
@@ -161,13 +161,14 @@ def main():
                 text_of(name_box)))
             print(f"Next: '{first_name}' > '{shown}'")
 
-        # Both settings dialogs, opened from the menu as a user does.
-        for item, title in (("Modem Port", "Com Port"), ("Area Code", "Prefix")):
-            click(wait_for("no 'Dialer Settings' menu",
-                           lambda: find(main_window, pyatspi.ROLE_MENU_ITEM, "Dialer Settings")))
-            click(wait_for(f"no '{item}' item in the menu",
+        # Both settings dialogs and the About box, opened from the menu as a user does.
+        for menu, item, title in (("Dialer Settings", "Modem Port", "Com Port"),
+                                  ("Dialer Settings", "Area Code", "Prefix"), ("About", "About", "About")):
+            click(wait_for(f"no '{menu}' menu", lambda: find(main_window, pyatspi.ROLE_MENU_ITEM, menu)))
+            click(wait_for(f"no '{item}' item in the menu '{menu}'",
                            lambda: next((a for a in descendants(app)
                                          if a.getRole() == pyatspi.ROLE_MENU_ITEM and a.name == item
+                                         and a.parent.getRole() != pyatspi.ROLE_MENU_BAR
                                          and showing(a)), None)))
             list_controls(wait_for(f"'{item}' opened no window '{title}'", lambda: window(app, title)))
     finally:

@@ -7,7 +7,8 @@
 #   New, type a contact, arrow, Yes; Find it by the first letters of its
 #   family name; Sort; Edit a field, Yes; set Com 3 and the prefixes in the
 #   two dialogs; dial the mobile number and read the dial command at the
-#   modem's end; Delete the contact; Escape.
+#   modem's end; Help, Pro Version, About and its product link; Delete the
+#   contact; Escape.
 # Afterwards the phone book and the settings files must hold exactly what
 # the story put there. A screenshot of every window met is kept in SHOTS.
 #   run_e2e.sh BUILD_DIR SHOTS
@@ -39,9 +40,9 @@ shot() {
     import -window root "$shots/$(printf %02d "$shot_count")-$1.png"
 }
 
-# Polls a command until it succeeds; gives up after about ten seconds.
+# Polls a command until it succeeds; gives up after about ten seconds (TRIES tenths).
 until_true() {
-    for _ in $(seq 100); do
+    for _ in $(seq "${TRIES:-100}"); do
         "$@" && return 0
         sleep 0.1
     done
@@ -54,7 +55,7 @@ visible() { xdotool search --onlyvisible --name "$(pattern "$1")" 2>/dev/null | 
 # Waits for a window titled $1, gives it the focus, and prints its id.
 window() {
     local w=
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         w=$(visible "$1" || true)
         [ -n "$w" ] && break
         kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for '$1'"
@@ -288,9 +289,47 @@ until_true grep -q ';' "$work/modem-heard" || fail "the modem was not told to le
 cmp <(printf 'ATDT9555-0199\r;\r') "$work/modem-heard" ||
     fail "after the call the modem heard: $(od -An -c "$work/modem-heard")"
 
-# --- Help, About and the product page -----------------------------------------
-# HERE: Help (the viewer on its default topic), About with its product link,
-# and Pro Version, once the About menu's commands are in the program.
+# --- Help, Pro Version, About and its product page ---------------------------
+# The About menu's items have no access keys: the arrow keys reach them.
+about_menu() {
+    focus "$wid"
+    xdotool mousemove --window "$wid" 110 $((menu_bar / 2)) click 1
+    sleep 0.3
+    xdotool key --delay 100 $(printf 'Down %.0s' $(seq "$1")) Return
+}
+# Closes a window as its title bar's close box would.
+close_window() {
+    focus "$(window "$1")"
+    xdotool key alt+F4
+    closed "$1"
+}
+# Whether the right part of a window (where a page shows) holds dark text.
+page_drawn() {
+    import -window "$1" "$work/page.png" &&
+        awk "BEGIN { exit !($(convert "$work/page.png" -gravity east -crop 60%x80%+0+0 -colorspace gray \
+            -threshold 50% -format '%[fx:1-mean]' info:) > 0.002) }"
+}
+about_menu 1 # Help: the viewer opens on the help file's default topic
+help=$(window 'Quorvel Book Dialer Help')
+TRIES=300 until_true page_drawn "$help" || fail "the help viewer shows no page"
+shot help
+close_window 'Quorvel Book Dialer Help'
+
+about_menu 2 # Pro Version: the browser on the maker's home page, named by it
+window 'Quorvel Book Dialer' >/dev/null
+shot pro-version
+close_window 'Quorvel Book Dialer'
+
+about_menu 3 # About, and its link to the product page
+about=$(window 'About')
+shot about
+xdotool mousemove --window "$about" $(((1092 + 400) / 15)) $(((2160 + 96) / 15)) click 1
+window 'Quorvel Book Dialer Pro' >/dev/null
+shot product-page
+close_window 'Quorvel Book Dialer Pro'
+about=$(window 'About')
+xdotool mousemove --window "$about" $(((1692 + 480) / 15)) $(((3216 + 202) / 15)) click 1
+closed 'About'
 
 # --- Delete the contact --------------------------------------------------------
 focus "$wid"
