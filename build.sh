@@ -16,6 +16,8 @@ PACKAGES=(
     libchm-dev fp-utils
     xvfb xauth xdotool xclip socat
     clang libclang-rt-14-dev
+    openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
+    desktop-file-utils appstream
 )
 
 as_root() {

@@ -39,8 +39,11 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
     return b;
 }
 
-QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg, QRect twips) {
+// A picture button has no caption, so a screen reader is given its name.
+QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg, const QString& spoken,
+                           QRect twips) {
     auto* b = button(parent, name, {}, twips);
+    b->setAccessibleName(spoken);
     b->setIcon(forms::svgIcon(svg, {16, 32}));
     b->setIconSize(QSize(16, 16));
     b->setCursor(forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1));
@@ -74,7 +77,8 @@ void frmPhone::buildLayout(QWidget* c) {
     txtCompany = textBox(c, "txtCompany", {150, 2340, 5745, 285});
     Label6 = label(c, "Label6", QStringLiteral("EMAIL:"), {180, 2730, 630, 240}, Ink::Black);
     txtEmail = textBox(c, "txtEmail", {150, 2970, 4275, 285});
-    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral(":/icons/envelope.svg"), {4464, 2940, 345, 360});
+    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral(":/icons/envelope.svg"), QStringLiteral("E-mail"),
+                             {4464, 2940, 345, 360});
     Label10 = label(c, "Label10", QStringLiteral("Records"), {5160, 3150, 600, 195});
     Label10->setAutoFillBackground(true);
     Label8 = label(c, "Label8", QStringLiteral("WEB PAGE:"), {180, 3390, 1110, 240}, Ink::Black);
@@ -83,16 +87,17 @@ void frmPhone::buildLayout(QWidget* c) {
     lbRecords->setAlignment(Qt::AlignCenter);
     lbRecords->setMinimumWidth(lbRecords->width());
     txtWeb = textBox(c, "txtWeb", {150, 3630, 4275, 285});
-    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral(":/icons/globe.svg"), {4464, 3600, 345, 360});
+    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral(":/icons/globe.svg"), QStringLiteral("Web page"),
+                           {4464, 3600, 345, 360});
     Label4 = label(c, "Label4", QStringLiteral("PHONE ###-###-####"), {120, 4170, 1935, 240});
     Label7 = label(c, "Label7", QStringLiteral("MOBILE ###-###-####"), {3216, 4176, 1956, 240}, Ink::Black);
     txtPhone = textBox(c, "txtPhone", {612, 4410, 1812, 285});
-    cmdDialPhone =
-        pictureButton(c, "cmdDialPhone", QStringLiteral(":/icons/deskphone.svg"), {2484, 4380, 360, 345});
+    cmdDialPhone = pictureButton(c, "cmdDialPhone", QStringLiteral(":/icons/deskphone.svg"),
+                                 QStringLiteral("Dial phone"), {2484, 4380, 360, 345});
     cmdDialPhone->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     txtMobile = textBox(c, "txtMobile", {3684, 4410, 1812, 285});
-    cmdDialMobile =
-        pictureButton(c, "cmdDialMobile", QStringLiteral(":/icons/mobilephone.svg"), {5556, 4380, 360, 345});
+    cmdDialMobile = pictureButton(c, "cmdDialMobile", QStringLiteral(":/icons/mobilephone.svg"),
+                                  QStringLiteral("Dial mobile"), {5556, 4380, 360, 345});
     cmdDialMobile->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     cmdDialMobile->setDefault(true);
 
@@ -113,6 +118,15 @@ void frmPhone::buildLayout(QWidget* c) {
     CmdQuit = button(c, "CmdQuit", QStringLiteral("&Quit"), {5130, 5040, 795, 495});
     CmdQuit->setToolTip(QStringLiteral("* SEE-YA *"));
     CmdQuit->setFont(forms::font(QStringLiteral("MS Sans Serif"), 7.8, true));
+    // A screen reader names each box by the caption above it.
+    for (auto [caption, box] : {std::pair{Label2, txtName},
+                                {Label3, txtAddress},
+                                {Label11, txtCompany},
+                                {Label6, txtEmail},
+                                {Label8, txtWeb},
+                                {Label4, txtPhone},
+                                {Label7, txtMobile}})
+        caption->setBuddy(box);
 }
 
 void frmPhone::buildMenus() {

@@ -47,6 +47,10 @@ frmComPort::frmComPort()
     Label7 = forms::placed(new QLabel(QStringLiteral("Com 6"), Frame1), "Label7", 1752, 828, 552, 252);
     Label6 = forms::placed(new QLabel(QStringLiteral("Com 7"), Frame1), "Label6", 1752, 1272, 552, 192);
     Label5 = forms::placed(new QLabel(QStringLiteral("Com 8"), Frame1), "Label5", 1752, 1764, 492, 192);
+    // The options have no text of their own: each label names its option for a screen reader.
+    const std::array<QLabel*, 8> names = {Label1, Label2, Label3, Label4, Label8, Label7, Label6, Label5};
+    for (int i = 1; i <= 8; ++i)
+        names[i - 1]->setBuddy(optCom(i));
     cmdOK = forms::placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 1008, 2640, 795, 315);
     cmdOK->setDefault(true);
 

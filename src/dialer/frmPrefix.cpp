@@ -27,6 +27,10 @@ frmPrefix::frmPrefix()
                            720, 1875, 255);
     Label3 = forms::placed(new QLabel(QStringLiteral("Outside Line ( 0 ) for none."), Frame1), "Label3", 900,
                            1140, 1875, 255);
+    // Each caption names its box for a screen reader.
+    Label1->setBuddy(txtAreaCode);
+    Label2->setBuddy(txtLongDist);
+    Label3->setBuddy(txtOutLine);
     // No default button: Enter in a box does nothing.
     cmdOK = forms::placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 3180, 1140, 915, 375);
     cmdOK->setAutoDefault(false);

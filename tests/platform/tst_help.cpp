@@ -6,6 +6,7 @@
 #include "platform/help/HtmlHelp.h"
 #include "support/ScriptedBoxes.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -103,6 +104,17 @@ private slots:
         QVERIFY(items > 1);
         QCOMPARE(items, countTopics(file.contents()));
         QCOMPARE(currentTopic(window), file.defaultTopic());
+
+        // A screen reader can name every control the keyboard reaches; the
+        // page speaks for itself.
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus || control->focusProxy() ||
+                window->view()->isAncestorOf(control) || control == window->view())
+                continue;
+            QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(spoken && !spoken->text(QAccessible::Name).trimmed().isEmpty(),
+                     control->metaObject()->className());
+        }
 
         // The pictures of the page come out of the help file.
         QVERIFY(QTest::qWaitFor(

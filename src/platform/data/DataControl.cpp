@@ -40,6 +40,11 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     caption_->setFrameShadow(QFrame::Sunken);
     next_ = arrowButton(this, Qt::RightArrow, QStringLiteral("next"), false);
     last_ = arrowButton(this, Qt::RightArrow, QStringLiteral("last"), true);
+    // What a screen reader says for each arrow.
+    first_->setAccessibleName(tr("First"));
+    previous_->setAccessibleName(tr("Previous"));
+    next_->setAccessibleName(tr("Next"));
+    last_->setAccessibleName(tr("Last"));
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

@@ -35,6 +35,11 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
 
     tree_->setObjectName(QStringLiteral("contents"));
     tree_->header()->hide();
+    // Names a screen reader says; the tree and the list show no caption of their own.
+    tree_->setAccessibleName(tr("Contents"));
+    keyword_->setAccessibleName(tr("Keyword"));
+    index_->setAccessibleName(tr("Index"));
+    view_->setAccessibleName(tr("Help page"));
     addTopics(file_->contents(), nullptr);
     tree_->expandAll();
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {

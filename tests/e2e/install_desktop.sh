@@ -1,0 +1,30 @@
+#!/bin/bash
+# Installs into a folder whose name has a blank and a dollar sign, as a
+# user's folder may: the desktop entry and the software-centre description
+# must pass their validators, and the menu entry must start the installed
+# program in its own folder.
+set -euo pipefail
+
+build_dir=$1
+top=$(mktemp -d)
+trap 'rm -rf "$top"' EXIT
+prefix="$top/My \$Programs"
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+entry="$prefix/quorvel.desktop"
+desktop-file-validate "$entry" || fail "the desktop entry is not valid"
+metainfo=$(ls "$prefix"/*.metainfo.xml)
+appstreamcli validate --no-net "$metainfo" || fail "the software-centre description is not valid"
+
+# Exec, unquoted as a desktop would do it, must name the installed program.
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+eval "argv=($(printf '%s' "$exec_line" | sed 's/\\\\/\\/g'))"
+[ "${#argv[@]}" -eq 1 ] || fail "Exec splits into ${#argv[@]} words: $exec_line"
+[ "${argv[0]}" = "$prefix/Quorvel" ] || fail "Exec starts '${argv[0]}', not the installed program"
+[ -x "${argv[0]}" ] || fail "Exec names no program"
+[ "$(sed -n 's/^Path=//p' "$entry")" = "$prefix" ] || fail "the entry does not start the program in its folder"
+[ -f "$(sed -n 's/^Icon=//p' "$entry")" ] || fail "the entry's icon is not installed"
+launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
+[ -f "$prefix/$launchable" ] || fail "the description launches '$launchable', which is not installed"
+echo "1 passed, 0 failed"
