@@ -4,7 +4,8 @@
 # contact, the next arrow the second, typing over a field and moving on must
 # ask whether to save (Escape does not answer it, N does), Escape must end the
 # program with exit code 0, and the phone book file must come out unchanged
-# (the typing was answered No).
+# (the typing was answered No). The About box opens from the windows module
+# beside the program.
 set -euo pipefail
 
 bin_dir=$1
@@ -17,7 +18,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-cp "$bin_dir/Quorvel" "$bin_dir/Quorvel.mdb" "$work/"
+cp "$bin_dir/Quorvel" "$bin_dir/libquorvel_windows.so" "$bin_dir/Quorvel.mdb" "$work/"
 before=$(sha256sum < "$work/Quorvel.mdb")
 
 # The program keeps its files beside itself, whatever the current folder.
@@ -48,6 +49,16 @@ name_shown() {
     done
     echo "$text"
 }
+# The first window titled exactly $1, once it appears (empty if none does).
+window_titled() {
+    local found=
+    for _ in $(seq 100); do
+        found=$(xdotool search --name "^$1\$" 2>/dev/null | head -n1 || true)
+        [ -n "$found" ] && break
+        sleep 0.1
+    done
+    echo "$found"
+}
 # The navigator's next arrow, in window coordinates at 96 dots per inch.
 click_next() { xdotool mousemove --window "$wid" 368 103 click 1; sleep 0.5; }
 
@@ -64,12 +75,7 @@ echo "after the next arrow: '$shown'"
 xdotool key End
 xdotool type "Typed"
 click_next
-prompt=
-for _ in $(seq 50); do
-    prompt=$(xdotool search --name '^Quorvel Book Dialer$' 2>/dev/null | head -n1 || true)
-    [ -n "$prompt" ] && break
-    sleep 0.1
-done
+prompt=$(window_titled 'Quorvel Book Dialer')
 [ -n "$prompt" ] || fail "no save prompt titled 'Quorvel Book Dialer' appeared"
 echo "save prompt $prompt: $(xdotool getwindowname "$prompt")"
 xdotool windowfocus --sync "$prompt"
@@ -86,6 +92,19 @@ sleep 0.3
 shown=$(name_shown)
 echo "after No: '$shown'"
 [ "$shown" = "Castillo, Maria" ] || fail "after No the window should have moved on to the third contact"
+
+# The About box comes from the windows module beside the program, loaded now.
+xdotool key alt+a
+sleep 0.3
+xdotool key Down Down Return
+about=$(window_titled About)
+[ -n "$about" ] || fail "the About box did not open"
+echo "about box $about: $(xdotool getwindowname "$about")"
+xdotool windowfocus --sync "$about"
+xdotool key Escape
+sleep 0.5
+xdotool windowfocus --sync "$wid"
+sleep 0.3
 
 xdotool key Escape
 rc=
