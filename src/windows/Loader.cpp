@@ -20,10 +20,10 @@ void shareContextForPages() {
     if (QOpenGLContext::globalShareContext())
         return;
     auto* context = new QOpenGLContext(qApp); // lives as long as the application
-    if (context->create())
-        qt_gl_set_global_share_context(context);
-    else
-        delete context; // no graphics driver: the engine draws in software
+    // Set even when no driver could make it, as the application itself does
+    // when asked to share at start; without one the engine crashes.
+    context->create();
+    qt_gl_set_global_share_context(context);
 }
 
 const Entry* loadModule() {
