@@ -4,16 +4,17 @@
 
 #include "identity/Identity.h"
 #include "info/InfoCommands.h"
-#include "info/frmAbout.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/SharedForm.h"
+#include "windows/Windows.h"
 
 namespace app {
 
 void frmPhone::wireInfo() {
     info_ = std::make_unique<info::InfoCommands>();
-    about_ = std::make_unique<forms::SharedForm>([] { return new info::frmAbout; });
+    // Made only once the windows module has loaded.
+    about_ = std::make_unique<forms::SharedForm>([] { return windows::load()->makeAbout(); });
     forms::wire(mnuHelp, &QAction::triggered, this, [this] { info_->mnuHelp_Click(); });
     forms::wire(mnuPro, &QAction::triggered, this,
                 [this] { Open(QStringLiteral("frmBrowser"), identity::makerHomePage()); });

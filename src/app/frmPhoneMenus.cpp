@@ -3,11 +3,11 @@
 // of the program.
 #include "app/frmPhone.h"
 
-#include "browser/frmBrowser.h"
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/SharedForm.h"
+#include "windows/Windows.h"
 
 namespace app {
 
@@ -25,10 +25,13 @@ void frmPhone::openWindow(const QString& form, const QString& address) {
         comPort_->show();
     else if (form == QLatin1String("frmPrefix"))
         prefix_->show();
-    else if (form == QLatin1String("frmAbout"))
-        about_->show();
-    else if (form == QLatin1String("frmBrowser"))
-        browser::OpenBrowser(address); // a new window each time; it lives on its own
+    else if (form == QLatin1String("frmAbout")) {
+        if (windows::load())
+            about_->show();
+    } else if (form == QLatin1String("frmBrowser")) {
+        if (const windows::Entry* entry = windows::load())
+            entry->openBrowser(address); // a new window each time; it lives on its own
+    }
 }
 
 } // namespace app

@@ -1,7 +1,7 @@
 #include "info/InfoCommands.h"
 
 #include "platform/forms/MsgBox.h"
-#include "platform/help/HtmlHelp.h"
+#include "windows/Windows.h"
 
 #include <QDir>
 #include <QScopedValueRollback>
@@ -12,7 +12,10 @@ const QString ProOnly = QStringLiteral("Feature available in Pro version only.")
 const QString MoreFeatures = QStringLiteral("Get more features with Quorvel Book Dialer Pro");
 } // namespace
 
-void InfoCommands::mnuHelp_Click() { help::HtmlHelp(QDir::currentPath() + QStringLiteral("/phone.chm")); }
+void InfoCommands::mnuHelp_Click() {
+    if (const windows::Entry* entry = windows::load())
+        entry->showHelp(QDir::currentPath() + QStringLiteral("/phone.chm"));
+}
 
 void InfoCommands::cmdEmail_Click() { forms::MsgBox(ProOnly, forms::vbOKOnly); }
 

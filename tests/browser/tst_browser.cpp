@@ -222,8 +222,11 @@ private slots:
         frmBrowser* second = open(server.url("/b"));
         QVERIFY(settlesOn(first, "Page A"));
         QVERIFY(settlesOn(second, "Page B"));
+        const int slowRequests = server.hits("/slow");
         typeAndEnter(second, server.url("/slow"));
         QTRY_COMPARE(second->windowTitle(), QStringLiteral("Working..."));
+        // Released only once the request is held, or a late one waits forever.
+        QVERIFY(QTest::qWaitFor([&] { return server.hits("/slow") > slowRequests; }, LoadTimeout));
         QVERIFY(!first->timTimer->isActive());
         QCOMPARE(first->windowTitle(), "Page A");
         QCOMPARE(listOf(first->cboAddress), QStringList{server.url("/a")});

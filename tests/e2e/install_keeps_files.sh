@@ -10,11 +10,14 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in Quorvel quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
+for f in Quorvel libquorvel_windows.so quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
     [ -e "$prefix/$f" ] || fail "the install did not place $f"
 done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"
 grep -qx "Exec=$prefix/Quorvel" "$prefix/quorvel.desktop" || fail "the desktop entry does not start the installed program"
+# The page engine is the windows module's alone: the program starts without it.
+! ldd "$prefix/Quorvel" | grep -qi webengine || fail "the program itself links the page engine"
+ldd "$prefix/libquorvel_windows.so" | grep -qi webengine || fail "the windows module does not link the page engine"
 
 # The user's own files, which no install may touch.
 printf 'my phone book' > "$prefix/Quorvel.mdb"

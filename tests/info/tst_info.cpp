@@ -8,6 +8,7 @@
 #include "platform/forms/FormRules.h"
 #include "platform/help/HtmlHelp.h"
 #include "support/Instances.h"
+#include "windows/Windows.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,16 +201,26 @@ private slots:
         w.mnuHelp->trigger();
         QVERIFY(QDir::setCurrent(before));
         QCOMPARE(helpViewers().size(), 1);
-        QVERIFY(helpViewers().first()->parentWidget() == nullptr);
+        QWidget* viewer = helpViewers().first();
+        QVERIFY(viewer->parentWidget() == nullptr);
         QVERIFY_BOXES(boxes);
+        // Its default topic shows: the file's pages are served although the
+        // windows came after the application.
+        const QList<QWidget*> views = viewer->findChildren<QWidget*>();
+        const auto view = std::find_if(views.begin(), views.end(),
+                                       [](QWidget* v) { return v->inherits("QWebEngineView"); });
+        QVERIFY(view != views.end());
+        QTRY_COMPARE_WITH_TIMEOUT((*view)->property("title").toString(), viewer->windowTitle(), 30000);
     }
 };
 
 int main(int argc, char** argv) {
-    help::registerUrlScheme();
     QApplication app(argc, argv);
     forms::installFormRules();
     forms::setApplicationTitle(identity::ApplicationTitle);
+    // The windows as the program loads them: their help scheme is made known
+    // only now, after the application.
+    windows::use(quorvel_windows());
     InfoTest tc;
     return QTest::qExec(&tc, argc, argv);
 }

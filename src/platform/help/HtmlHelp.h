@@ -7,7 +7,8 @@ namespace help {
 class HelpWindow;
 
 // Makes the help viewer's URL scheme known to the page engine. It must run
-// before the QApplication is created: main() calls it first thing.
+// before the engine makes its first page: the windows module calls it when
+// it is loaded.
 void registerUrlScheme();
 
 // Opens a compiled help file at its default topic in the help viewer, a
