@@ -119,7 +119,7 @@ def main():
     work = tempfile.mkdtemp()
     program = None
     try:
-        for f in ("Quorvel", "Quorvel.mdb"):
+        for f in ("Quorvel", "libquorvel_windows.so", "Quorvel.mdb"):
             shutil.copy2(os.path.join(bin_dir, f), work)
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
         program = subprocess.Popen([os.path.join(work, "Quorvel")], cwd=work, env=env)
