@@ -2,7 +2,9 @@
 # Sets up a Debian 12 machine, builds, and then either starts the program or
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
-#   ./build.sh test   install packages, build, run every test
+#   ./build.sh test   install packages, build, run every test; then build
+#                     again with the address and undefined-behaviour
+#                     sanitizers (build-asan) and run every test there too
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,7 +12,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
-    xvfb xauth xdotool xclip socat
+    xvfb xauth xdotool xclip socat sqlite3
 )
 
 as_root() {
@@ -27,6 +29,16 @@ build() {
     cmake --build build --parallel "$(nproc)"
 }
 
+run_tests() {
+    ctest --test-dir "$1" --output-on-failure --parallel "$(nproc)" --no-tests=error
+}
+
+sanitized_tests() {
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON
+    cmake --build build-asan --parallel "$(nproc)"
+    run_tests build-asan
+}
+
 case "${1:-}" in
 run)
     install_packages
@@ -36,7 +48,8 @@ run)
 test)
     install_packages
     build
-    ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
+    run_tests build
+    sanitized_tests
     ;;
 *)
     echo "usage: $0 run|test" >&2

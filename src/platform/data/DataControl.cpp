@@ -5,7 +5,6 @@
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 
 namespace data {
@@ -88,32 +87,33 @@ void DataControl::bind(QLineEdit* box, const QString& field) {
 }
 
 bool DataControl::Refresh() {
-    const QString path = databaseName_;
     try {
-        if (!QFileInfo(path).isFile())
-            throw platform::Error(platform::err::CannotOpenDatabase,
-                                  QStringLiteral("The file does not exist."));
         // The record set reads and writes the bound fields, in the order they were bound.
         QStringList fields;
         for (const Binding& b : bindings_)
             if (!fields.contains(b.field))
                 fields << b.field;
         recordset_.setFields(fields);
-        recordset_.open(path, recordSource_);
+        recordset_.open(databaseName_, recordSource_);
     } catch (const platform::Error& error) {
-        QString reason = error.description();
-        if (error.number() == platform::err::NotADatabase)
-            reason = QStringLiteral("The file is not a phone book database (%1).").arg(reason);
-        forms::MsgBox(QStringLiteral("Could not open the phone book \"%1\".\n%2\n\nPut a valid Quorvel.mdb "
-                                     "beside the program and start it again.")
-                          .arg(path, reason),
-                      forms::vbCritical);
+        forms::MsgBox(failureText(Failure::Open, error), forms::vbCritical);
         fillBoxes();
         return false;
     }
     fillBoxes();
     emit Reposition();
+    try {
+        recordset_.probeWrite();
+    } catch (const platform::Error& error) {
+        // Another program's change in progress says nothing about this file.
+        if (error.cause() != platform::err::Locked)
+            forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
+    }
     return true;
+}
+
+QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
+    return failureText_ ? failureText_(failure, cause) : cause.description();
 }
 
 void DataControl::validate(int action) {
@@ -131,23 +131,38 @@ void DataControl::validate(int action) {
                 value = b.box->text();
         values << value;
     }
-    try {
-        const forms::BusyPointer busy; // another program may hold the file locked
-        recordset_.writeRecord(values);
-    } catch (const platform::Error& error) {
-        // The move or close stops here and the boxes keep what was typed.
-        throw platform::Error(platform::err::StoreFailed,
-                              storeFailed_
-                                  ? storeFailed_(error)
-                                  : QStringLiteral("The record was not stored: %1").arg(error.description()));
+    store(values);
+}
+
+void DataControl::store(const QStringList& values) {
+    bool asNew = false;
+    for (;;) {
+        try {
+            const forms::BusyPointer busy; // another program may hold the file locked
+            asNew ? recordset_.storeAsNew(values) : recordset_.writeRecord(values);
+            return;
+        } catch (const platform::Error& error) {
+            // The move or close stops here and the boxes keep what was typed.
+            const int cause = error.cause();
+            if (cause != platform::err::ChangedElsewhere && cause != platform::err::DeletedElsewhere)
+                throw platform::Error(platform::err::StoreFailed, failureText(Failure::Store, error), cause);
+            // Another program's store is never overwritten unasked.
+            if (forms::MsgBox(failureText(Failure::Conflict, error), forms::vbYesNo + forms::vbQuestion) !=
+                forms::vbYes)
+                throw platform::Error(platform::err::StoreFailed, QString(), platform::err::Declined);
+            asNew = cause == platform::err::DeletedElsewhere;
+        }
     }
 }
 
 void DataControl::UpdateControls() {
-    if (recordset_.isAdding())
+    if (recordset_.isAdding()) {
         recordset_.CancelUpdate(); // refills through the after-action hook
-    else
-        fillBoxes();
+        return;
+    }
+    // The stored record as it is now: another program may have changed it.
+    platform::resumeNext([&] { recordset_.reload(); });
+    fillBoxes();
 }
 
 void DataControl::fillBoxes() {
@@ -164,9 +179,14 @@ void DataControl::arrow(const std::function<void()>& move) {
         const forms::BusyPointer busy;
         move();
     } catch (const platform::Error& error) {
-        // An empty table has nothing to move to; that needs no message.
-        if (error.number() != platform::err::NoCurrentRecord)
+        // An empty table has nothing to move to; that needs no message. A
+        // failed store is worded already.
+        if (error.cause() == platform::err::Declined)
+            return; // the user chose so, in answer to a question
+        if (error.number() == platform::err::StoreFailed)
             forms::MsgBox(error.description(), forms::vbCritical);
+        else if (error.number() != platform::err::NoCurrentRecord)
+            forms::MsgBox(failureText(Failure::Read, error), forms::vbCritical);
     }
 }
 
