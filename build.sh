@@ -4,7 +4,8 @@
 #   ./build.sh run    install packages, build, start Quorvel
 #   ./build.sh test   install packages, build, run every test; then build
 #                     again with the address and undefined-behaviour
-#                     sanitizers (build-asan) and run every test there too
+#                     sanitizers (build-asan) and run every test there too;
+#                     then fuzz every fuzz target for a minute (fuzz/run.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +14,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
     xvfb xauth xdotool xclip socat sqlite3
+    clang libclang-rt-14-dev
 )
 
 as_root() {
@@ -50,6 +52,7 @@ test)
     build
     run_tests build
     sanitized_tests
+    fuzz/run.sh 60
     ;;
 *)
     echo "usage: $0 run|test" >&2
