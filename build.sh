@@ -12,7 +12,9 @@ cd "$(dirname "$0")"
 PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
+    qt6-webengine-dev libqt6webenginecore6-bin
     libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
+    libchm-dev fp-utils
     xvfb xauth xdotool xclip socat sqlite3
     clang libclang-rt-14-dev
 )

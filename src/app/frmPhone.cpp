@@ -1,9 +1,13 @@
 #include "app/frmPhone.h"
 
-#include "Pictures.h"
-#include "app/Identity.h"
+#include "contacts/FindSort.h"
+#include "contacts/PhoneBook.h"
+#include "contacts/RecordCommands.h"
+#include "dialer/DialOperations.h"
+#include "identity/Identity.h"
+#include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
-#include "platform/forms/Pictures.h"
+#include "platform/forms/SharedForm.h"
 #include "platform/forms/Twips.h"
 
 #include <QCloseEvent>
@@ -15,14 +19,15 @@
 
 namespace app {
 
-frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplication::exit(0); }) {
-    initPictures();
+frmPhone::frmPhone(QWidget* parent)
+    : QMainWindow(parent), End([] { QCoreApplication::exit(0); }),
+      Open([this](const QString& form, const QString&) { openWindow(form); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
-    setWindowIcon(forms::svgIcon(QStringLiteral(":/icons/quorvel.svg"), {16, 24, 32, 48}));
+    setWindowIcon(identity::programIcon());
 
     // The standard font of the window: 8 pt in the metrics the layout was made for.
-    setFont(QFont(QStringLiteral("Arial"), 8));
+    setFont(forms::font(QStringLiteral("Arial"), 8));
 
     auto* client = new QWidget(this);
     client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
@@ -41,7 +46,7 @@ frmPhone::frmPhone(QWidget* parent) : QMainWindow(parent), End([] { QCoreApplica
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });
-    Data1->Refresh();
+    forms::dispatch([this] { Data1->Refresh(); });
     txtName->setFocus();
 }
 

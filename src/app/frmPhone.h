@@ -1,9 +1,5 @@
 #pragma once
 
-#include "contacts/FindSort.h"
-#include "contacts/PhoneBook.h"
-#include "contacts/RecordCommands.h"
-#include "dialer/DialOperations.h"
 #include "platform/comm/MSComm.h"
 #include "platform/data/DataControl.h"
 
@@ -17,6 +13,20 @@
 
 #include <functional>
 #include <memory>
+
+// The handlers and the windows behind the menus stay out of this header, so
+// that what includes it pulls in none of their libraries.
+namespace contacts {
+class PhoneBook;
+class RecordCommands;
+class FindSort;
+} // namespace contacts
+namespace dialer {
+class DialOperations;
+}
+namespace forms {
+class SharedForm;
+}
 
 namespace app {
 
@@ -35,6 +45,12 @@ public:
     // The session is ending: asks about typed values as closing would, and
     // returns false when they could not be stored (the logout is cancelled).
     bool commitData();
+
+    // How the window opens the program's other windows: the window's design
+    // name and, for a browser window, its address. Tests replace it to see
+    // what was opened without opening it.
+    using OpenWindow = std::function<void(const QString& form, const QString& address)>;
+    void setOpenWindow(OpenWindow open) { Open = std::move(open); }
 
     // Controls, under their design names.
     QLabel* Label1;
@@ -91,12 +107,16 @@ private:
     void wireRecordCommands();
     void wireDialer();
     void wireSettingsMenu();
+    void openWindow(const QString& form);
 
     std::function<void()> End;
+    OpenWindow Open;
     std::unique_ptr<contacts::PhoneBook> phoneBook_;
     std::unique_ptr<contacts::RecordCommands> recordCommands_;
     std::unique_ptr<contacts::FindSort> findSort_;
     std::unique_ptr<dialer::DialOperations> dialOperations_;
+    std::unique_ptr<forms::SharedForm> comPort_;
+    std::unique_ptr<forms::SharedForm> prefix_;
 };
 
 } // namespace app

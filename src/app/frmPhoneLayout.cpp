@@ -1,7 +1,8 @@
 // The main window's controls, each at its place in twips.
 #include "app/frmPhone.h"
 
-#include "app/Identity.h"
+#include "identity/Identity.h"
+#include "platform/forms/Controls.h"
 #include "platform/forms/Pictures.h"
 #include "platform/forms/TextBox.h"
 #include "platform/forms/Twips.h"
@@ -48,13 +49,11 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg
 } // namespace
 
 void frmPhone::buildLayout(QWidget* c) {
-    QFont title(QStringLiteral("Times New Roman"));
-    title.setPointSize(18);
-    title.setBold(true);
+    const QFont title = forms::font(QStringLiteral("Times New Roman"), 18, true);
     // Label9 is the shadow: drawn first, 30 twips right and down, under Label1.
-    Label9 = label(c, "Label9", ApplicationTitle, {1020, 270, 3435, 390}, Ink::Shadow);
+    Label9 = label(c, "Label9", identity::ApplicationTitle, {1020, 270, 3435, 390}, Ink::Shadow);
     Label9->setFont(title);
-    Label1 = label(c, "Label1", ApplicationTitle, {990, 240, 3435, 390});
+    Label1 = label(c, "Label1", identity::ApplicationTitle, {990, 240, 3435, 390});
     Label1->setFont(title);
 
     Image1 = label(c, "Image1", {}, {4500, 0, 936, 720});
@@ -64,9 +63,7 @@ void frmPhone::buildLayout(QWidget* c) {
 
     Data1 = forms::placed(new data::DataControl(c), "Data1", 4380, 1110, 1515, 345);
     Data1->setCaption(QStringLiteral("DIR"));
-    QFont arial(QStringLiteral("Arial"));
-    arial.setPointSizeF(8.4);
-    Data1->setFont(arial);
+    Data1->setFont(forms::font(QStringLiteral("Arial"), 8.4));
 
     Label2 = label(c, "Label2", QStringLiteral("NAME> Last, First"), {180, 900, 1575, 240});
     txtName = textBox(c, "txtName", {150, 1140, 4185, 285});
@@ -115,27 +112,17 @@ void frmPhone::buildLayout(QWidget* c) {
     cmdEdit = button(c, "cmdEdit", QStringLiteral("&Edit"), {4080, 5130, 795, 345});
     CmdQuit = button(c, "CmdQuit", QStringLiteral("&Quit"), {5130, 5040, 795, 495});
     CmdQuit->setToolTip(QStringLiteral("* SEE-YA *"));
-    QFont quit(QStringLiteral("MS Sans Serif"));
-    quit.setPointSizeF(7.8);
-    quit.setBold(true);
-    CmdQuit->setFont(quit);
+    CmdQuit->setFont(forms::font(QStringLiteral("MS Sans Serif"), 7.8, true));
 }
 
 void frmPhone::buildMenus() {
-    mnuSettings = menuBar()->addMenu(QStringLiteral("&Dialer Settings"));
-    mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
-    mnuModPortItem = mnuSettings->addAction(QStringLiteral("&Modem Port"));
-    mnuModPortItem->setObjectName(QStringLiteral("mnuModPortItem"));
-    mnuAreaCodeItem = mnuSettings->addAction(QStringLiteral("&Area Code"));
-    mnuAreaCodeItem->setObjectName(QStringLiteral("mnuAreaCodeItem"));
-    mnuA = menuBar()->addMenu(QStringLiteral("&About"));
-    mnuA->setObjectName(QStringLiteral("mnuA"));
-    mnuHelp = mnuA->addAction(QStringLiteral("Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuPro = mnuA->addAction(QStringLiteral("Pro Version"));
-    mnuPro->setObjectName(QStringLiteral("mnuPro"));
-    mnuAbout = mnuA->addAction(QStringLiteral("About"));
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuSettings = forms::addMenu(menuBar(), "mnuSettings", QStringLiteral("&Dialer Settings"));
+    mnuModPortItem = forms::addMenuItem(mnuSettings, "mnuModPortItem", QStringLiteral("&Modem Port"));
+    mnuAreaCodeItem = forms::addMenuItem(mnuSettings, "mnuAreaCodeItem", QStringLiteral("&Area Code"));
+    mnuA = forms::addMenu(menuBar(), "mnuA", QStringLiteral("&About"));
+    mnuHelp = forms::addMenuItem(mnuA, "mnuHelp", QStringLiteral("Help"));
+    mnuPro = forms::addMenuItem(mnuA, "mnuPro", QStringLiteral("Pro Version"));
+    mnuAbout = forms::addMenuItem(mnuA, "mnuAbout", QStringLiteral("About"));
 }
 
 void frmPhone::setTabOrder() {

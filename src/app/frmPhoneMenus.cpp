@@ -1,45 +1,28 @@
-// The Dialer Settings menu: the modem port and dialing prefix dialogs.
+// The Dialer Settings menu: the modem port and dialing prefix dialogs, each
+// one shared instance, opened through the window's opener.
 #include "app/frmPhone.h"
 
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
 #include "platform/forms/Dispatch.h"
-
-#include <QPointer>
+#include "platform/forms/SharedForm.h"
 
 namespace app {
-namespace {
-// The shared instances of the two settings dialogs. They have no owner
-// window; a dialog unloaded by its close box deletes itself, and this object,
-// a child of the main window, deletes those still loaded when the main window
-// goes, so none outlives it.
-class SettingsDialogs final : public QObject {
-public:
-    using QObject::QObject;
-    ~SettingsDialogs() override {
-        delete comPort.data();
-        delete prefix.data();
-    }
-    QPointer<dialer::frmComPort> comPort;
-    QPointer<dialer::frmPrefix> prefix;
-};
-
-// Shows the shared instance modeless, loading it first when it is not loaded.
-template <typename Form> void showShared(QPointer<Form>& form) {
-    if (!form || form->isUnloaded()) {
-        form = new Form; // owned by SettingsDialogs until it unloads itself
-        forms::dispatch([&form] { form->Form_Load(); });
-    }
-    form->show();
-    form->raise();
-    form->activateWindow();
-}
-} // namespace
 
 void frmPhone::wireSettingsMenu() {
-    auto* dialogs = new SettingsDialogs(this);
-    forms::wire(mnuModPortItem, &QAction::triggered, this, [dialogs] { showShared(dialogs->comPort); });
-    forms::wire(mnuAreaCodeItem, &QAction::triggered, this, [dialogs] { showShared(dialogs->prefix); });
+    comPort_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmComPort; });
+    prefix_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmPrefix; });
+    forms::wire(mnuModPortItem, &QAction::triggered, this,
+                [this] { Open(QStringLiteral("frmComPort"), {}); });
+    forms::wire(mnuAreaCodeItem, &QAction::triggered, this,
+                [this] { Open(QStringLiteral("frmPrefix"), {}); });
+}
+
+void frmPhone::openWindow(const QString& form) {
+    if (form == QLatin1String("frmComPort"))
+        comPort_->show();
+    else if (form == QLatin1String("frmPrefix"))
+        prefix_->show();
 }
 
 } // namespace app

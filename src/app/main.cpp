@@ -1,18 +1,17 @@
-#include "app/Identity.h"
 #include "app/frmPhone.h"
+#include "identity/Identity.h"
 #include "platform/forms/FormRules.h"
 #include "platform/forms/MsgBox.h"
-#include "platform/forms/Pictures.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     forms::installFormRules();
-    QApplication::setApplicationName(app::InternalName);
-    forms::setApplicationTitle(app::ApplicationTitle);
-    QApplication::setApplicationVersion(app::VersionText);
-    QApplication::setWindowIcon(forms::svgIcon(QStringLiteral(":/icons/quorvel.svg"), {16, 24, 32, 48}));
+    QApplication::setApplicationName(identity::InternalName);
+    forms::setApplicationTitle(identity::ApplicationTitle);
+    QApplication::setApplicationVersion(identity::VersionText);
+    QApplication::setWindowIcon(identity::programIcon());
     QApplication::setDesktopFileName(QStringLiteral("quorvel"));
 
     app::frmPhone window;

@@ -1,5 +1,6 @@
 #include "contacts/FindSort.h"
 
+#include "identity/Identity.h"
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
@@ -32,7 +33,7 @@ QString FindSort::searchFailedText(const platform::Error& error) const {
 }
 
 void FindSort::cmdFind_Click() {
-    forms::MsgBox(QStringLiteral("Get Quorvel Pro to eliminate popups"), forms::vbOKOnly);
+    forms::MsgBox(identity::ProNotice, forms::vbOKOnly);
 
     // Taken as typed: the record set binds it as the key, never as SQL.
     QString name;

@@ -1,6 +1,7 @@
 #include "dialer/DialOperations.h"
 
 #include "dialer/Module1.h"
+#include "identity/Identity.h"
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
@@ -18,7 +19,7 @@ void DialOperations::cmdDialPhone_Click() { dial(DialKind::Phone, txtPhone); }
 void DialOperations::cmdDialMobile_Click() { dial(DialKind::Mobile, txtMobile); }
 
 void DialOperations::dial(DialKind kind, const QLineEdit& box) {
-    MsgBox(QStringLiteral("Get Quorvel Pro to eliminate popups"), forms::vbOKOnly);
+    MsgBox(identity::ProNotice, forms::vbOKOnly);
     const QString text = box.text();
 
     // From here on a failing step is skipped; a settings file that cannot be

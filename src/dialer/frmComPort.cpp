@@ -2,6 +2,7 @@
 
 #include "dialer/Module1.h"
 #include "platform/forms/Dispatch.h"
+#include "platform/forms/Twips.h"
 
 #include <QKeyEvent>
 #include <QScopeGuard>
@@ -29,8 +30,7 @@ constexpr std::array<OptionPlace, 8> OptionPlaces = {{
 } // namespace
 
 frmComPort::frmComPort()
-    : SettingsForm("frmComPort", QStringLiteral("Com Port"), 2748, 3084,
-                   QStringLiteral(":/icons/comport.svg")) {
+    : Form("frmComPort", QStringLiteral("Com Port"), 2748, 3084, QStringLiteral(":/icons/comport.svg")) {
     Frame1 = forms::placed(new QGroupBox(QStringLiteral("Modem"), this), "Frame1", 120, 216, 2475, 2220);
     for (int i = 1; i <= 8; ++i) {
         const OptionPlace& p = OptionPlaces[i - 1];
@@ -100,7 +100,7 @@ void frmComPort::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         cmdOK->click();
     else
-        SettingsForm::keyPressEvent(event);
+        Form::keyPressEvent(event);
 }
 
 } // namespace dialer

@@ -1,6 +1,10 @@
 #pragma once
 
-#include "dialer/SettingsForm.h"
+#include "platform/forms/Form.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 
 #include <QRadioButton>
 
@@ -10,7 +14,7 @@ namespace dialer {
 
 // The modem port dialog: Com 1 to Com 8. A click on a port takes it into
 // the dialer settings at once; OK saves it to Port.sav and hides the window.
-class frmComPort : public SettingsForm {
+class frmComPort : public forms::Form {
     Q_OBJECT
 public:
     frmComPort();
@@ -29,7 +33,7 @@ public:
     QLabel* Label8;
     QPushButton* cmdOK;
 
-    void Form_Load();
+    void Form_Load() override;
     void optCom_Click();
     void cmdOK_Click();
 

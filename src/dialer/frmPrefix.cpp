@@ -5,6 +5,7 @@
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/TextBox.h"
+#include "platform/forms/Twips.h"
 
 #include <QScopeGuard>
 
@@ -15,7 +16,7 @@ namespace dialer {
 using Module1::DialerSettings;
 
 frmPrefix::frmPrefix()
-    : SettingsForm("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
+    : Form("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
     Frame1 =
         forms::placed(new QGroupBox(QStringLiteral("Dialer Prefix"), this), "Frame1", 180, 180, 2835, 1515);
     txtAreaCode = forms::placed(forms::textBox(Frame1), "txtAreaCode", 300, 240, 435, 285);

@@ -1,15 +1,18 @@
 #pragma once
 
-#include "dialer/SettingsForm.h"
+#include "platform/forms/Form.h"
 
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace dialer {
 
 // The dialing prefix dialog: own area code, long-distance prefix and outside
 // line. OK takes the three boxes into the dialer settings, saves them to
 // Prefix.sav and hides the window.
-class frmPrefix : public SettingsForm {
+class frmPrefix : public forms::Form {
     Q_OBJECT
 public:
     frmPrefix();
@@ -23,7 +26,7 @@ public:
     QLabel* Label3;
     QPushButton* cmdOK;
 
-    void Form_Load();
+    void Form_Load() override;
     void cmdOK_Click();
 
 private:

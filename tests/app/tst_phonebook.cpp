@@ -72,7 +72,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(win.shown(), "Brennan, Tom");
         QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
@@ -87,7 +87,7 @@ private slots:
         auto& w = win.open();
         win.type(w.txtName, "Typed Over");
         win.type(w.txtEmail, "x@y");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->firstButton()); // lands on the same record
         QCOMPARE(win.shown(), "Ashford, Nora");
         QCOMPARE(w.txtEmail->text(), "mail Ashford, Nora");
@@ -107,7 +107,7 @@ private slots:
 
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.Data1->lastButton());
         QCOMPARE(win.shown(), "Castillo, Maria");
         QCOMPARE(phonebook::read(win.book).size(), 3);
@@ -115,7 +115,7 @@ private slots:
         w.Data1->Recordset().AddNew();
         win.type(w.txtName, "Zimmer, Ida");
         win.type(w.txtMobile, "555-0177");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QCOMPARE(phonebook::read(win.book).size(), 4);
         QCOMPARE(phonebook::read(win.book).last().at(4), "555-0177");
@@ -131,7 +131,7 @@ private slots:
             Window win(Three);
             auto& w = win.open();
             win.type(w.txtCompany, "New Co");
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, answer);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, answer);
             QTest::keyClick(&w, Qt::Key_Escape); // the cancel button
             QCOMPARE(win.ended, 1);
             QVERIFY(!w.Data1->Recordset().isOpen());
@@ -151,7 +151,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtAddress, "1 New Road");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         QVERIFY(w.close());
         QVERIFY(!w.isVisible());
         QVERIFY(!w.Data1->Recordset().isOpen());
@@ -167,11 +167,11 @@ private slots:
         Window win({});
         auto& w = win.open();
         win.type(w.txtName, "Nobody, Yet");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         boxes.expect(" Enter new record, and click left arrow button.", forms::vbOKCancel, "Add Record",
                      vbOK);
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.cmdAdd);
         QCOMPARE(boxes.shown().size(), 5);
         for (const int failure : {1, 4}) {
@@ -183,7 +183,7 @@ private slots:
         }
         QCOMPARE(win.shown(), "Nobody, Yet");
         boxes.clear();
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(w.CmdQuit);
         QCOMPARE(win.ended, 1);
         QVERIFY_BOXES(boxes);
@@ -202,7 +202,7 @@ private slots:
         w.txtName->setFocus();
         w.txtName->selectAll();
         QTest::keyClick(w.txtName, Qt::Key_V, Qt::ControlModifier);
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QVERIFY_BOXES(boxes);
         const Contact stored = phonebook::read(win.book).first();
@@ -217,7 +217,7 @@ private slots:
         Window win(Three);
         auto& w = win.open();
         win.type(w.txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         {
             FullDisk full;
             QVERIFY(!w.commitData());
@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 2); // the failure is told
         QCOMPARE(w.txtPhone->text(), "212-555-0199");
         boxes.clear();
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         QVERIFY(w.commitData());
         QVERIFY_BOXES(boxes);
         QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
@@ -269,7 +269,7 @@ private slots:
         QCOMPARE(boxes.shown().size(), 1);
         const Box shown = boxes.shown().first();
         QCOMPARE(shown.flags, forms::vbCritical);
-        QCOMPARE(shown.title, app::ApplicationTitle);
+        QCOMPARE(shown.title, identity::ApplicationTitle);
         for (const QString& part : QStringList{win.book} + told)
             QVERIFY2(shown.text.contains(part), qPrintable(shown.text));
         QCOMPARE(win.shown(), QString());
@@ -330,7 +330,7 @@ private slots:
             } else if (cause == Full) {
                 full.emplace();
             }
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(boxes.shown().size(), 2);
             const Box failure = boxes.shown().last();
@@ -343,7 +343,7 @@ private slots:
             boxes.clear();
 
             // Quit does not end the program while the typing cannot be kept.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.CmdQuit);
             QCOMPARE(win.ended, 0);
             QCOMPARE(boxes.shown().size(), 2);
@@ -354,13 +354,13 @@ private slots:
         }
         if (readOnly || cause == Moved) {
             // Nothing can be stored for the rest of this run: No lets the user go on.
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             readOnly.reset();
             QCOMPARE(phonebook::read(cause == Moved ? moved : win.book), Three);
         } else {
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");

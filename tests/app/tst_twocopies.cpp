@@ -55,9 +55,9 @@ private slots:
         auto b = secondCopy();
         win.type(a.txtAddress, "1 New Road");
         win.type(b->txtPhone, "212-555-0199");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(a.Data1->nextButton());
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(b->Data1->nextButton());
         QVERIFY_BOXES(boxes);
         const Contact stored = phonebook::read(win.book).first();
@@ -75,11 +75,11 @@ private slots:
         auto& a = win.open();
         auto b = secondCopy();
         win.type(a.txtPhone, "212-555-0111");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(a.Data1->nextButton());
         win.type(b->txtPhone, "212-555-0222");
         win.type(b->txtEmail, "nora@new.example");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         boxes.expectContaining({"Another program changed", win.book, "Phone", "keeps the other program's"},
                                Asked, vbNo);
         win.click(b->Data1->nextButton());
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(phonebook::read(win.book).first().at(5), "mail Ashford, Nora"); // nothing of B's
 
         // Having seen their value, a Yes to the next prompt stores the typing.
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(b->Data1->nextButton());
         QVERIFY_BOXES(boxes);
         QCOMPARE(b->txtName->text(), "Brennan, Tom");
@@ -99,10 +99,10 @@ private slots:
 
         // No at the save prompt shows what is stored now, not what was read.
         win.type(a.txtPhone, "312-555-0333"); // A is on Brennan too
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(a.Data1->previousButton());
         win.type(b->txtCompany, "dropped");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbNo);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
         win.click(b->cmdEdit); // stores in place: no move re-reads the record
         QCOMPARE(b->txtPhone->text(), "312-555-0333");
         QCOMPARE(b->txtCompany->text(), "Co Brennan, Tom");
@@ -121,7 +121,7 @@ private slots:
                          vbYesNo + forms::vbCritical + forms::vbDefaultButton2, "ARE YOU SURE?", vbYes);
             win.click(a.cmdDelete);
             win.type(b->txtMobile, "555-0177");
-            boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+            boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             boxes.expectContaining({"Another program deleted this contact", win.book}, Asked, answer);
             win.click(b->Data1->nextButton());
             QVERIFY_BOXES(boxes);
@@ -152,7 +152,7 @@ private slots:
         ScriptedBoxes boxes;
         auto& w = win.open();
         win.type(w.txtCompany, "Ashford Bakery");
-        boxes.expect(Save, vbYesNo, app::ApplicationTitle, vbYes);
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
         win.click(w.Data1->nextButton());
         QVERIFY_BOXES(boxes);
         QCOMPARE(phonebook::read(win.book).first().at(1), "Ashford Bakery");

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/Identity.h"
 #include "app/WindowFixture.h"
+#include "identity/Identity.h"
 
 namespace testing {
 
 inline const QString Save = QStringLiteral("Do you want to save?");
-inline const QString& Title = app::ApplicationTitle;
+inline const QString& Title = identity::ApplicationTitle;
 
 // The main window, open on a phone book of its own, as the record commands'
 // tests look at it.

@@ -1,8 +1,8 @@
 // The modem port dialog on real files: what it selects, what OK writes, the
 // close box, and a folder it cannot save into.
 #include "DialogFixture.h"
-#include "app/Identity.h"
 #include "dialer/frmComPort.h"
+#include "identity/Identity.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
@@ -97,7 +97,7 @@ private slots:
         Dialog<frmComPort> d;
         QTest::mouseClick(d->optCom(5), Qt::LeftButton);
         boxes.expect(port + QStringLiteral(" cannot be saved: Permission denied."), forms::vbCritical,
-                     app::ApplicationTitle, forms::vbOK);
+                     identity::ApplicationTitle, forms::vbOK);
         // The file itself takes no writes either; one that does is overwritten in place.
         QFile(port).setPermissions(QFile::ReadOwner | QFile::ReadOther);
         {

@@ -75,7 +75,7 @@ class DialingTest : public QObject {
         QPushButton* button, const QString& text, int flags = vbOKOnly, const QString& title = DialTitle,
         std::function<void(const QString&)> look = [](const QString&) {}) {
         ScriptedBoxes boxes;
-        boxes.expect(Notice, vbOKOnly, app::ApplicationTitle, vbOK).expect(text, flags, title, vbOK);
+        boxes.expect(Notice, vbOKOnly, identity::ApplicationTitle, vbOK).expect(text, flags, title, vbOK);
         BoxProbe probe(std::move(look));
         win->click(button);
         QVERIFY_BOXES(boxes);
@@ -129,7 +129,7 @@ private slots:
         auto& w = win->open();
         win->click(w.Data1->nextButton());
         QCOMPARE(w.txtPhone->text(), QString());
-        dial(w.cmdDialPhone, "Enter Phone number first", vbOKOnly, app::ApplicationTitle);
+        dial(w.cmdDialPhone, "Enter Phone number first", vbOKOnly, identity::ApplicationTitle);
         QVERIFY(!w.MSComm1->PortOpen());
         // The next dial's bytes are the first the modem ever sees.
         dial(w.cmdDialMobile, "Dialing 415-555-0102  Pick up the phone...");
@@ -153,7 +153,7 @@ private slots:
         dial(w.cmdDialPhone,
              "The number was not dialed. Com 3 (/dev/quorvel-no-modem) cannot be opened: No such file or "
              "directory.\n\nChoose the modem's port under Dialer Settings, Modem Port.",
-             vbOKOnly | vbCritical, app::ApplicationTitle);
+             vbOKOnly | vbCritical, identity::ApplicationTitle);
         QVERIFY(!w.MSComm1->PortOpen());
     }
 };

@@ -1,8 +1,8 @@
 // The dialing prefix dialog on real files: what it shows, the conversion of
 // its boxes, what OK writes or refuses, the close box, and failed saves.
 #include "DialogFixture.h"
-#include "app/Identity.h"
 #include "dialer/frmPrefix.h"
+#include "identity/Identity.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
@@ -60,7 +60,7 @@ private slots:
         // A file that cannot be read is reported; the boxes show what is in memory.
         writeFile(prefix, "212 abc 1");
         boxes.expect(QStringLiteral("Prefix.sav holds \"abc\", which is no number."), forms::vbCritical,
-                     app::ApplicationTitle, forms::vbOK);
+                     identity::ApplicationTitle, forms::vbOK);
         Dialog<frmPrefix> d;
         QCOMPARE(textsOf(d), QStringList({"212", "1", "-9"}));
         QVERIFY(d.captionsFit());
@@ -128,11 +128,11 @@ private slots:
         QTest::newRow("all empty, one message") << QStringList{"", "", ""} << zero << title << 0;
         QTest::newRow("empty after letters") << QStringList{"abc", "1", ""} << zero << title << 2;
         QTest::newRow("letters") << QStringList{"212", "one", "9"} << mustBe("long distance prefix")
-                                 << app::ApplicationTitle << 1;
+                                 << identity::ApplicationTitle << 1;
         QTest::newRow("40000") << QStringList{"212", "1", "40000"} << mustBe("outside line")
-                               << app::ApplicationTitle << 2;
+                               << identity::ApplicationTitle << 2;
         QTest::newRow("rounds out of range")
-            << QStringList{"32767.5", "1", "9"} << mustBe("area code") << app::ApplicationTitle << 0;
+            << QStringList{"32767.5", "1", "9"} << mustBe("area code") << identity::ApplicationTitle << 0;
     }
     void aBoxToMendChangesNothing() {
         QFETCH(QStringList, typed);
@@ -194,7 +194,7 @@ private slots:
         type(d, {"212", "1", "9"});
         if (!reason.isEmpty())
             boxes.expect(prefix + QStringLiteral(" cannot be saved: ") + reason + QLatin1Char('.'),
-                         forms::vbCritical, app::ApplicationTitle, forms::vbOK);
+                         forms::vbCritical, identity::ApplicationTitle, forms::vbOK);
         {
             std::optional<ReadOnlyFolder> readOnly;
             if (readOnlyFolder)

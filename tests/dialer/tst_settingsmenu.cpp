@@ -75,6 +75,21 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
+    // The menu opens its windows through the window's one opener, which a
+    // test can take over: then the request is seen and nothing opens.
+    void itemsOpenThroughTheOpener() {
+        ScriptedBoxes boxes;
+        app::frmPhone& w = open();
+        QStringList opened;
+        w.setOpenWindow([&](const QString& form, const QString& address) { opened << form + address; });
+        w.mnuModPortItem->trigger();
+        w.mnuAreaCodeItem->trigger();
+        QCOMPARE(opened, QStringList({"frmComPort", "frmPrefix"}));
+        QVERIFY(instances<frmComPort>().isEmpty());
+        QVERIFY(instances<frmPrefix>().isEmpty());
+        QVERIFY_BOXES(boxes);
+    }
+
     // The application judges the last window only while its event loop
     // runs, so the steps run inside it.
     void noDialogKeepsTheProgramAfterTheMainWindow() {

@@ -10,7 +10,7 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in Quorvel Quorvel.mdb quorvel.desktop quorvel.svg; do
+for f in Quorvel quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm; do
     [ -e "$prefix/$f" ] || fail "the install did not place $f"
 done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"

@@ -68,7 +68,7 @@ private slots:
 
         seen = {};
         QCOMPARE(showAndPress([] { return MsgBox("Save?", vbYesNo); }, "&No", seen), vbNo);
-        QCOMPARE(seen.title, app::ApplicationTitle); // no title of its own
+        QCOMPARE(seen.title, identity::ApplicationTitle); // no title of its own
         QCOMPARE(seen.defaultButton, "&Yes");
         QCOMPARE(seen.icon, QMessageBox::NoIcon);
 
@@ -188,7 +188,7 @@ private slots:
 
     void dispatchShowsAnUntrappedErrorAndGoesOn() {
         testing::ScriptedBoxes boxes;
-        boxes.expect("No current record.", vbCritical, app::ApplicationTitle, vbOK);
+        boxes.expect("No current record.", vbCritical, identity::ApplicationTitle, vbOK);
         bool after = false;
         dispatch([] { throw platform::Error(platform::err::NoCurrentRecord, "No current record."); });
         dispatch([&] { after = true; });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Identity.h"
+#include "identity/Identity.h"
 #include "platform/forms/FormRules.h"
 #include "platform/forms/MsgBox.h"
 
@@ -13,7 +13,7 @@
     int main(int argc, char** argv) {                                                                        \
         QApplication app(argc, argv);                                                                        \
         forms::installFormRules();                                                                           \
-        forms::setApplicationTitle(app::ApplicationTitle);                                                   \
+        forms::setApplicationTitle(identity::ApplicationTitle);                                              \
         TestObject tc;                                                                                       \
         return QTest::qExec(&tc, argc, argv);                                                                \
     }

@@ -40,6 +40,7 @@ inline constexpr int NotADatabase = 3343;
 inline constexpr int NoSuchTable = 3078;
 inline constexpr int StoreFailed = 3197;
 inline constexpr int EngineFailure = 3146;
+inline constexpr int FileNotFound = 53;
 // Why the phone book file could not be opened, read or written.
 inline constexpr int FileMissing = 3024;
 inline constexpr int IsAFolder = 3043;

@@ -2,6 +2,7 @@
 
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
+#include "platform/forms/Dispatch.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
 
@@ -53,16 +54,16 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         emit Reposition();
     });
     // At the ends the arrows stay on the first or last record.
-    connect(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
-    connect(last_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveLast(); }); });
-    connect(previous_, &QToolButton::clicked, this, [this, &rs] {
+    forms::wire(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
+    forms::wire(last_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveLast(); }); });
+    forms::wire(previous_, &QToolButton::clicked, this, [this, &rs] {
         arrow([&] {
             rs.MovePrevious();
             if (rs.Bof())
                 rs.MoveFirst();
         });
     });
-    connect(next_, &QToolButton::clicked, this, [this, &rs] {
+    forms::wire(next_, &QToolButton::clicked, this, [this, &rs] {
         arrow([&] {
             rs.MoveNext();
             if (rs.Eof())
@@ -86,7 +87,7 @@ void DataControl::bind(QLineEdit* box, const QString& field) {
     connect(box, &QLineEdit::textEdited, this, [this] { changed_ = true; });
 }
 
-bool DataControl::Refresh() {
+void DataControl::Refresh() {
     try {
         // The record set reads and writes the bound fields, in the order they were bound.
         QStringList fields;
@@ -96,9 +97,8 @@ bool DataControl::Refresh() {
         recordset_.setFields(fields);
         recordset_.open(databaseName_, recordSource_);
     } catch (const platform::Error& error) {
-        forms::MsgBox(failureText(Failure::Open, error), forms::vbCritical);
         fillBoxes();
-        return false;
+        throw platform::Error(error.number(), failureText(Failure::Open, error), error.cause());
     }
     fillBoxes();
     emit Reposition();
@@ -109,7 +109,6 @@ bool DataControl::Refresh() {
         if (error.cause() != platform::err::Locked)
             forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
     }
-    return true;
 }
 
 QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
@@ -180,13 +179,13 @@ void DataControl::arrow(const std::function<void()>& move) {
         move();
     } catch (const platform::Error& error) {
         // An empty table has nothing to move to; that needs no message. A
-        // failed store is worded already.
-        if (error.cause() == platform::err::Declined)
-            return; // the user chose so, in answer to a question
+        // failed store is worded already; any other failure is worded here.
+        // Both rise to the dispatcher.
+        if (error.number() == platform::err::NoCurrentRecord)
+            return;
         if (error.number() == platform::err::StoreFailed)
-            forms::MsgBox(error.description(), forms::vbCritical);
-        else if (error.number() != platform::err::NoCurrentRecord)
-            forms::MsgBox(failureText(Failure::Read, error), forms::vbCritical);
+            throw;
+        throw platform::Error(error.number(), failureText(Failure::Read, error), error.cause());
     }
 }
 

@@ -37,11 +37,11 @@ public:
     // Binds a text box to a field of the record source.
     void bind(QLineEdit* box, const QString& field);
 
-    // Opens DatabaseName and RecordSource and shows the first record. A
-    // failure is shown to the user in one message; the boxes then stay blank.
-    // A file that opens but takes no stores is told once, here.
-    // Returns whether the table is open.
-    bool Refresh();
+    // Opens DatabaseName and RecordSource and shows the first record. On a
+    // failure the boxes stay blank and the error, saying which file and what
+    // to do, rises to the caller. A file that opens but takes no stores is
+    // told once, here.
+    void Refresh();
 
     // Whether a bound box was typed into since the record was shown.
     bool DataChanged() const { return changed_; }

@@ -6,8 +6,11 @@
 
 namespace data {
 namespace {
-// How long a store waits for another program that holds the file locked.
-constexpr int BusyTimeoutMs = 3000;
+// How long a read or a store waits for another program that holds the file
+// locked. Another program's commit takes milliseconds; a lock held longer is
+// told to the user rather than waited out with a frozen window (one arrow
+// may wait twice: for the counter and for the move).
+constexpr int BusyTimeoutMs = 1500;
 
 // The cause of a failure, as far as the user can act on it.
 int causeOf(int code) {
@@ -58,18 +61,34 @@ void Database::exec(const char* sql) {
         fail(handle(), rc);
 }
 
-void Database::transaction(const std::function<void()>& work) {
-    try {
-        exec("BEGIN IMMEDIATE");
-        work();
-        exec("COMMIT");
-    } catch (const platform::Error&) {
-        try {
-            exec("ROLLBACK");
-        } catch (const platform::Error&) {
-        } // the failed step may have ended it already
-        throw;
+namespace {
+// Rolls the open transaction back unless it was committed: whatever leaves
+// the work early (our error, a failed allocation, any other exception) leaves
+// the file as it was and the connection free for the next store.
+class RollbackGuard {
+public:
+    explicit RollbackGuard(sqlite3* db) : db_(db) {}
+    ~RollbackGuard() {
+        // The failed step may have ended the transaction already; nothing to report then.
+        if (!committed_ && !sqlite3_get_autocommit(db_))
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     }
+    RollbackGuard(const RollbackGuard&) = delete;
+    RollbackGuard& operator=(const RollbackGuard&) = delete;
+    void committed() { committed_ = true; }
+
+private:
+    sqlite3* db_;
+    bool committed_ = false;
+};
+} // namespace
+
+void Database::transaction(const std::function<void()>& work) {
+    exec("BEGIN IMMEDIATE");
+    RollbackGuard guard(handle());
+    work();
+    exec("COMMIT");
+    guard.committed();
 }
 
 void Database::probeWrite() {
@@ -82,13 +101,8 @@ void Database::probeWrite() {
         value = version.integer(0);
     }
     exec("BEGIN IMMEDIATE");
-    try {
-        exec(QStringLiteral("PRAGMA user_version = %1").arg(value).toUtf8().constData());
-    } catch (const platform::Error&) {
-        sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
-    exec("ROLLBACK");
+    const RollbackGuard never(handle());
+    exec(QStringLiteral("PRAGMA user_version = %1").arg(value).toUtf8().constData());
 }
 
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
@@ -110,6 +124,11 @@ Statement& Statement::bind(int index, const QString& text) {
     return *this;
 }
 
+Statement& Statement::bindUnowned(int index, QByteArrayView utf8) {
+    sqlite3_bind_text(stmt_, index, utf8.isNull() ? "" : utf8.data(), int(utf8.size()), SQLITE_STATIC);
+    return *this;
+}
+
 Statement& Statement::bind(int index, qint64 number) {
     sqlite3_bind_int64(stmt_, index, number);
     return *this;
@@ -128,6 +147,8 @@ bool Statement::step() {
         return false;
     fail(db_.handle(), rc);
 }
+
+void Statement::reset() { sqlite3_reset(stmt_); }
 
 QString Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));

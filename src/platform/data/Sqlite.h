@@ -48,11 +48,16 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     Statement& bind(int index, const QString& text);
+    // UTF-8 text that SQLite does not copy: it must stay unchanged until the
+    // statement is reset.
+    Statement& bindUnowned(int index, QByteArrayView utf8);
     Statement& bind(int index, qint64 number);
     Statement& bindNull(int index);
 
     // Steps once; true while a row is there. Throws platform::Error on failure.
     bool step();
+    // Makes the statement ready to run again; bound values stay.
+    void reset();
     QString text(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;

@@ -14,9 +14,21 @@ inline constexpr int TwipsPerInch = 1440;
 int twipsToPixels(int twips);
 int twipsToPixels(int twips, double logicalDpi);
 QRect twipsRect(int left, int top, int width, int height);
+// Back from the screen: pixels to twips.
+int pixelsToTwips(int pixels);
+int pixelsToTwips(int pixels, double logicalDpi);
 
 // Places a control at a rectangle given in twips.
 void place(QWidget* control, int left, int top, int width, int height);
+
+// The rectangle in twips a control was last placed at (a control never placed
+// in twips gives its pixel geometry converted). Twips are finer than pixels,
+// so reading them back from the screen would drift.
+QRect twipsGeometry(const QWidget* control);
+// Moves a control and keeps its size; sizes a control and keeps its place.
+void move(QWidget* control, int left, int top);
+void setWidth(QWidget* control, int width);
+void setHeight(QWidget* control, int height);
 
 // Names a control (its design name) and places it; returns it for chaining.
 template <typename Control>

@@ -1,0 +1,202 @@
+#include "exchange/Cli.h"
+
+#include "exchange/CardReader.h"
+#include "exchange/CardWriter.h"
+#include "exchange/PhoneBookTransfer.h"
+#include "platform/core/AppPath.h"
+#include "platform/core/Error.h"
+#include "platform/data/Sqlite.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <sqlite3.h>
+
+namespace exchange {
+namespace {
+const char* const HelpText = R"(Usage: quorvel-book [--book PATH] COMMAND [FILE...]
+Brings contacts into the Quorvel phone book and takes them out again.
+
+Commands:
+  import FILE...  add the contacts of vCard (2.1, 3.0, 4.0) or CSV files;
+                  contacts already in the phone book with the same seven
+                  fields are skipped; if any file cannot be read, nothing
+                  is added
+  export FILE     write every contact in name order, as vCard 4.0, or as
+                  CSV when FILE ends in .csv
+  count           print the number of contacts
+
+Options:
+  --book PATH     the phone book to use (default: Quorvel.mdb beside this
+                  program)
+  --help          show this help
+
+Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
+)";
+
+// A failure of the command, reported with the file it concerns.
+struct Failure {
+    QString file;
+    QString what;
+};
+
+QString plural(qint64 n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+// What went wrong with the phone book, in words a user can act on.
+QString bookProblem(const platform::Error& error) {
+    if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
+        return QStringLiteral(
+            "the phone book is busy: another program is storing into it; try again in a moment");
+    if (error.number() == platform::err::CannotOpenDatabase)
+        return QStringLiteral("cannot open the phone book (%1)").arg(error.description());
+    return error.description();
+}
+
+void importFiles(const QString& book, const QStringList& files, QTextStream& out, QTextStream& err) {
+    data::Database db;
+    try {
+        db = data::Database(book);
+    } catch (const platform::Error& e) {
+        throw Failure{book, bookProblem(e)};
+    }
+    qint64 added = 0, skipped = 0;
+    QString reading; // the file being read, while one is
+    try {
+        // A large import touches the whole Name index; a fixed 32 MB page cache
+        // keeps its pages from being written out and read back again and again.
+        db.exec("PRAGMA cache_size = -32768");
+        db.transaction([&] {
+            PhoneBookImport phoneBook(db);
+            for (const QString& file : files) {
+                QFile in(file);
+                reading = file;
+                if (!in.open(QIODevice::ReadOnly))
+                    throw platform::Error(platform::err::FileAccess,
+                                          QStringLiteral("cannot read it (%1)").arg(in.errorString()));
+                const auto reader = openCardReader(in);
+                Card card;
+                qint64 empty = 0;
+                while (reader->next(card)) {
+                    if (isEmpty(card))
+                        ++empty;
+                    else if (phoneBook.add(card))
+                        ++added;
+                    else
+                        ++skipped;
+                }
+                if (!reader->ignoredColumns().isEmpty())
+                    err << "quorvel-book: " << file
+                        << ": columns ignored: " << reader->ignoredColumns().join(QLatin1String(", "))
+                        << Qt::endl;
+                if (empty > 0)
+                    err << "quorvel-book: " << file << ": left out "
+                        << plural(empty, "card that holds", "cards that hold")
+                        << " none of name, company, numbers, address, e-mail or web page" << Qt::endl;
+                reading.clear();
+            }
+        });
+    } catch (const platform::Error& e) {
+        const bool fileFault = !reading.isEmpty() && (e.number() == platform::err::BadFileFormat ||
+                                                      e.number() == platform::err::FileAccess);
+        throw Failure{fileFault ? reading : book, (fileFault ? e.description() : bookProblem(e)) +
+                                                      QStringLiteral("; nothing was imported")};
+    }
+    out << "Added " << plural(added, "contact", "contacts") << ", skipped " << skipped
+        << " already in the phone book." << Qt::endl;
+}
+
+void exportFile(const QString& book, const QString& file, QTextStream& out) {
+    if (QFileInfo(file).exists() &&
+        QFileInfo(file).canonicalFilePath() == QFileInfo(book).canonicalFilePath())
+        throw Failure{file, QStringLiteral("this is the phone book itself; export to another file")};
+    qint64 written = 0;
+    try {
+        data::Database db(book);
+        QSaveFile save(file);
+        if (!save.open(QIODevice::WriteOnly))
+            throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
+        const auto writer = file.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? makeCsvWriter(save)
+                                                                                      : makeVCardWriter(save);
+        try {
+            written = exportContacts(db, *writer);
+        } catch (const platform::Error& e) {
+            if (e.number() == platform::err::FileAccess)
+                throw Failure{file, QStringLiteral("cannot write it (%1)").arg(e.description())};
+            throw;
+        }
+        if (!save.commit())
+            throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
+    } catch (const platform::Error& e) {
+        throw Failure{book, bookProblem(e)};
+    }
+    out << "Exported " << plural(written, "contact", "contacts") << " to " << file << '.' << Qt::endl;
+}
+
+void count(const QString& book, QTextStream& out) {
+    try {
+        out << countContacts(data::Database(book)) << Qt::endl;
+    } catch (const platform::Error& e) {
+        throw Failure{book, bookProblem(e)};
+    }
+}
+
+int usage(QTextStream& err, const QString& what) {
+    err << "quorvel-book: " << what << "\nTry 'quorvel-book --help'." << Qt::endl;
+    return Usage;
+}
+} // namespace
+
+int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
+    QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
+    QStringList words;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            words << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsEnd = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            out << HelpText;
+            out.flush();
+            return Done;
+        } else if (arg == QLatin1String("--book")) {
+            if (++i == args.size())
+                return usage(err, QStringLiteral("--book needs the path of a phone book"));
+            book = args[i];
+        } else if (arg.startsWith(QLatin1String("--book="))) {
+            book = arg.mid(7);
+        } else {
+            return usage(err, QStringLiteral("unknown option %1").arg(arg));
+        }
+    }
+    if (words.isEmpty())
+        return usage(err, QStringLiteral("no command given"));
+    const QString command = words.takeFirst();
+    try {
+        if (command == QLatin1String("import") && !words.isEmpty())
+            importFiles(book, words, out, err);
+        else if (command == QLatin1String("export") && words.size() == 1)
+            exportFile(book, words.first(), out);
+        else if (command == QLatin1String("count") && words.isEmpty())
+            count(book, out);
+        else if (command == QLatin1String("import"))
+            return usage(err, QStringLiteral("import needs at least one file"));
+        else if (command == QLatin1String("export"))
+            return usage(err, QStringLiteral("export needs exactly one file"));
+        else if (command == QLatin1String("count"))
+            return usage(err, QStringLiteral("count takes no file"));
+        else
+            return usage(err, QStringLiteral("unknown command %1").arg(command));
+    } catch (const Failure& failure) {
+        err << "quorvel-book: " << failure.file << ": " << failure.what << Qt::endl;
+        return BadInput;
+    }
+    return Done;
+}
+
+} // namespace exchange

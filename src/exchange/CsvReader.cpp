@@ -1,0 +1,113 @@
+#include "exchange/CsvReader.h"
+
+#include "exchange/ReadError.h"
+#include "exchange/Text.h"
+
+namespace exchange {
+
+CsvReader::CsvReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {}
+
+// Reads one record into fields_; false at the end of the file. Blank lines
+// between records are passed over.
+bool CsvReader::readRecord() {
+    QByteArrayView line;
+    do {
+        if (!lines_->next(line))
+            return false;
+    } while (line.isEmpty());
+    recordLine_ = lines_->lineNumber();
+    fieldCount_ = 0;
+    auto field = [this]() -> QByteArray& {
+        if (qsizetype(fields_.size()) <= fieldCount_)
+            fields_.emplace_back();
+        QByteArray& f = fields_[size_t(fieldCount_++)];
+        f.resize(0);
+        return f;
+    };
+    qsizetype recordBytes = 0;
+    QByteArray* current = &field();
+    bool quoted = false;
+    for (;;) {
+        recordBytes += line.size();
+        if (recordBytes > MaxLineBytes)
+            lineTooLong(recordLine_);
+        qsizetype i = 0;
+        while (i < line.size()) {
+            const char c = line[i];
+            if (quoted) {
+                if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                    *current += '"';
+                    i += 2;
+                    continue;
+                }
+                if (c == '"')
+                    quoted = false;
+                else
+                    *current += c;
+            } else if (c == ',') {
+                current = &field();
+            } else if (c == '"' && current->isEmpty()) {
+                quoted = true;
+            } else {
+                *current += c; // a stray quote inside a field stays as written
+            }
+            ++i;
+        }
+        if (!quoted)
+            return true;
+        // A line break inside quotes belongs to the field.
+        if (!lines_->next(line))
+            badInput(recordLine_, QStringLiteral("a quoted field begun on this line is never closed"));
+        *current += '\n';
+    }
+}
+
+void CsvReader::readHeader() {
+    headerRead_ = true;
+    if (!readRecord())
+        return;
+    const QStringList names = [] {
+        QStringList all;
+        for (const char* n : FieldNames)
+            all << QLatin1String(n);
+        return all;
+    }();
+    bool any = false;
+    std::vector<bool> taken(FieldCount, false);
+    for (qsizetype i = 0; i < fieldCount_; ++i) {
+        const QString column = decodeText(fields_[size_t(i)]).trimmed();
+        int field = -1;
+        for (int f = 0; f < FieldCount; ++f)
+            if (column.compare(names[f], Qt::CaseInsensitive) == 0)
+                field = f;
+        if (field >= 0 && taken[size_t(field)])
+            field = -1; // the first column of a name counts
+        if (field >= 0) {
+            taken[size_t(field)] = any = true;
+        } else if (!column.isEmpty() && !ignored_.contains(column)) {
+            ignored_ << column;
+        }
+        columns_.push_back(field);
+    }
+    if (!any)
+        badInput(
+            recordLine_,
+            QStringLiteral("this is neither a vCard file (BEGIN:VCARD) nor a CSV file whose first row names "
+                           "its columns (%1)")
+                .arg(names.join(QLatin1String(", "))));
+}
+
+bool CsvReader::next(Card& card) {
+    if (!headerRead_)
+        readHeader();
+    if (!readRecord())
+        return false;
+    card = Card{};
+    for (qsizetype i = 0; i < fieldCount_ && i < qsizetype(columns_.size()); ++i)
+        if (columns_[size_t(i)] >= 0)
+            card[size_t(columns_[size_t(i)])] = decodeText(fields_[size_t(i)]);
+    joinLines(card);
+    return true;
+}
+
+} // namespace exchange

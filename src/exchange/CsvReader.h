@@ -1,0 +1,31 @@
+#pragma once
+
+#include "exchange/CardReader.h"
+
+#include <vector>
+
+namespace exchange {
+
+// CSV with a header row naming the columns (our seven field names, in any
+// order); quoting as RFC 4180, a quoted field may hold line breaks.
+class CsvReader : public CardReader {
+public:
+    explicit CsvReader(std::unique_ptr<LineSource> lines);
+    bool next(Card& card) override;
+    QStringList ignoredColumns() const override { return ignored_; }
+
+private:
+    bool readRecord();
+    void readHeader();
+
+    std::unique_ptr<LineSource> lines_;
+    std::vector<QByteArray> fields_; // of the current record
+    qsizetype fieldCount_ = 0;
+    QByteArray record_;
+    qint64 recordLine_ = 0;
+    std::vector<int> columns_; // field of each column, or -1
+    QStringList ignored_;
+    bool headerRead_ = false;
+};
+
+} // namespace exchange

@@ -1,0 +1,60 @@
+#include "exchange/FieldText.h"
+
+#include <QStringList>
+
+namespace exchange {
+namespace {
+const QString Comma = QStringLiteral(", ");
+} // namespace
+
+QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator) {
+    qsizetype size = 0;
+    for (QStringView part : parts)
+        size += part.size() + separator.size();
+    QString joined;
+    joined.reserve(size);
+    for (QStringView part : parts) {
+        if (part.isEmpty())
+            continue;
+        if (!joined.isEmpty())
+            joined += separator;
+        joined += part;
+    }
+    return joined;
+}
+
+QString composeName(const QString& family, const QString& given) { return joinNonEmpty({family, given}); }
+
+void splitName(const QString& name, QString& family, QString& given) {
+    const qsizetype at = name.indexOf(Comma);
+    family = name;
+    given.clear();
+    if (at > 0 && at + Comma.size() < name.size()) {
+        family = name.left(at);
+        given = name.mid(at + Comma.size());
+    }
+}
+
+QString composeAddress(const QString& street, const QString& city, const QString& state, const QString& zip) {
+    return joinNonEmpty({street, city, joinNonEmpty({state, zip}, u" ")});
+}
+
+AddressParts splitAddress(const QString& address) {
+    // "Street, City, State Zip": the street keeps any further commas.
+    QStringList parts = address.split(Comma);
+    AddressParts out;
+    if (parts.size() >= 3) {
+        const QString stateZip = parts.takeLast();
+        const qsizetype blank = stateZip.lastIndexOf(QLatin1Char(' '));
+        out.state = blank > 0 ? stateZip.left(blank) : stateZip;
+        out.zip = blank > 0 ? stateZip.mid(blank + 1) : QString();
+    }
+    if (parts.size() >= 2)
+        out.city = parts.takeLast();
+    out.street = parts.join(Comma);
+    if (composeAddress(out.street, out.city, out.state, out.zip) != address)
+        out = AddressParts{address, {}, {}, {}};
+    return out;
+}
+
+} // namespace exchange

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <initializer_list>
+
+namespace exchange {
+
+// The parts that are not empty, joined.
+QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator = u", ");
+
+// "Family, Given" as the phone book writes names; one part alone when the
+// other is empty.
+QString composeName(const QString& family, const QString& given);
+// The parts of a Name, such that composeName gives it back unchanged; a name
+// that does not split that way is all family name.
+void splitName(const QString& name, QString& family, QString& given);
+
+// "Street, City, State Zip", leaving out empty parts.
+QString composeAddress(const QString& street, const QString& city, const QString& state, const QString& zip);
+struct AddressParts {
+    QString street, city, state, zip;
+};
+// The parts of an Address, such that composeAddress gives it back unchanged;
+// one that does not split that way is all street.
+AddressParts splitAddress(const QString& address);
+
+} // namespace exchange

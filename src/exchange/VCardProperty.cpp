@@ -1,0 +1,141 @@
+#include "exchange/VCardProperty.h"
+
+#include <utility>
+
+namespace exchange::vcard {
+
+Kind kindOf(QByteArrayView name) {
+    static constexpr std::pair<const char*, Kind> Known[] = {
+        {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
+        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
+        {"END", Kind::End}, {"VERSION", Kind::Version}};
+    for (const auto& [known, kind] : Known)
+        if (sameName(name, known))
+            return kind;
+    return Kind::Other;
+}
+
+bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value) {
+    qsizetype i = 0;
+    while (i < line.size() && line[i] != ';' && line[i] != ':')
+        ++i;
+    name = line.first(i);
+    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
+        name = name.sliced(dot + 1);
+    const qsizetype paramsFrom = i;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        else if (line[i] == ':' && !quoted)
+            break;
+    }
+    if (i >= line.size())
+        return false;
+    params = line.sliced(paramsFrom, i - paramsFrom);
+    value = line.sliced(i + 1);
+    return true;
+}
+
+namespace {
+void addType(Params& p, QByteArrayView type) {
+    // TYPE=cell,voice and TYPE="cell,voice" alike.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= type.size(); ++i) {
+        if (i == type.size() || type[i] == ',') {
+            QByteArrayView one = type.sliced(from, i - from).trimmed();
+            if (one.startsWith('"'))
+                one = one.sliced(1);
+            if (one.endsWith('"'))
+                one.chop(1);
+            if (sameName(one, "cell"))
+                p.cell = true;
+            from = i + 1;
+        }
+    }
+}
+
+void setEncoding(Params& p, QByteArrayView value) {
+    if (sameName(value, "QUOTED-PRINTABLE"))
+        p.encoding = Params::Encoding::QuotedPrintable;
+    else if (sameName(value, "BASE64") || sameName(value, "B"))
+        p.encoding = Params::Encoding::Base64;
+    else if (!sameName(value, "8BIT") && !sameName(value, "7BIT"))
+        p.unknownEncoding = value;
+}
+} // namespace
+
+Params parseParams(QByteArrayView params) {
+    Params p;
+    qsizetype i = 0;
+    while (i < params.size()) {
+        // params starts at a ';'
+        const qsizetype from = ++i;
+        bool quoted = false;
+        while (i < params.size() && (quoted || params[i] != ';')) {
+            if (params[i] == '"')
+                quoted = !quoted;
+            ++i;
+        }
+        const QByteArrayView param = params.sliced(from, i - from);
+        const qsizetype eq = param.indexOf('=');
+        if (eq < 0) { // vCard 2.1 bare values: CELL, QUOTED-PRINTABLE
+            if (sameName(param, "QUOTED-PRINTABLE") || sameName(param, "BASE64"))
+                setEncoding(p, param);
+            else
+                addType(p, param);
+            continue;
+        }
+        const QByteArrayView key = param.first(eq).trimmed();
+        const QByteArrayView value = param.sliced(eq + 1).trimmed();
+        if (sameName(key, "TYPE"))
+            addType(p, value);
+        else if (sameName(key, "ENCODING"))
+            setEncoding(p, value);
+        else if (sameName(key, "CHARSET"))
+            p.charset = value;
+        else if (sameName(key, "VALUE"))
+            p.text = sameName(value, "text");
+    }
+    return p;
+}
+
+QString unescape(QStringView value) {
+    QString out;
+    out.reserve(value.size());
+    qsizetype from = 0; // the text since the last escape, copied in one go
+    for (qsizetype i = value.indexOf(QLatin1Char('\\')); i >= 0 && i + 1 < value.size();
+         i = value.indexOf(QLatin1Char('\\'), i + 2)) {
+        out += value.sliced(from, i - from);
+        const QChar n = value[i + 1];
+        if (n == QLatin1Char('n') || n == QLatin1Char('N'))
+            out += QLatin1Char('\n');
+        else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') ||
+                 n == QLatin1Char(':'))
+            out += n;
+        else // not an escape we know: keep it as written
+            out += value.sliced(i, 2);
+        from = i + 2;
+    }
+    out += value.sliced(from);
+    return out;
+}
+
+QStringList components(const QString& value) {
+    QStringList parts;
+    parts.reserve(8); // an address has seven
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        if (i + 1 < value.size() && value[i] == QLatin1Char('\\')) {
+            ++i;
+            continue;
+        }
+        if (i == value.size() || value[i] == QLatin1Char(';')) {
+            parts << unescape(QStringView(value).sliced(from, i - from));
+            from = i + 1;
+        }
+    }
+    return parts;
+}
+
+} // namespace exchange::vcard

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+namespace exchange::vcard {
+
+// What a property's parameters say about its value.
+struct Params {
+    enum class Encoding { Plain, QuotedPrintable, Base64 };
+    Encoding encoding = Encoding::Plain;
+    QByteArrayView charset;
+    bool cell = false;
+    bool text = false; // VALUE=text: a number, not a tel: address
+    QByteArrayView unknownEncoding;
+};
+
+// Splits "group.NAME;PARAM=A,B;TYPE=\"c,d\":value". Returns false when the
+// line has no ':' outside quotes.
+bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value);
+Params parseParams(QByteArrayView params);
+
+// Components of a structured value split at unescaped ';', each unescaped.
+QStringList components(const QString& value);
+QString unescape(QStringView value);
+inline QString unescape(QString value) {
+    return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;
+}
+
+// Names compare without regard to ASCII case.
+inline bool sameName(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The properties the reader looks at.
+enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url };
+Kind kindOf(QByteArrayView name);
+
+} // namespace exchange::vcard

@@ -1,0 +1,196 @@
+#include "exchange/VCardReader.h"
+
+#include "exchange/FieldText.h"
+#include "exchange/ReadError.h"
+#include "exchange/Text.h"
+#include "exchange/VCardProperty.h"
+
+#include <cstring>
+
+namespace exchange {
+using namespace vcard;
+
+namespace {
+// Bytes from the file, shown in a message without control characters.
+QString shown(QByteArrayView bytes) {
+    QString text = QString::fromLatin1(bytes.first(qMin<qsizetype>(bytes.size(), 40)));
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char('?');
+    return QStringLiteral("\u201C%1\u201D").arg(text);
+}
+
+bool isQuotedPrintable(QByteArrayView line) {
+    const qsizetype colon = line.indexOf(':');
+    const QByteArrayView head = colon < 0 ? line : line.first(colon);
+    const QByteArrayView qp = "QUOTED-PRINTABLE";
+    for (qsizetype i = 0; i + qp.size() <= head.size(); ++i)
+        if (sameName(head.sliced(i, qp.size()), qp))
+            return true;
+    return false;
+}
+
+void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), bytes.size()); }
+} // namespace
+
+struct VCardReader::Parts {
+    bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
+         url = false;
+    QString fn;
+};
+
+VCardReader::VCardReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {}
+
+bool VCardReader::readLogicalLine() {
+    QByteArrayView line;
+    if (!lines_->next(line))
+        return false;
+    lineNumber_ = lines_->lineNumber();
+    line_.resize(0);
+    append(line_, line);
+    while (lines_->next(line)) {
+        if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
+            append(line_, version21_ ? line : line.sliced(1)); // 2.1 keeps the blank that folded
+        else if (line_.endsWith('=') && isQuotedPrintable(line_)) {
+            line_.chop(1); // a soft line break
+            append(line_, line);
+        } else {
+            lines_->giveBack(line);
+            break;
+        }
+        if (line_.size() > MaxLineBytes)
+            lineTooLong(lineNumber_);
+    }
+    return true;
+}
+
+bool VCardReader::next(Card& card) {
+    card = Card{};
+    QByteArrayView name, params, value;
+    for (;;) {
+        if (!readLogicalLine())
+            return false;
+        if (line_.trimmed().isEmpty())
+            continue;
+        if (splitProperty(line_, name, params, value) && sameName(name, "BEGIN") &&
+            sameName(value.trimmed(), "VCARD"))
+            break;
+        badInput(lineNumber_, QStringLiteral("expected BEGIN:VCARD, found %1").arg(shown(line_)));
+    }
+    const qint64 begun = lineNumber_;
+    version21_ = false;
+    int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
+    Parts parts;
+    for (;;) {
+        if (!readLogicalLine())
+            badInput(
+                lines_->lineNumber(),
+                QStringLiteral("the file ends inside the card begun on line %1 (no END:VCARD)").arg(begun));
+        if (!splitProperty(line_, name, params, value))
+            continue; // not a property: left over from a picture some programs write unfolded
+        const Kind kind = kindOf(name);
+        if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
+            if (nested-- == 0)
+                break;
+        } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
+            ++nested;
+        } else if (nested == 0 && kind == Kind::Version) {
+            version21_ = value.trimmed() == "2.1";
+        } else if (nested == 0 && kind != Kind::Other) {
+            readProperty(card, parts, kind, params, value);
+        }
+    }
+    if (card[Name].isEmpty())
+        card[Name] = parts.fn;
+    joinLines(card);
+    return true;
+}
+
+void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayView paramText,
+                               QByteArrayView value) {
+    bool* seen = nullptr; // only the first of each counts
+    switch (kind) {
+    case Kind::N:
+        seen = &parts.n;
+        break;
+    case Kind::FN:
+        seen = &parts.fnSeen;
+        break;
+    case Kind::Org:
+        seen = &parts.org;
+        break;
+    case Kind::Adr:
+        seen = &parts.adr;
+        break;
+    case Kind::Email:
+        seen = &parts.email;
+        break;
+    case Kind::Url:
+        seen = &parts.url;
+        break;
+    default:
+        break;
+    }
+    if (seen && *seen)
+        return;
+    const Params params = parseParams(paramText);
+    if (kind == Kind::Tel) {
+        seen = params.cell ? &parts.mobile : &parts.phone;
+        if (*seen)
+            return;
+    }
+
+    if (!params.unknownEncoding.isEmpty())
+        badInput(lineNumber_, QStringLiteral("unknown encoding %1").arg(shown(params.unknownEncoding)));
+    QByteArray decoded;
+    if (params.encoding == Params::Encoding::QuotedPrintable)
+        value = decoded = decodeQuotedPrintable(value);
+    else if (params.encoding == Params::Encoding::Base64)
+        value = decoded = QByteArray::fromBase64(value.toByteArray());
+    std::optional<QString> text = decodeText(value, params.charset);
+    if (!text)
+        badInput(lineNumber_, QStringLiteral("unknown character set %1").arg(shown(params.charset)));
+    if (seen)
+        *seen = true;
+
+    switch (kind) {
+    case Kind::FN:
+        parts.fn = unescape(std::move(*text));
+        break;
+    case Kind::N: {
+        // family; given; additional names; ...
+        const QStringList n = components(*text);
+        card[Name] = composeName(n.value(0), joinNonEmpty({n.value(1), n.value(2)}, u" "));
+        break;
+    }
+    case Kind::Org:
+        for (const QString& unit : components(*text)) // organisation; unit; ...
+            card[Company] = joinNonEmpty({card[Company], unit});
+        break;
+    case Kind::Adr: {
+        // post office box; extended address; street; city; region; postal code; country
+        const QStringList a = components(*text);
+        const QString street = joinNonEmpty({a.value(0), a.value(2), a.value(1)});
+        card[Address] =
+            joinNonEmpty({composeAddress(street, a.value(3), a.value(4), a.value(5)), a.value(6)});
+        break;
+    }
+    case Kind::Tel: {
+        QString number = unescape(std::move(*text));
+        if (!params.text && number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+            number.remove(0, 4);
+        card[params.cell ? Mobile : Phone] = std::move(number);
+        break;
+    }
+    case Kind::Email:
+        card[Email] = unescape(std::move(*text));
+        break;
+    case Kind::Url:
+        card[WebPage] = unescape(std::move(*text));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace exchange

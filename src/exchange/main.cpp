@@ -1,0 +1,14 @@
+// quorvel-book: the command-line companion that brings contacts in and out.
+#include "exchange/Cli.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return exchange::runCommand(app.arguments().mid(1), out, err);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// Who the program is. Every window may need it (titles, icon, the notices of
+// the larger edition), so it sits below them all rather than in the main
+// window's library, which nothing else may include.
+namespace identity {
+
+inline const QString ApplicationTitle = QStringLiteral("Quorvel Book Dialer");
+inline const QString FileDescription = QStringLiteral("Phone Book Dialer");
+inline const QString InternalName = QStringLiteral("Quorvel");
+inline const QString VersionText = QStringLiteral("6.01");
+inline constexpr int VersionMajor = 6;
+inline constexpr int VersionMinor = 1;
+inline constexpr int VersionRevision = 0;
+inline constexpr int VersionBuild = 0;
+
+// The notice shown before the commands that the larger edition runs without it.
+inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate popups");
+
+// The program's icon, in the four sizes its windows and the desktop ask for.
+QIcon programIcon();
+
+// The maker's home page and the product page of the larger edition. The maker
+// has no site anyone can reach, so both ship in the program's folder and are
+// opened from there.
+QString makerHomePage();
+QString productPage();
+
+} // namespace identity

@@ -1,0 +1,213 @@
+// The real quorvel-book program on phone books in a temporary folder.
+#include "platform/data/Sqlite.h"
+#include "support/PhoneBookFile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using testing::Contact;
+namespace phonebook = testing::phonebook;
+
+namespace {
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+QProcess* start(const QStringList& args, QObject* parent) {
+    auto* p = new QProcess(parent);
+    p->start(QStringLiteral(QUORVEL_BOOK_EXE), args);
+    return p;
+}
+
+Result finish(QProcess* p) {
+    if (!p->waitForFinished(120000))
+        p->kill();
+    Result r{p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
+             QString::fromUtf8(p->readAllStandardOutput()), QString::fromUtf8(p->readAllStandardError())};
+    delete p;
+    return r;
+}
+
+Result run(const QStringList& args) { return finish(start(args, nullptr)); }
+
+QList<Contact> inNameOrder(const QString& book) {
+    data::Database db(book);
+    data::Statement st(db, "SELECT Name, Company, Phone, Address, Mobile, Email, WebPage FROM PHONEDIR "
+                           "ORDER BY Name COLLATE NOCASE, rowid");
+    QList<Contact> all;
+    while (st.step()) {
+        Contact c;
+        for (int i = 0; i < 7; ++i)
+            c << st.text(i);
+        all << c;
+    }
+    return all;
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+const QByteArray TwoCards = "BEGIN:VCARD\nVERSION:3.0\nN:Olsen;Ida\nTEL:1\nEND:VCARD\n"
+                            "BEGIN:VCARD\nVERSION:3.0\nN:Olsen;Ida\nTEL:2\nEND:VCARD\n";
+} // namespace
+
+class QuorvelBookTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString book;
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+private slots:
+    void init() {
+        book =
+            path(QStringLiteral("book-%1.mdb").arg(QTest::currentTestFunction()) + QTest::currentDataTag());
+        phonebook::createSample(book);
+    }
+
+    void exportThenImportGivesBackEveryField_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("vCard") << "out.vcf";
+        QTest::newRow("CSV") << "out.CSV";
+    }
+
+    void exportThenImportGivesBackEveryField() {
+        QFETCH(QString, file);
+        const QString longCompany = QString("Café ☕ Zürich ").repeated(8);
+        phonebook::exec(book,
+                        "INSERT INTO PHONEDIR (Name, Company) VALUES (NULL, 'No name, but ; a company')");
+        phonebook::exec(book, "INSERT INTO PHONEDIR VALUES ('adams, Al', '', '', '', '', '', '')");
+        QList<Contact> extra = {
+            {"Brennan, Tom, Jr.", "Brennan; Sons, & Co", "312-555-0102",
+             "Flat 2, 9 Lake Road, Riverton, WY 82501", "", "tom@brennan.example",
+             "http://x.example/a,b;c\\d"},
+            {"Müller, Jörg", longCompany, "+49 30 555 0102", "Straße 1, 10115 Berlin", "+49 170", "", ""},
+            {"Smith, ", " leading", "trailing ", "Just a street", "", "\"quoted\" <x@y>", "back\\slash"},
+            {"Adams, Al", "", "", ", City, ST 1", "", "", ""}};
+        for (const Contact& c : extra)
+            phonebook::exec(book, QString("INSERT INTO PHONEDIR VALUES ('%1')").arg(c.join("', '")));
+
+        const Result out = run({"--book", book, "export", path(file)});
+        QCOMPARE(out.code, 0);
+        QCOMPARE(out.out, QString("Exported 11 contacts to %1.\n").arg(path(file)));
+
+        const QString empty = path("empty-" + file + ".mdb");
+        phonebook::create(empty, {});
+        const Result in = run({"--book", empty, "import", path(file)});
+        QCOMPARE(in.err, QString());
+        QCOMPARE(in.out, QString("Added 11 contacts, skipped 0 already in the phone book.\n"));
+        QCOMPARE(in.code, 0);
+        // Same fields, and the export was in name order: the new book's own order.
+        QCOMPARE(phonebook::read(empty), inNameOrder(book));
+
+        // Into the book it came from: every contact is there already, the NULL name too.
+        const Result again = run({"--book", book, "import", path(file)});
+        QCOMPARE(again.out, QString("Added 0 contacts, skipped 11 already in the phone book.\n"));
+        QCOMPARE(phonebook::read(book).size(), 11);
+    }
+
+    void duplicatesAreSkippedWithinAFileAndAcrossImports() {
+        write(path("two.vcf"), TwoCards + TwoCards + "BEGIN:VCARD\nN:olsen;Ida\nTEL:1\nEND:VCARD\n");
+        Result r = run({"--book", book, "import", path("two.vcf")});
+        QCOMPARE(r.out, QString("Added 3 contacts, skipped 2 already in the phone book.\n"));
+        QCOMPARE(run({"--book", book, "count"}).out, QString("8\n"));
+    }
+
+    void aFileThatCannotBeReadAddsNothing_data() {
+        QTest::addColumn<QByteArray>("second");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("truncated card") << QByteArray("BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\n")
+                                        << "bad.vcf: line 5: the file ends inside the card begun on line 4 "
+                                           "(no END:VCARD); nothing was imported\n";
+        QTest::newRow("no such file") << QByteArray() << "bad.vcf: cannot read it";
+    }
+
+    void aFileThatCannotBeReadAddsNothing() {
+        QFETCH(QByteArray, second);
+        QFETCH(QString, message);
+        write(path("good.vcf"), TwoCards);
+        if (!second.isEmpty())
+            write(path("bad.vcf"), second);
+        const QList<Contact> before = phonebook::read(book);
+        const Result r = run({"--book", book, "import", path("good.vcf"), path("bad.vcf")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.startsWith("quorvel-book: " + path(message)), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(phonebook::read(book), before);
+        QFile::remove(path("bad.vcf"));
+    }
+
+    void usageAndFailuresHaveTheirExitCodes() {
+        const Result help = run({"--help"});
+        QCOMPARE(help.code, 0);
+        QVERIFY(help.out.startsWith("Usage: quorvel-book"));
+        for (const QStringList& args :
+             QList<QStringList>{{}, {"frob"}, {"import"}, {"count", "x"}, {"--book"}, {"-x", "count"}}) {
+            const Result r = run(args);
+            QVERIFY2(r.code == 2 && r.err.contains("Try 'quorvel-book --help'"), qPrintable(args.join(' ')));
+        }
+        QCOMPARE(run({"--book", book, "count"}).out, QString("5\n"));
+
+        const QString missing = path("missing.mdb");
+        const Result none = run({"--book", missing, "count"});
+        QCOMPARE(none.code, 1);
+        QVERIFY2(none.err.startsWith("quorvel-book: " + missing + ": cannot open the phone book"),
+                 qPrintable(none.err));
+        QVERIFY(!QFile::exists(missing)); // never made
+
+        const QList<Contact> before = phonebook::read(book);
+        QCOMPARE(run({"--book", book, "export", book}).code, 1);
+        QCOMPARE(phonebook::read(book), before);
+        const Result nowhere = run({"--book", book, "export", path("no/such/folder/x.vcf")});
+        QCOMPARE(nowhere.code, 1);
+        QVERIFY2(nowhere.err.contains("x.vcf: cannot write it"), qPrintable(nowhere.err));
+    }
+
+    // The window stores a contact in a write transaction of its own; the
+    // import waits for it, or says the book is busy. Neither side loses a row.
+    void whileAnotherProgramStores_data() {
+        QTest::addColumn<bool>("releaseSoon");
+        QTest::newRow("store ends soon: import waits") << true;
+        QTest::newRow("store outlasts the wait: book busy") << false;
+    }
+
+    void whileAnotherProgramStores() {
+        QFETCH(bool, releaseSoon);
+        write(path("two.vcf"), TwoCards);
+        data::Database other(book);
+        other.exec("BEGIN IMMEDIATE");
+        other.exec("INSERT INTO PHONEDIR (Name) VALUES ('Typed, In Window')");
+        QProcess* import = start({"--book", book, "import", path("two.vcf")}, this);
+        QVERIFY(import->waitForStarted());
+        if (releaseSoon)
+            QTest::qWait(300);
+        else
+            QVERIFY(import->waitForFinished(60000));
+        other.exec("COMMIT");
+        const Result r = finish(import);
+        const QStringList names = [&] {
+            QStringList n;
+            for (const Contact& c : phonebook::read(book))
+                n << c[0];
+            return n;
+        }();
+        QVERIFY(names.contains("Typed, In Window"));
+        if (releaseSoon) {
+            QCOMPARE(r.code, 0);
+            QCOMPARE(names.count("Olsen, Ida"), 2);
+        } else {
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains("the phone book is busy"), qPrintable(r.err));
+            QCOMPARE(names.count("Olsen, Ida"), 0);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(QuorvelBookTest)
+#include "tst_quorvelbook.moc"
