@@ -6,6 +6,7 @@
 #                     again with the address and undefined-behaviour
 #                     sanitizers (build-asan) and run every test there too;
 #                     then fuzz every fuzz target for a minute (fuzz/run.sh)
+#   ./build.sh bench  install packages, build, run every benchmark (bench/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,7 +14,7 @@ PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libqt6svg6 qt6-qpa-plugins
     qt6-webengine-dev libqt6webenginecore6-bin
-    libsqlite3-dev libgl-dev libbenchmark-dev fonts-liberation
+    libsqlite3-dev libgl-dev libbenchmark-dev libx11-dev fonts-liberation
     libchm-dev fp-utils
     xvfb xauth xdotool xclip socat sqlite3
     clang libclang-rt-14-dev
@@ -56,8 +57,12 @@ test)
     sanitized_tests
     fuzz/run.sh 60
     ;;
+bench)
+    install_packages
+    exec bench/run.sh
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

@@ -5,6 +5,7 @@
 #include "contacts/RecordCommands.h"
 #include "dialer/DialOperations.h"
 #include "identity/Identity.h"
+#include "info/InfoCommands.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/SharedForm.h"
@@ -21,7 +22,7 @@ namespace app {
 
 frmPhone::frmPhone(QWidget* parent)
     : QMainWindow(parent), End([] { QCoreApplication::exit(0); }),
-      Open([this](const QString& form, const QString&) { openWindow(form); }) {
+      Open([this](const QString& form, const QString& address) { openWindow(form, address); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
     setWindowIcon(identity::programIcon());
@@ -43,6 +44,7 @@ frmPhone::frmPhone(QWidget* parent)
     wireRecordCommands();
     wireDialer();
     wireSettingsMenu();
+    wireInfo();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });

@@ -27,6 +27,9 @@ class DialOperations;
 namespace forms {
 class SharedForm;
 }
+namespace info {
+class InfoCommands;
+}
 
 namespace app {
 
@@ -47,8 +50,9 @@ public:
     bool commitData();
 
     // How the window opens the program's other windows: the window's design
-    // name and, for a browser window, its address. Tests replace it to see
-    // what was opened without opening it.
+    // name (frmComPort, frmPrefix, frmAbout, frmBrowser) and, for a browser
+    // window, its address. Tests replace it to see what was opened without
+    // opening it.
     using OpenWindow = std::function<void(const QString& form, const QString& address)>;
     void setOpenWindow(OpenWindow open) { Open = std::move(open); }
 
@@ -107,7 +111,8 @@ private:
     void wireRecordCommands();
     void wireDialer();
     void wireSettingsMenu();
-    void openWindow(const QString& form);
+    void wireInfo();
+    void openWindow(const QString& form, const QString& address);
 
     std::function<void()> End;
     OpenWindow Open;
@@ -117,6 +122,8 @@ private:
     std::unique_ptr<dialer::DialOperations> dialOperations_;
     std::unique_ptr<forms::SharedForm> comPort_;
     std::unique_ptr<forms::SharedForm> prefix_;
+    std::unique_ptr<forms::SharedForm> about_;
+    std::unique_ptr<info::InfoCommands> info_;
 };
 
 } // namespace app

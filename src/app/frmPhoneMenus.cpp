@@ -1,7 +1,9 @@
 // The Dialer Settings menu: the modem port and dialing prefix dialogs, each
-// one shared instance, opened through the window's opener.
+// one shared instance. This opener is the one that shows every other window
+// of the program.
 #include "app/frmPhone.h"
 
+#include "browser/frmBrowser.h"
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
 #include "platform/forms/Dispatch.h"
@@ -18,11 +20,15 @@ void frmPhone::wireSettingsMenu() {
                 [this] { Open(QStringLiteral("frmPrefix"), {}); });
 }
 
-void frmPhone::openWindow(const QString& form) {
+void frmPhone::openWindow(const QString& form, const QString& address) {
     if (form == QLatin1String("frmComPort"))
         comPort_->show();
     else if (form == QLatin1String("frmPrefix"))
         prefix_->show();
+    else if (form == QLatin1String("frmAbout"))
+        about_->show();
+    else if (form == QLatin1String("frmBrowser"))
+        browser::OpenBrowser(address); // a new window each time; it lives on its own
 }
 
 } // namespace app

@@ -2,10 +2,14 @@
 #include "identity/Identity.h"
 #include "platform/forms/FormRules.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/help/HtmlHelp.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // The help viewer's pages are served under a scheme the page engine must
+    // know before anything else starts.
+    help::registerUrlScheme();
     QApplication application(argc, argv);
     forms::installFormRules();
     QApplication::setApplicationName(identity::InternalName);

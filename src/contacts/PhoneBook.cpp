@@ -26,17 +26,25 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
         return failureText(failure, cause);
     });
     QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
+    QObject::connect(&Data1, &data::DataControl::RecordCountChanged, &lbRecords,
+                     [this](qint64 count) { showRecordCount(count); });
 }
 
 void PhoneBook::Form_Load() { Data1.setDatabaseName(platform::appFile(QStringLiteral("Quorvel.mdb"))); }
 
+// A count not known yet (a large book being counted in the background) shows
+// when it arrives; until then the label keeps what it showed.
 void PhoneBook::showRecordCount() {
     platform::resumeNext([&] {
-        lbRecords.setText(QString::number(Data1.Recordset().RecordCount()));
-        // The label is sized for one digit; larger counts widen it rightwards.
-        lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()),
-                         lbRecords.height());
+        if (const auto count = Data1.KnownRecordCount())
+            showRecordCount(*count);
     });
+}
+
+void PhoneBook::showRecordCount(qint64 count) {
+    lbRecords.setText(QString::number(count));
+    // The label is sized for one digit; larger counts widen it rightwards.
+    lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()), lbRecords.height());
 }
 
 void PhoneBook::Data1_Validate(int& /*Action*/, int& Save) {

@@ -41,6 +41,7 @@ public:
 
 private:
     void showRecordCount();
+    void showRecordCount(qint64 count);
     // The messages of a phone book file that fails (PhoneBookMessages.cpp).
     QString failureText(data::DataControl::Failure failure, const platform::Error& cause) const;
 

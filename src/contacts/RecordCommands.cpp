@@ -28,7 +28,7 @@ void RecordCommands::cmdEdit_Click() {
     }
     if (rs.isOpen() && !rs.hasCurrent())
         throw platform::Error(platform::err::NoCurrentRecord,
-                              rs.RecordCount() == 0
+                              rs.isEmpty()
                                   ? QStringLiteral("There is no record to edit: the phone book is empty. "
                                                    "Click New to add one.")
                                   : QStringLiteral("There is no record to edit: none is shown. "

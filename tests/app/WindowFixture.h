@@ -37,6 +37,11 @@ struct Window {
         QApplication::setActiveWindow(w.get());
         if (!QTest::qWaitForWindowActive(w.get()))
             qWarning("the main window did not become active");
+        // The first count runs in the background; after it, own stores and
+        // deletes must show in the counter at once.
+        if (w->Data1->Recordset().isOpen() &&
+            !QTest::qWaitFor([&] { return w->Data1->KnownRecordCount().has_value(); }))
+            qWarning("the record count never arrived");
         return *w;
     }
 

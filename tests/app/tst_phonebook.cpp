@@ -67,6 +67,28 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
+    void theCounterFollowsAnotherProgramWhileIdle() {
+        for (const bool empty : {false, true}) {
+            ScriptedBoxes boxes;
+            Window win(empty ? QList<Contact>{} : Three);
+            auto& w = win.open();
+            QCOMPARE(w.lbRecords->text(), empty ? "0" : "3");
+            data::Database other(win.book);
+            other.exec("INSERT INTO PHONEDIR (Name) VALUES ('Zimmer, Ida'), ('Young, Al')");
+            QTRY_COMPARE(w.lbRecords->text(), empty ? "2" : "5"); // no click needed
+            other.exec("DELETE FROM PHONEDIR WHERE Name = 'Young, Al'");
+            QTRY_COMPARE(w.lbRecords->text(), empty ? "1" : "4");
+            // The window's own delete shows at once, with nothing left to count.
+            win.click(w.Data1->firstButton());
+            boxes.expect("Do you want to DELETE selected person ?",
+                         vbYesNo + forms::vbCritical + forms::vbDefaultButton2, "ARE YOU SURE?", vbYes);
+            win.click(w.cmdDelete);
+            QCOMPARE(w.lbRecords->text(), empty ? "0" : "3");
+            QCOMPARE(phonebook::read(win.book).size(), empty ? 0 : 3);
+            QVERIFY_BOXES(boxes);
+        }
+    }
+
     void typingThenMovingAsksOnceAndYesStores() {
         ScriptedBoxes boxes;
         Window win(Three);

@@ -5,6 +5,7 @@
 #include "app/WindowFixture.h"
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
+#include "support/Instances.h"
 #include "support/TestMain.h"
 
 #include <QSignalSpy>
@@ -13,18 +14,6 @@
 using namespace testing;
 using dialer::frmComPort;
 using dialer::frmPrefix;
-
-namespace {
-// Every instance of a dialog that exists, shown or hidden.
-template <typename Form> QList<Form*> instances() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QList<Form*> found;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* form = qobject_cast<Form*>(w))
-            found << form;
-    return found;
-}
-} // namespace
 
 class SettingsMenuTest : public QObject {
     Q_OBJECT

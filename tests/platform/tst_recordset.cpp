@@ -117,6 +117,59 @@ private slots:
         QCOMPARE(rs.field("Name"), "New, Person");
     }
 
+    void theKeptCountFollowsOwnChangesAndDropsOnAnotherProgramsChange() {
+        make({contact("A"), contact("B"), contact("C")});
+        Recordset rs(Fields);
+        rs.open(path, "PHONEDIR");
+        QVERIFY(!rs.KnownCount()); // nothing counted yet
+        QCOMPARE(rs.RecordCount(), 3);
+        rs.AddNew();
+        rs.writeRecord(contact("D"));
+        rs.MoveFirst();
+        rs.Delete();
+        rs.MoveNext();
+        QCOMPARE(rs.KnownCount(), 3); // adjusted, not counted again
+
+        data::Database other(path);
+        other.exec("INSERT INTO PHONEDIR (Name) VALUES ('E'), ('F')");
+        QVERIFY(!rs.KnownCount());
+        QCOMPARE(rs.RecordCount(), 5);
+
+        // A count taken elsewhere is kept only if nothing changed since it began.
+        auto ticket = rs.countTicket();
+        QVERIFY(ticket);
+        rs.AddNew();
+        rs.writeRecord(contact("G"));
+        QVERIFY(!rs.keepCount(5, *ticket));
+        ticket = rs.countTicket();
+        other.exec("DELETE FROM PHONEDIR WHERE Name = 'E'");
+        QVERIFY(!rs.keepCount(6, *ticket));
+        ticket = rs.countTicket();
+        QVERIFY(rs.keepCount(5, *ticket));
+        QCOMPARE(rs.KnownCount(), 5);
+    }
+
+    void reusedStatementsLeaveNoLockBehind() {
+        make({contact("A"), contact("B"), contact("C")});
+        Recordset rs(Fields);
+        rs.open(path, "PHONEDIR");
+        rs.setIndex("Name");
+        rs.Seek(">=", "B");
+        rs.MoveNext();
+        rs.MovePrevious();
+        QCOMPARE(rs.RecordCount(), 3);
+        QVERIFY(rs.KnownCount());
+        // Another program may take the file for itself at once, without waiting.
+        data::Database other(path);
+        other.setWaitForLocks(false);
+        other.exec("BEGIN EXCLUSIVE");
+        other.exec("DELETE FROM PHONEDIR WHERE Name = 'A'");
+        QCOMPARE(rs.KnownCount(), 3); // locked, not waited for: the last count stands
+        other.exec("COMMIT");
+        QVERIFY(!rs.KnownCount());
+        QCOMPARE(rs.RecordCount(), 2);
+    }
+
     void updateStoresOnlyWhatWasWritten() {
         make({contact("A"), contact("B")});
         Recordset rs(Fields);

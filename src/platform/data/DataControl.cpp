@@ -10,6 +10,10 @@
 
 namespace data {
 namespace {
+// How often an idle window looks whether another program changed the file:
+// one cheap version check, never a count.
+constexpr int CountCheckMs = 500;
+
 QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& name, bool bar) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -47,11 +51,30 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     row->addWidget(last_);
     setFocusPolicy(Qt::NoFocus);
 
+    counter_ = new RecordCounter(this);
+    connect(counter_, &RecordCounter::counted, this, [this](qint64 count, const CountTicket& ticket) {
+        recordset_.keepCount(count, ticket); // refused when the file changed meanwhile
+        followCount();
+    });
+    // A count starts from the event loop, once the record on screen is drawn.
+    countStart_ = new QTimer(this);
+    countStart_->setSingleShot(true);
+    connect(countStart_, &QTimer::timeout, this, [this] {
+        if (!recordset_.isOpen() || counter_->running() || recordset_.KnownCount())
+            return;
+        if (const auto ticket = recordset_.countTicket())
+            counter_->start(recordset_.path(), recordset_.table(), *ticket);
+    });
+    countCheck_ = new QTimer(this);
+    countCheck_->setInterval(CountCheckMs);
+    connect(countCheck_, &QTimer::timeout, this, [this] { followCount(); });
+
     auto& rs = recordset_;
     recordset_.setBeforeAction([this](int action) { validate(action); });
     recordset_.setAfterAction([this] {
         fillBoxes();
         emit Reposition();
+        followCount();
     });
     // At the ends the arrows stay on the first or last record.
     forms::wire(first_, &QToolButton::clicked, this, [this, &rs] { arrow([&] { rs.MoveFirst(); }); });
@@ -73,6 +96,7 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
 }
 
 DataControl::~DataControl() {
+    counter_->stop();
     // The boxes may already be gone; nothing may be refilled or asked now.
     recordset_.setBeforeAction({});
     recordset_.setAfterAction({});
@@ -109,6 +133,25 @@ void DataControl::Refresh() {
         if (error.cause() != platform::err::Locked)
             forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
     }
+    followCount();
+    countCheck_->start();
+}
+
+std::optional<qint64> DataControl::KnownRecordCount() {
+    if (!recordset_.isOpen())
+        return std::nullopt;
+    const auto count = recordset_.KnownCount();
+    if (!count && !counter_->running())
+        countStart_->start(0);
+    return count;
+}
+
+void DataControl::followCount() {
+    const auto count = KnownRecordCount();
+    if (count && count != lastCount_) {
+        lastCount_ = count;
+        emit RecordCountChanged(*count);
+    }
 }
 
 QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
@@ -116,6 +159,12 @@ QString DataControl::failureText(Failure failure, const platform::Error& cause) 
 }
 
 void DataControl::validate(int action) {
+    // A running count holds a read lock that would hold up this store or
+    // delete; its answer would be out of date after it anyway.
+    if (changed_ || action == ActionDelete || action == ActionClose) {
+        countStart_->stop();
+        counter_->stop();
+    }
     int act = action;
     int save = changed_ ? -1 : 0;
     if (validate_)

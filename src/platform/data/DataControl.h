@@ -1,15 +1,18 @@
 #pragma once
 
 #include "platform/core/Error.h"
+#include "platform/data/RecordCounter.h"
 #include "platform/data/Recordset.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 namespace data {
 
@@ -43,6 +46,11 @@ public:
     // told once, here.
     void Refresh();
 
+    // The number of records as far as it is known without counting them.
+    // When it is not known, a count starts in the background and
+    // RecordCountChanged brings the answer.
+    std::optional<qint64> KnownRecordCount();
+
     // Whether a bound box was typed into since the record was shown.
     bool DataChanged() const { return changed_; }
     // Refills the boxes from the stored record, dropping typed changes; a
@@ -74,6 +82,8 @@ public:
 signals:
     // After every action that moved, stored, added or deleted.
     void Reposition();
+    // The record count became known or changed, by this program or another.
+    void RecordCountChanged(qint64 count);
 
 private:
     struct Binding {
@@ -85,6 +95,7 @@ private:
     void store(const QStringList& values);
     void fillBoxes();
     void arrow(const std::function<void()>& move);
+    void followCount();
 
     QString databaseName_;
     QString connect_ = QStringLiteral("Access");
@@ -101,6 +112,10 @@ private:
     QLabel* caption_;
     QToolButton* next_;
     QToolButton* last_;
+    RecordCounter* counter_;
+    QTimer* countStart_;
+    QTimer* countCheck_;
+    std::optional<qint64> lastCount_;
 };
 
 } // namespace data

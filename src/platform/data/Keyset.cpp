@@ -12,7 +12,7 @@ QString quoteIdentifier(const QString& name) {
 }
 
 Keyset::Keyset(const Database& db, const QString& table, const QStringList& fields, bool byName)
-    : db_(db), byName_(byName), fieldCount_(int(fields.size())) {
+    : statements_(db), byName_(byName), fieldCount_(int(fields.size())) {
     QStringList columns;
     for (const QString& field : fields)
         columns << quoteIdentifier(field);
@@ -27,59 +27,93 @@ QString Keyset::order(bool descending) const {
     return QStringLiteral("ORDER BY %1%2, rowid%2").arg(NameKey, dir);
 }
 
-std::optional<Row> Keyset::fetch(const QString& where, const QString& orderBy,
-                                 const std::function<void(Statement&)>& bind) const {
-    Statement st(db_, select_ + where + QLatin1Char(' ') + orderBy + QStringLiteral(" LIMIT 1"));
+QString Keyset::sql(Query query) const {
+    QString where, orderBy = order(false);
+    switch (query) {
+    case First:
+        break;
+    case Last:
+        orderBy = order(true);
+        break;
+    case After:
+        // Spelled out rather than as a row value, which SQLite would answer by scanning the index.
+        where = byName_ ? QStringLiteral("WHERE %1 >= ?1 AND (%1 > ?1 OR rowid > ?2)").arg(NameKey)
+                        : QStringLiteral("WHERE rowid > ?2");
+        break;
+    case Before:
+        where = byName_ ? QStringLiteral("WHERE %1 <= ?1 AND (%1 < ?1 OR rowid < ?2)").arg(NameKey)
+                        : QStringLiteral("WHERE rowid < ?2");
+        orderBy = order(true);
+        break;
+    case AfterNull:
+        where = QStringLiteral("WHERE Name IS NULL AND rowid > ?2");
+        orderBy = QStringLiteral("ORDER BY rowid");
+        break;
+    case FirstNamed:
+        where = QStringLiteral("WHERE Name IS NOT NULL");
+        break;
+    case BeforeNull:
+        where = QStringLiteral("WHERE Name IS NULL AND rowid < ?2");
+        orderBy = QStringLiteral("ORDER BY rowid DESC");
+        break;
+    case LastNull:
+        where = QStringLiteral("WHERE Name IS NULL");
+        orderBy = QStringLiteral("ORDER BY rowid DESC");
+        break;
+    case AtLeast:
+        where = QStringLiteral("WHERE %1 >= ?1").arg(NameKey);
+        break;
+    }
+    return select_ + where + QLatin1Char(' ') + orderBy + QStringLiteral(" LIMIT 1");
+}
+
+std::optional<Row> Keyset::fetch(Query query, const std::function<void(Statement&)>& bind) {
+    Run st = statements_.get(query, [&] { return sql(query); });
     if (bind)
-        bind(st);
-    if (!st.step())
+        bind(*st);
+    if (!st->step())
         return std::nullopt;
     Row row;
-    row.key.rowid = st.integer(0);
-    row.key.nameNull = st.isNull(1);
-    row.key.name = st.text(1);
+    row.key.rowid = st->integer(0);
+    row.key.nameNull = st->isNull(1);
+    row.key.name = st->text(1);
+    row.values.reserve(fieldCount_);
     for (int i = 0; i < fieldCount_; ++i)
-        row.values << st.text(2 + i);
+        row.values << st->text(2 + i);
     return row;
 }
 
-std::optional<Row> Keyset::first() const { return fetch({}, order(false), {}); }
-std::optional<Row> Keyset::last() const { return fetch({}, order(true), {}); }
+std::optional<Row> Keyset::first() { return fetch(First, {}); }
+std::optional<Row> Keyset::last() { return fetch(Last, {}); }
 
-std::optional<Row> Keyset::after(const Key& key) const {
-    auto byRowid = [&](Statement& st) { st.bind(1, key.rowid); };
+std::optional<Row> Keyset::after(const Key& key) {
+    auto byRowid = [&](Statement& st) { st.bind(2, key.rowid); };
     if (!byName_)
-        return fetch(QStringLiteral("WHERE rowid > ?1"), order(false), byRowid);
+        return fetch(After, byRowid);
     if (key.nameNull) {
-        if (auto row = fetch(QStringLiteral("WHERE Name IS NULL AND rowid > ?1"),
-                             QStringLiteral("ORDER BY rowid"), byRowid))
+        if (auto row = fetch(AfterNull, byRowid))
             return row;
-        return fetch(QStringLiteral("WHERE Name IS NOT NULL"), order(false), {});
+        return fetch(FirstNamed, {});
     }
-    // Spelled out rather than as a row value, which SQLite would answer by scanning the index.
-    return fetch(QStringLiteral("WHERE %1 >= ?1 AND (%1 > ?1 OR rowid > ?2)").arg(NameKey), order(false),
-                 [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); });
+    return fetch(After, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); });
 }
 
-std::optional<Row> Keyset::before(const Key& key) const {
-    auto byRowid = [&](Statement& st) { st.bind(1, key.rowid); };
+std::optional<Row> Keyset::before(const Key& key) {
+    auto byRowid = [&](Statement& st) { st.bind(2, key.rowid); };
     if (!byName_)
-        return fetch(QStringLiteral("WHERE rowid < ?1"), order(true), byRowid);
+        return fetch(Before, byRowid);
     if (key.nameNull)
-        return fetch(QStringLiteral("WHERE Name IS NULL AND rowid < ?1"),
-                     QStringLiteral("ORDER BY rowid DESC"), byRowid);
-    if (auto row = fetch(QStringLiteral("WHERE %1 <= ?1 AND (%1 < ?1 OR rowid < ?2)").arg(NameKey),
-                         order(true), [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+        return fetch(BeforeNull, byRowid);
+    if (auto row = fetch(Before, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
         return row;
-    return fetch(QStringLiteral("WHERE Name IS NULL"), QStringLiteral("ORDER BY rowid DESC"), {});
+    return fetch(LastNull, {});
 }
 
-std::optional<Row> Keyset::atLeast(const QString& key) const {
+std::optional<Row> Keyset::atLeast(const QString& key) {
     // Every name is at least the empty text, and so is a missing name, which comes first.
     if (key.isEmpty())
         return first();
-    return fetch(QStringLiteral("WHERE %1 >= ?1").arg(NameKey),
-                 QStringLiteral("ORDER BY %1, rowid").arg(NameKey), [&](Statement& st) { st.bind(1, key); });
+    return fetch(AtLeast, [&](Statement& st) { st.bind(1, key); });
 }
 
 } // namespace data

@@ -23,24 +23,27 @@ struct Row {
 
 // The keyset queries of one order. Each answer is one probe through an index
 // (the rowid, or Name COLLATE NOCASE then rowid): nothing reads the whole table.
-// Rows whose name is NULL come first in name order, in rowid order.
+// Rows whose name is NULL come first in name order, in rowid order. Each query
+// is prepared on first use and reused for the life of the Keyset.
 class Keyset {
 public:
     Keyset(const Database& db, const QString& table, const QStringList& fields, bool byName);
 
-    std::optional<Row> first() const;
-    std::optional<Row> last() const;
-    std::optional<Row> after(const Key& key) const;
-    std::optional<Row> before(const Key& key) const;
+    std::optional<Row> first();
+    std::optional<Row> last();
+    std::optional<Row> after(const Key& key);
+    std::optional<Row> before(const Key& key);
     // The first row in name order whose name is >= key.
-    std::optional<Row> atLeast(const QString& key) const;
+    std::optional<Row> atLeast(const QString& key);
 
 private:
-    std::optional<Row> fetch(const QString& where, const QString& order,
-                             const std::function<void(Statement&)>& bind) const;
+    enum Query { First, Last, After, Before, AfterNull, FirstNamed, BeforeNull, LastNull, AtLeast };
+
+    std::optional<Row> fetch(Query query, const std::function<void(Statement&)>& bind);
+    QString sql(Query query) const;
     QString order(bool descending) const;
 
-    const Database& db_;
+    StatementCache statements_;
     QString select_;
     bool byName_;
     int fieldCount_;

@@ -4,6 +4,8 @@
 #include "platform/data/Store.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QSet>
 
 using platform::Error;
 namespace err = platform::err;
@@ -24,6 +26,38 @@ void Recordset::setFields(QStringList fields) {
     fields_ = std::move(fields);
 }
 
+// Statements of one open record set, prepared on first use.
+struct Recordset::Prepared {
+    Prepared(const Database& db, const QString& table, const QStringList& fields)
+        : byRowid(db, table, fields, false), byName(db, table, fields, true), statements(db) {}
+    Keyset byRowid;
+    Keyset byName;
+    StatementCache statements;
+    QSet<QString> indexes; // names found, case-folded
+};
+
+namespace {
+enum Slot { InsertSlot, UpdateSlot, DeleteSlot, CountSlot, DataVersionSlot, IndexLookupSlot };
+
+// Says what is wrong with a file whose first read failed: a missing table or field.
+void diagnose(const Database& db, const QString& table, const QStringList& fields) {
+    Statement st(db, QStringLiteral(
+                         "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
+    st.bind(1, table);
+    if (!st.step())
+        throw Error(err::NoSuchTable, QStringLiteral("It has no table %1.").arg(table));
+    QStringList missing = fields;
+    Statement columns(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    columns.bind(1, st.text(0));
+    while (columns.step())
+        missing.removeIf(
+            [&](const QString& f) { return f.compare(columns.text(0), Qt::CaseInsensitive) == 0; });
+    if (!missing.isEmpty())
+        throw Error(err::NoSuchTable, QStringLiteral("Its table %1 has no field %2.")
+                                          .arg(st.text(0), missing.join(QLatin1String(", "))));
+}
+} // namespace
+
 void Recordset::open(const QString& path, const QString& table) {
     // The engine would call a folder unopenable and an empty file a database
     // without tables: neither says what is wrong.
@@ -35,37 +69,25 @@ void Recordset::open(const QString& path, const QString& table) {
     if (file.size() == 0)
         throw Error(err::EmptyFile, QStringLiteral("The file is empty (0 bytes)."));
     Database db(path);
-    {
-        // The first read finds out whether this is a database at all.
-        Statement st(db,
-                     QStringLiteral(
-                         "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
-        st.bind(1, table);
-        if (!st.step())
-            throw Error(err::NoSuchTable, QStringLiteral("It has no table %1.").arg(table));
-        table_ = st.text(0);
-    }
-    QStringList missing = fields_;
-    Statement columns(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
-    columns.bind(1, table_);
-    while (columns.step())
-        missing.removeIf(
-            [&](const QString& f) { return f.compare(columns.text(0), Qt::CaseInsensitive) == 0; });
-    if (!missing.isEmpty())
-        throw Error(
-            err::NoSuchTable,
-            QStringLiteral("Its table %1 has no field %2.").arg(table_, missing.join(QLatin1String(", "))));
     db.exec("PRAGMA synchronous = FULL");
-
+    prepared_.reset();
     db_ = std::move(db);
+    path_ = path;
+    table_ = table;
     index_.clear();
     adding_ = editing_ = noMatch_ = false;
+    kept_.reset();
+    prepared_ = std::make_unique<Prepared>(db_, table_, fields_);
+    // Opening reads one row and nothing else; only a failure looks further.
     try {
         land(keyset().first(), Pos::Empty);
     } catch (const Error&) {
-        // A first record that cannot be read leaves the book closed.
-        db_ = Database();
-        pos_ = Pos::Empty;
+        const auto closing = qScopeGuard([this] {
+            prepared_.reset();
+            db_ = Database();
+            pos_ = Pos::Empty;
+        });
+        diagnose(db_, table_, fields_);
         throw;
     }
 }
@@ -75,7 +97,7 @@ void Recordset::probeWrite() {
     db_.probeWrite();
 }
 
-Keyset Recordset::keyset() const { return Keyset(db_, table_, fields_, !index_.isEmpty()); }
+Keyset& Recordset::keyset() { return index_.isEmpty() ? prepared_->byRowid : prepared_->byName; }
 
 void Recordset::requireOpen() const {
     if (!db_.isOpen())
@@ -108,11 +130,65 @@ void Recordset::land(const std::optional<Row>& row, Pos otherwise) {
 // A move ends a new record that nobody stored: it is abandoned.
 void Recordset::leavePendingAdd() { adding_ = false; }
 
-int Recordset::RecordCount() const {
+std::optional<qint64> Recordset::dataVersion(bool wait) {
+    // Asked on a timer too: a file another program holds locked must not
+    // hold up the window, so that asking does not wait.
+    if (!wait)
+        db_.setWaitForLocks(false);
+    std::optional<qint64> version;
+    try {
+        Run st =
+            prepared_->statements.get(DataVersionSlot, [] { return QStringLiteral("PRAGMA data_version"); });
+        st->step();
+        version = st->integer(0);
+    } catch (const Error&) {
+        if (wait)
+            throw;
+    }
+    if (!wait)
+        db_.setWaitForLocks(true);
+    return version;
+}
+
+std::optional<qint64> Recordset::KnownCount() {
+    if (!isOpen() || !kept_)
+        return std::nullopt;
+    const auto version = dataVersion(false);
+    if (version && *version != keptVersion_)
+        kept_.reset();
+    return kept_;
+}
+
+std::optional<CountTicket> Recordset::countTicket() {
+    if (!isOpen())
+        return std::nullopt;
+    if (const auto version = dataVersion(false))
+        return CountTicket{*version, ownChanges_};
+    return std::nullopt;
+}
+
+bool Recordset::keepCount(qint64 count, const CountTicket& ticket) {
+    if (!isOpen() || ticket.ownChanges != ownChanges_)
+        return false;
+    const auto version = dataVersion(false);
+    if (!version || *version != ticket.dataVersion)
+        return false;
+    kept_ = count;
+    keptVersion_ = *version;
+    return true;
+}
+
+int Recordset::RecordCount() {
     requireOpen();
-    Statement st(db_, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table_)));
-    st.step();
-    return int(st.integer(0));
+    if (const auto known = KnownCount())
+        return int(*known);
+    const qint64 version = *dataVersion(true);
+    Run st = prepared_->statements.get(
+        CountSlot, [this] { return QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table_)); });
+    st->step();
+    kept_ = st->integer(0);
+    keptVersion_ = version;
+    return int(*kept_);
 }
 
 void Recordset::AddNew() {
@@ -157,6 +233,9 @@ void Recordset::writeRecord(const QStringList& values) {
     try {
         if (adding_) {
             added_ = insertRecord(db_, table_, fields_, values);
+            ++ownChanges_;
+            if (kept_)
+                ++*kept_;
             // An empty table had no position to go back to: the new record is it.
             if (pos_ == Pos::Empty)
                 land(added_, Pos::Empty);
@@ -208,15 +287,27 @@ void Recordset::Delete() {
     raiseBefore(ActionDelete);
     if (pos_ != Pos::On || pendingNew)
         noCurrentRecord();
+    int deleted = 0;
     db_.transaction([&] {
-        Statement st(db_, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_)));
-        st.bind(1, key_.rowid);
-        st.step();
+        Run st = prepared_->statements.get(DeleteSlot, [this] {
+            return QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_));
+        });
+        st->bind(1, key_.rowid);
+        st->step();
+        deleted = db_.changes();
     });
+    ++ownChanges_;
+    if (kept_)
+        *kept_ -= deleted;
     pos_ = Pos::Deleted;
     values_.clear();
     editing_ = false;
     raiseAfter();
+}
+
+bool Recordset::isEmpty() {
+    requireOpen();
+    return !prepared_->byRowid.first();
 }
 
 void Recordset::MoveFirst() {
@@ -279,12 +370,16 @@ void Recordset::MovePrevious() {
 
 void Recordset::setIndex(const QString& name) {
     requireOpen();
-    if (!name.isEmpty()) {
-        Statement st(db_, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
-                                         "?1 AND name = ?2 COLLATE NOCASE"));
-        st.bind(1, table_).bind(2, name);
-        if (!st.step())
+    // An index found once is not looked up again: Sort clicked twice costs one probe.
+    if (!name.isEmpty() && !prepared_->indexes.contains(name.toCaseFolded())) {
+        Run st = prepared_->statements.get(IndexLookupSlot, [] {
+            return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
+                                  "?1 COLLATE NOCASE AND name = ?2 COLLATE NOCASE");
+        });
+        st->bind(1, table_).bind(2, name);
+        if (!st->step())
             throw Error(err::NotAnIndex, QStringLiteral("'%1' isn't an index in this table.").arg(name));
+        prepared_->indexes.insert(name.toCaseFolded());
     }
     index_ = name;
 }
@@ -307,7 +402,9 @@ void Recordset::Seek(const QString& comparison, const QString& key) {
 void Recordset::Close() {
     requireOpen();
     raiseBefore(ActionClose);
+    prepared_.reset();
     db_ = Database();
+    kept_.reset();
     pos_ = Pos::Empty;
     values_.clear();
     adding_ = editing_ = false;

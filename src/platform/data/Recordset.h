@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace data {
 
@@ -21,6 +22,13 @@ enum Action {
     ActionDelete = 7,
     ActionFind = 8,
     ActionClose = 10,
+};
+
+// What the file looked like when a count began: the count is true only if
+// neither this record set nor another program changed the table since.
+struct CountTicket {
+    qint64 dataVersion = 0;
+    quint64 ownChanges = 0;
 };
 
 // A table-type record set over one SQLite table: a current record, moves in
@@ -46,7 +54,22 @@ public:
     // Raised after every action that changed the position or the table.
     void setAfterAction(std::function<void()> hook) { after_ = std::move(hook); }
 
-    int RecordCount() const;
+    // The number of records now in the table. Counts them all when the kept
+    // count is unknown or another program changed the file.
+    int RecordCount();
+    // The kept count while it is still true, without counting: own stores and
+    // deletes adjust it; another program's change drops it. Never waits for
+    // another program's lock (the last count is still the best known then).
+    std::optional<qint64> KnownCount();
+    // For a count taken elsewhere (another connection, another thread); none
+    // while another program holds the file locked.
+    std::optional<CountTicket> countTicket();
+    // Keeps a count taken elsewhere, when nothing changed since its ticket.
+    bool keepCount(qint64 count, const CountTicket& ticket);
+    // Whether the table holds no record: one probe, not a count.
+    bool isEmpty();
+    const QString& path() const { return path_; }
+    const QString& table() const { return table_; }
     void AddNew();
     void Edit();
     void Update();
@@ -92,7 +115,11 @@ public:
 private:
     enum class Pos { Empty, Bof, On, Eof, Deleted };
 
-    Keyset keyset() const;
+    struct Prepared;
+
+    Keyset& keyset();
+    std::optional<qint64> dataVersion(bool wait);
+    void prepare(Database& db);
     void requireOpen() const;
     void raiseBefore(int action);
     void raiseAfter();
@@ -100,8 +127,13 @@ private:
     void leavePendingAdd();
 
     QStringList fields_;
+    QString path_;
     QString table_;
     Database db_;
+    std::unique_ptr<Prepared> prepared_; // its statements end before the connection
+    std::optional<qint64> kept_;         // the count, true as of keptVersion_
+    qint64 keptVersion_ = 0;
+    quint64 ownChanges_ = 0;
     QString index_;
     Pos pos_ = Pos::Empty;
     Key key_;

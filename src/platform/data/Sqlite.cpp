@@ -43,10 +43,11 @@ int causeOf(int code) {
 
 void Database::Closer::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
-Database::Database(const QString& path) {
+Database::Database(const QString& path, Mode mode) {
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags =
+        (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     handle_.reset(db);
     if (rc != SQLITE_OK)
         throw platform::Error(platform::err::CannotOpenDatabase,
@@ -108,12 +109,14 @@ void Database::probeWrite() {
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
 int Database::changes() const { return sqlite3_changes(handle()); }
 qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(handle()); }
+void Database::setWaitForLocks(bool wait) { sqlite3_busy_timeout(handle(), wait ? BusyTimeoutMs : 0); }
+void Database::interrupt() { sqlite3_interrupt(handle()); }
 
-Statement::Statement(const Database& db, const QString& sql) : db_(db) {
+Statement::Statement(const Database& db, const QString& sql) : db_(db.handle()) {
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
     if (rc != SQLITE_OK)
-        fail(db.handle(), rc);
+        fail(db_, rc);
 }
 
 Statement::~Statement() { sqlite3_finalize(stmt_); }
@@ -145,10 +148,13 @@ bool Statement::step() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    fail(db_.handle(), rc);
+    fail(db_, rc);
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
 
 QString Statement::text(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));

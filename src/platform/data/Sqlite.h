@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -15,9 +16,10 @@ namespace data {
 class Database {
 public:
     Database() = default;
+    enum class Mode { ReadWrite, ReadOnly };
     // Opens an existing file read-write (read-only when the file is write
-    // protected); never creates one. Throws platform::Error.
-    explicit Database(const QString& path);
+    // protected, or when asked); never creates one. Throws platform::Error.
+    explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
 
     bool isOpen() const { return handle_ != nullptr; }
     sqlite3* handle() const { return handle_.get(); }
@@ -31,6 +33,11 @@ public:
     QString lastError() const;
     int changes() const;
     qint64 lastInsertRowid() const;
+    // Whether a statement waits for another program's lock (up to a few
+    // seconds) or fails at once with "database is locked".
+    void setWaitForLocks(bool wait);
+    // Stops the statement running on this connection, from any thread.
+    void interrupt();
 
 private:
     struct Closer {
@@ -56,15 +63,50 @@ public:
 
     // Steps once; true while a row is there. Throws platform::Error on failure.
     bool step();
-    // Makes the statement ready to run again; bound values stay.
+    // Ends the run and drops the bound values, so the statement holds no lock
+    // on the file and can be bound and run again.
     void reset();
     QString text(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 
 private:
-    const Database& db_;
+    sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Resets a reused statement when its run ends, however it ends: one left on a
+// row would keep a read lock that holds up other programs' stores.
+class Run {
+public:
+    explicit Run(Statement& st) : st_(st) {}
+    ~Run() { st_.reset(); }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+    Statement* operator->() const { return &st_; }
+    Statement& operator*() const { return st_; }
+
+private:
+    Statement& st_;
+};
+
+// Statements prepared on first use and kept: a later run only resets and
+// rebinds. Slots are the owner's own numbering; the text is built only once.
+class StatementCache {
+public:
+    explicit StatementCache(const Database& db) : db_(db) {}
+
+    template <typename MakeSql> Run get(std::size_t slot, MakeSql&& makeSql) {
+        if (slot >= statements_.size())
+            statements_.resize(slot + 1);
+        if (!statements_[slot])
+            statements_[slot] = std::make_unique<Statement>(db_, makeSql());
+        return Run(*statements_[slot]);
+    }
+
+private:
+    const Database& db_;
+    std::vector<std::unique_ptr<Statement>> statements_;
 };
 
 } // namespace data

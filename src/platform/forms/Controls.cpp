@@ -1,9 +1,37 @@
 #include "platform/forms/Controls.h"
 
+#include "platform/forms/Dispatch.h"
+
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QWidget>
 
 namespace forms {
+namespace {
+// Watches one control's mouse events; a child of the control, so it goes with it.
+class MouseHook final : public QObject {
+public:
+    using Wanted = bool (*)(const QWidget*, const QMouseEvent*);
+    MouseHook(QWidget* control, Wanted wanted, std::function<void()> handler)
+        : QObject(control), control_(control), wanted_(wanted), handler_(std::move(handler)) {
+        control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const bool mouse = event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease;
+        if (watched == control_ && mouse && wanted_(control_, static_cast<const QMouseEvent*>(event)))
+            dispatch(handler_);
+        return false;
+    }
+
+private:
+    QWidget* control_;
+    Wanted wanted_;
+    std::function<void()> handler_;
+};
+} // namespace
 
 QFont font(const QString& family, double points, bool bold) {
     QFont f(family);
@@ -22,6 +50,24 @@ QAction* addMenuItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(QLatin1String(name));
     return item;
+}
+
+void wireClick(QWidget* control, std::function<void()> handler) {
+    new MouseHook(
+        control,
+        [](const QWidget* c, const QMouseEvent* e) {
+            return e->type() == QEvent::MouseButtonRelease && e->button() == Qt::LeftButton &&
+                   c->rect().contains(e->position().toPoint());
+        },
+        std::move(handler));
+}
+
+void wireMouseMove(QWidget* control, std::function<void()> handler) {
+    // Without tracking, moves arrive only while a button is held.
+    control->setMouseTracking(true);
+    new MouseHook(
+        control, [](const QWidget*, const QMouseEvent* e) { return e->type() == QEvent::MouseMove; },
+        std::move(handler));
 }
 
 } // namespace forms
