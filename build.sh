@@ -2,8 +2,10 @@
 # Sets up a Debian 12 machine, builds, and then either starts the program or
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
-#   ./build.sh test   install packages, build, run every test, then fuzz
-#                     every fuzz target for a minute (fuzz/run.sh)
+#   ./build.sh test   install packages, build, run every test; then build
+#                     again with the address and undefined-behaviour
+#                     sanitizers (build-asan) and run every test there too;
+#                     then fuzz every fuzz target for a minute (fuzz/run.sh)
 #   ./build.sh bench  install packages, build, run every benchmark (bench/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -14,7 +16,7 @@ PACKAGES=(
     qt6-webengine-dev libqt6webenginecore6-bin
     libsqlite3-dev libgl-dev libbenchmark-dev libx11-dev fonts-liberation
     libchm-dev fp-utils
-    xvfb xauth xdotool xclip socat
+    xvfb xauth xdotool xclip socat sqlite3
     clang libclang-rt-14-dev
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
@@ -34,6 +36,18 @@ build() {
     cmake --build build --parallel "$(nproc)"
 }
 
+run_tests() {
+    ctest --test-dir "$@" --output-on-failure --parallel "$(nproc)" --no-tests=error
+}
+
+sanitized_tests() {
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON
+    cmake --build build-asan --parallel "$(nproc)"
+    # The stories of the real program from outside run once, in the plain
+    # build: the same code runs sanitized in the tests that drive it in process.
+    run_tests build-asan -E '^e2e_'
+}
+
 case "${1:-}" in
 run)
     install_packages
@@ -43,7 +57,8 @@ run)
 test)
     install_packages
     build
-    ctest --test-dir build --output-on-failure --parallel "$(nproc)" --no-tests=error
+    run_tests build
+    sanitized_tests
     fuzz/run.sh 60
     ;;
 bench)

@@ -22,22 +22,12 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
     Data1.bind(boxes.txtEmail, QStringLiteral("Email"));
     Data1.bind(boxes.txtWeb, QStringLiteral("WebPage"));
     Data1.setValidateHandler([this](int& action, int& save) { Data1_Validate(action, save); });
-    Data1.setStoreFailedText([this](const platform::Error& cause) { return storeFailedText(cause); });
+    Data1.setFailureText([this](data::DataControl::Failure failure, const platform::Error& cause) {
+        return failureText(failure, cause);
+    });
     QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
     QObject::connect(&Data1, &data::DataControl::RecordCountChanged, &lbRecords,
                      [this](qint64 count) { showRecordCount(count); });
-}
-
-QString PhoneBook::storeFailedText(const platform::Error& cause) const {
-    // Typing into the blank boxes of an empty book, or after a Find that found nothing.
-    if (cause.number() == platform::err::NoCurrentRecord)
-        return QStringLiteral("No contact is shown, so there is no record to store this typing in.\n\n"
-                              "What you typed is still shown. To add a contact, click New and type it "
-                              "there; to drop the typing, answer No when asked to save.");
-    return QStringLiteral("Could not save the record in \"%1\": %2\n\nWhat you typed is still shown. "
-                          "Make the file writable, free some disk space, or close any other program "
-                          "using it, and try again; or answer No to drop the changes.")
-        .arg(Data1.DatabaseName(), cause.description());
 }
 
 void PhoneBook::Form_Load() { Data1.setDatabaseName(platform::appFile(QStringLiteral("Quorvel.mdb"))); }

@@ -42,7 +42,8 @@ public:
 private:
     void showRecordCount();
     void showRecordCount(qint64 count);
-    QString storeFailedText(const platform::Error& cause) const;
+    // The messages of a phone book file that fails (PhoneBookMessages.cpp).
+    QString failureText(data::DataControl::Failure failure, const platform::Error& cause) const;
 
     data::DataControl& Data1;
     QLabel& lbRecords;

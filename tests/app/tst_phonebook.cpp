@@ -4,11 +4,15 @@
 #include "support/TestMain.h"
 
 #include "platform/data/Sqlite.h"
+#include "support/DamagedFile.h"
 #include "support/FailingDisk.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 
 #include <optional>
 
@@ -20,7 +24,12 @@ using forms::vbYesNo;
 
 namespace {
 const QString Save = QStringLiteral("Do you want to save?");
-enum Cause { Locked, ReadOnly, Full };
+
+QByteArray contentOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+enum Cause { Locked, ReadOnly, ReadOnlyDir, Full, Moved };
 const QList<Contact> Three = {contact("Ashford, Nora", "212-555-0101"),
                               contact("Brennan, Tom", "312-555-0102"),
                               contact("Castillo, Maria", "415-555-0103")};
@@ -248,29 +257,34 @@ private slots:
     }
 
     void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << QByteArray() << "The file does not exist.";
-        QTest::newRow("not a database") << QByteArray(2048, 'x') << "is not a phone book database";
-        QTest::newRow("no table") << QByteArray("table") << "It has no table PHONEDIR.";
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("missing") << "missing" << QStringList{"The file does not exist."};
+        QTest::newRow("not a database") << "garbage" << QStringList{"is not a phone book database"};
+        QTest::newRow("no table") << "table" << QStringList{"It has no table PHONEDIR."};
+        QTest::newRow("empty") << "empty" << QStringList{"The file is empty (0 bytes)", "backup"};
+        QTest::newRow("a folder") << "folder" << QStringList{"It is a folder, not a file.", "Rename or move"};
+        QTest::newRow("damaged first page of records")
+            << "damaged" << QStringList{"The file is damaged", ".dump", "Quorvel-rescued.mdb"};
     }
     void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, reason);
+        QFETCH(QString, kind);
+        QFETCH(QStringList, told);
         Window win({}, false);
-        if (content == "table") {
+        if (kind == "table") {
             phonebook::create(win.book, {});
             phonebook::exec(win.book, "DROP TABLE PHONEDIR");
-        } else if (!content.isEmpty()) {
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkdir(win.book));
+        } else if (kind == "damaged") {
+            phonebook::create(win.book, Three);
+            damagePage(win.book, 2); // the table's first page
+        } else if (kind != "missing") {
             QFile f(win.book);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
+            f.write(kind == "garbage" ? QByteArray(2048, 'x') : QByteArray());
         }
-        const QByteArray before = QFile::exists(win.book) ? [&] {
-            QFile f(win.book);
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }() : QByteArray();
+        const QByteArray before = contentOf(win.book);
 
         ScriptedBoxes boxes;
         auto& w = win.open();
@@ -278,10 +292,10 @@ private slots:
         const Box shown = boxes.shown().first();
         QCOMPARE(shown.flags, forms::vbCritical);
         QCOMPARE(shown.title, identity::ApplicationTitle);
-        QVERIFY2(shown.text.contains(win.book), qPrintable(shown.text));
-        QVERIFY2(shown.text.contains(reason), qPrintable(shown.text));
+        for (const QString& part : QStringList{win.book} + told)
+            QVERIFY2(shown.text.contains(part), qPrintable(shown.text));
         QCOMPARE(win.shown(), QString());
-        QCOMPARE(QFile::exists(win.book), !content.isEmpty()); // never created
+        QCOMPARE(QFileInfo::exists(win.book), kind != "missing"); // never created
         boxes.clear();
 
         win.click(w.Data1->nextButton()); // arrows do nothing, quietly
@@ -290,29 +304,44 @@ private slots:
         QCOMPARE(win.ended, 1);
         QVERIFY(w.close());
         QVERIFY_BOXES(boxes);
-        if (!content.isEmpty()) {
-            QFile f(win.book);
-            f.open(QIODevice::ReadOnly);
-            QCOMPARE(f.readAll(), before);
-        }
+        QCOMPARE(contentOf(win.book), before);
     }
 
     void aFailedStoreIsToldAndKeepsWhatWasTyped_data() {
         QTest::addColumn<int>("cause");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("locked by another copy") << int(Locked) << "database is locked";
-        QTest::newRow("read-only file") << int(ReadOnly) << "readonly database";
-        QTest::newRow("full disk") << int(Full) << "disk";
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("locked by another copy")
+            << int(Locked) << QStringList{"another program holds the phone book locked", "finish"};
+        QTest::newRow("read-only file") << int(ReadOnly) << QStringList{"the file is read-only", "chmod u+w"};
+        QTest::newRow("read-only folder")
+            << int(ReadOnlyDir) << QStringList{"its folder", "is read-only", "Make the folder writable"};
+        QTest::newRow("full disk") << int(Full) << QStringList{"disk"};
+        QTest::newRow("renamed while open")
+            << int(Moved) << QStringList{"renamed, moved or deleted", "copy what you typed"};
     }
     void aFailedStoreIsToldAndKeepsWhatWasTyped() {
         QFETCH(int, cause);
-        QFETCH(QString, reason);
+        QFETCH(QStringList, told);
         ScriptedBoxes boxes;
         Window win(Three);
         std::optional<ReadOnlyFolder> readOnly;
-        if (cause == ReadOnly) // opened by a user who may not write the file
+        if (cause == ReadOnlyDir)
+            QFile::setPermissions(win.book,
+                                  QFile::permissions(win.book) | QFile::WriteGroup | QFile::WriteOther);
+        if (cause == ReadOnly || cause == ReadOnlyDir) // opened by a user who may not write
             readOnly.emplace(win.dir.path());
         auto& w = win.open();
+        if (readOnly) {
+            // Told once, at start-up, before anything is typed.
+            QCOMPARE(boxes.shown().size(), 1);
+            QCOMPARE(boxes.shown().first().flags, forms::vbExclamation);
+            for (const QString& part : QStringList{"can only be read", win.book, told.first()})
+                QVERIFY2(boxes.shown().first().text.contains(part), qPrintable(boxes.shown().first().text));
+            boxes.clear();
+        }
+        const QString moved = win.book + ".moved";
+        if (cause == Moved)
+            QVERIFY(QFile::rename(win.book, moved));
         win.type(w.txtName, "Ashford, Nora Jane");
         {
             std::optional<data::Database> other;
@@ -330,7 +359,8 @@ private slots:
             QCOMPARE(failure.flags, forms::vbCritical);
             QVERIFY2(failure.text.startsWith("Could not save the record in \"" + win.book),
                      qPrintable(failure.text));
-            QVERIFY2(failure.text.contains(reason), qPrintable(failure.text));
+            for (const QString& part : told)
+                QVERIFY2(failure.text.contains(part), qPrintable(failure.text));
             QCOMPARE(win.shown(), "Ashford, Nora Jane");
             boxes.clear();
 
@@ -344,13 +374,13 @@ private slots:
             if (other)
                 other->exec("ROLLBACK");
         }
-        if (cause == ReadOnly) {
-            // The file stays read-only for this run: No lets the user go on.
+        if (readOnly || cause == Moved) {
+            // Nothing can be stored for the rest of this run: No lets the user go on.
             boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbNo);
             win.click(w.Data1->nextButton());
             QCOMPARE(win.shown(), "Brennan, Tom");
             readOnly.reset();
-            QCOMPARE(phonebook::read(win.book), Three);
+            QCOMPARE(phonebook::read(cause == Moved ? moved : win.book), Three);
         } else {
             boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
             win.click(w.Data1->nextButton());
@@ -358,6 +388,49 @@ private slots:
             QCOMPARE(phonebook::read(win.book).first().first(), "Ashford, Nora Jane");
         }
         QVERIFY_BOXES(boxes);
+    }
+
+    // A bad page in the middle of a large book: the arrow that reaches it
+    // names the file, says it is damaged and how to rescue the rest, and the
+    // rescue given works.
+    void aDamagedPageIsNamedWithAWayToRescueTheRest() {
+        QList<Contact> many;
+        for (int i = 0; i < 300; ++i)
+            many << contact(QStringLiteral("Person %1").arg(i, 3, 10, QChar('0')));
+        many[150][3] = QStringLiteral("MIDDLE-MARKER ") + QString(400, 'm');
+        for (Contact& c : many)
+            c[5] += QString(400, 'e'); // a few records a page
+        Window win(many);
+        const qint64 page = pageHolding(win.book, "MIDDLE-MARKER");
+        QVERIFY(page > 3);
+        damagePage(win.book, page);
+
+        ScriptedBoxes boxes;
+        auto& w = win.open();
+        QCOMPARE(boxes.shown().size(), 0); // the first page is sound
+        for (int i = 0; i < 300 && boxes.shown().isEmpty(); ++i)
+            win.click(w.Data1->nextButton());
+        QCOMPARE(boxes.shown().size(), 1);
+        const QString told = boxes.shown().first().text;
+        for (const QString& part : {win.book, QStringLiteral("damaged"), QStringLiteral(".dump")})
+            QVERIFY2(told.contains(part), qPrintable(told));
+        boxes.clear();
+        win.click(w.CmdQuit);
+        QVERIFY_BOXES(boxes);
+
+        // The command the message gives, run as the user would run it.
+        const QString rescued = win.dir.filePath("Quorvel-rescued.mdb");
+        const QString command = told.section('\n', -2, -2).trimmed();
+        QVERIFY2(command.startsWith("sqlite3 \"" + win.book) && command.endsWith(rescued + "\""),
+                 qPrintable(told));
+        QProcess shell;
+        shell.start("sh", {"-c", command});
+        QVERIFY(shell.waitForFinished(60000));
+        const QList<Contact> back = phonebook::read(rescued);
+        QVERIFY2(back.size() > 250 && back.size() < 300, qPrintable(QString::number(back.size())));
+        // Those on both sides of the bad page, whole.
+        QVERIFY(back.contains(many.first()));
+        QVERIFY(back.contains(many.last()));
     }
 };
 

@@ -30,6 +30,9 @@ public:
 
     // The next message box must show exactly this; it is answered `answer`.
     ScriptedBoxes& expect(const QString& text, int flags, const QString& title, int answer);
+    // The next message box, with the application title, must hold each of
+    // these fragments of text (for long messages naming files and causes).
+    ScriptedBoxes& expectContaining(const QStringList& fragments, int flags, int answer);
     // The next box must be an input box with this prompt and title; it
     // returns `reply` (an empty reply stands for Cancel).
     ScriptedBoxes& expectInput(const QString& prompt, const QString& title, const QString& reply);

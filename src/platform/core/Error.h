@@ -12,14 +12,18 @@ namespace platform {
 // it step by step (resumeNext) or let it rise to the window's dispatcher.
 class Error : public std::exception {
 public:
-    Error(int number, QString description);
+    // `cause`: why, when the number says only what failed (a store that
+    // failed because the file is read-only); by default the number itself.
+    Error(int number, QString description, int cause = 0);
 
     int number() const noexcept { return number_; }
+    int cause() const noexcept { return cause_; }
     const QString& description() const noexcept { return description_; }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
 private:
     int number_;
+    int cause_;
     QString description_;
     std::string utf8_;
 };
@@ -37,6 +41,20 @@ inline constexpr int NoSuchTable = 3078;
 inline constexpr int StoreFailed = 3197;
 inline constexpr int EngineFailure = 3146;
 inline constexpr int FileNotFound = 53;
+// Why the phone book file could not be opened, read or written.
+inline constexpr int FileMissing = 3024;
+inline constexpr int IsAFolder = 3043;
+inline constexpr int EmptyFile = 3045;
+inline constexpr int Damaged = 3049;
+inline constexpr int Locked = 3260;
+inline constexpr int ReadOnlyFile = 3027;
+inline constexpr int ReadOnlyFolder = 3033;
+inline constexpr int FileMoved = 3044;
+inline constexpr int DiskFull = 3035;
+inline constexpr int DeletedElsewhere = 3167;
+inline constexpr int ChangedElsewhere = 3188;
+// The user answered a question by not storing: nothing more to tell.
+inline constexpr int Declined = 3189;
 inline constexpr int FileAccess = 75;
 inline constexpr int BadFileFormat = 62;
 inline constexpr int Overflow = 6;

@@ -3,9 +3,9 @@
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
 #include "platform/forms/Dispatch.h"
+#include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 
 namespace data {
@@ -117,30 +117,27 @@ void DataControl::bind(QLineEdit* box, const QString& field) {
 }
 
 void DataControl::Refresh() {
-    const QString path = databaseName_;
     try {
-        if (!QFileInfo(path).isFile())
-            throw platform::Error(platform::err::CannotOpenDatabase,
-                                  QStringLiteral("The file does not exist."));
         // The record set reads and writes the bound fields, in the order they were bound.
         QStringList fields;
         for (const Binding& b : bindings_)
             if (!fields.contains(b.field))
                 fields << b.field;
         recordset_.setFields(fields);
-        recordset_.open(path, recordSource_);
+        recordset_.open(databaseName_, recordSource_);
     } catch (const platform::Error& error) {
         fillBoxes();
-        QString reason = error.description();
-        if (error.number() == platform::err::NotADatabase)
-            reason = QStringLiteral("The file is not a phone book database (%1).").arg(reason);
-        throw platform::Error(error.number(),
-                              QStringLiteral("Could not open the phone book \"%1\".\n%2\n\nPut a valid "
-                                             "Quorvel.mdb beside the program and start it again.")
-                                  .arg(path, reason));
+        throw platform::Error(error.number(), failureText(Failure::Open, error), error.cause());
     }
     fillBoxes();
     emit Reposition();
+    try {
+        recordset_.probeWrite();
+    } catch (const platform::Error& error) {
+        // Another program's change in progress says nothing about this file.
+        if (error.cause() != platform::err::Locked)
+            forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
+    }
     followCount();
     countCheck_->start();
 }
@@ -160,6 +157,10 @@ void DataControl::followCount() {
         lastCount_ = count;
         emit RecordCountChanged(*count);
     }
+}
+
+QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
+    return failureText_ ? failureText_(failure, cause) : cause.description();
 }
 
 void DataControl::validate(int action) {
@@ -183,23 +184,38 @@ void DataControl::validate(int action) {
                 value = b.box->text();
         values << value;
     }
-    try {
-        const forms::BusyPointer busy; // another program may hold the file locked
-        recordset_.writeRecord(values);
-    } catch (const platform::Error& error) {
-        // The move or close stops here and the boxes keep what was typed.
-        throw platform::Error(platform::err::StoreFailed,
-                              storeFailed_
-                                  ? storeFailed_(error)
-                                  : QStringLiteral("The record was not stored: %1").arg(error.description()));
+    store(values);
+}
+
+void DataControl::store(const QStringList& values) {
+    bool asNew = false;
+    for (;;) {
+        try {
+            const forms::BusyPointer busy; // another program may hold the file locked
+            asNew ? recordset_.storeAsNew(values) : recordset_.writeRecord(values);
+            return;
+        } catch (const platform::Error& error) {
+            // The move or close stops here and the boxes keep what was typed.
+            const int cause = error.cause();
+            if (cause != platform::err::ChangedElsewhere && cause != platform::err::DeletedElsewhere)
+                throw platform::Error(platform::err::StoreFailed, failureText(Failure::Store, error), cause);
+            // Another program's store is never overwritten unasked.
+            if (forms::MsgBox(failureText(Failure::Conflict, error), forms::vbYesNo + forms::vbQuestion) !=
+                forms::vbYes)
+                throw platform::Error(platform::err::StoreFailed, QString(), platform::err::Declined);
+            asNew = cause == platform::err::DeletedElsewhere;
+        }
     }
 }
 
 void DataControl::UpdateControls() {
-    if (recordset_.isAdding())
+    if (recordset_.isAdding()) {
         recordset_.CancelUpdate(); // refills through the after-action hook
-    else
-        fillBoxes();
+        return;
+    }
+    // The stored record as it is now: another program may have changed it.
+    platform::resumeNext([&] { recordset_.reload(); });
+    fillBoxes();
 }
 
 void DataControl::fillBoxes() {
@@ -216,10 +232,14 @@ void DataControl::arrow(const std::function<void()>& move) {
         const forms::BusyPointer busy;
         move();
     } catch (const platform::Error& error) {
-        // An empty table has nothing to move to; that needs no message. Any
-        // other failure rises to the dispatcher.
-        if (error.number() != platform::err::NoCurrentRecord)
+        // An empty table has nothing to move to; that needs no message. A
+        // failed store is worded already; any other failure is worded here.
+        // Both rise to the dispatcher.
+        if (error.number() == platform::err::NoCurrentRecord)
+            return;
+        if (error.number() == platform::err::StoreFailed)
             throw;
+        throw platform::Error(error.number(), failureText(Failure::Read, error), error.cause());
     }
 }
 

@@ -42,7 +42,8 @@ public:
 
     // Opens DatabaseName and RecordSource and shows the first record. On a
     // failure the boxes stay blank and the error, saying which file and what
-    // to do, rises to the caller.
+    // to do, rises to the caller. A file that opens but takes no stores is
+    // told once, here.
     void Refresh();
 
     // The number of records as far as it is known without counting them.
@@ -61,10 +62,15 @@ public:
         validate_ = std::move(handler);
     }
 
-    // Words the message of a store that failed (what the user should do
-    // differs by what the records are); `cause` is the record set's error.
-    void setStoreFailedText(std::function<QString(const platform::Error& cause)> text) {
-        storeFailed_ = std::move(text);
+    // What failed: opening the file, the check at opening that stores can be
+    // written, reading a record, storing one. Conflict is the question asked
+    // when another program changed or deleted the record being stored:
+    // Yes stores the typing over it.
+    enum class Failure { Open, ReadOnly, Read, Store, Conflict };
+    // Words the message of a failure (what the user should do differs by what
+    // the records are); `cause` is the record set's error, cause() says why.
+    void setFailureText(std::function<QString(Failure, const platform::Error& cause)> text) {
+        failureText_ = std::move(text);
     }
 
     // The arrow buttons, for tests and key handling.
@@ -86,6 +92,7 @@ private:
     };
 
     void validate(int action);
+    void store(const QStringList& values);
     void fillBoxes();
     void arrow(const std::function<void()>& move);
     void followCount();
@@ -97,7 +104,9 @@ private:
     QList<Binding> bindings_;
     bool changed_ = false;
     std::function<void(int&, int&)> validate_;
-    std::function<QString(const platform::Error&)> storeFailed_;
+    QString failureText(Failure failure, const platform::Error& cause) const;
+
+    std::function<QString(Failure, const platform::Error&)> failureText_;
     QToolButton* first_;
     QToolButton* previous_;
     QLabel* caption_;

@@ -1,7 +1,9 @@
 #include "platform/data/Recordset.h"
 
 #include "platform/core/Error.h"
+#include "platform/data/Store.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -57,6 +59,15 @@ void diagnose(const Database& db, const QString& table, const QStringList& field
 } // namespace
 
 void Recordset::open(const QString& path, const QString& table) {
+    // The engine would call a folder unopenable and an empty file a database
+    // without tables: neither says what is wrong.
+    const QFileInfo file(path);
+    if (!file.exists())
+        throw Error(err::FileMissing, QStringLiteral("The file does not exist."));
+    if (file.isDir())
+        throw Error(err::IsAFolder, QStringLiteral("It is a folder, not a file."));
+    if (file.size() == 0)
+        throw Error(err::EmptyFile, QStringLiteral("The file is empty (0 bytes)."));
     Database db(path);
     db.exec("PRAGMA synchronous = FULL");
     prepared_.reset();
@@ -81,6 +92,11 @@ void Recordset::open(const QString& path, const QString& table) {
     }
 }
 
+void Recordset::probeWrite() {
+    requireOpen();
+    db_.probeWrite();
+}
+
 Keyset& Recordset::keyset() { return index_.isEmpty() ? prepared_->byRowid : prepared_->byName; }
 
 void Recordset::requireOpen() const {
@@ -103,6 +119,7 @@ void Recordset::land(const std::optional<Row>& row, Pos otherwise) {
         pos_ = Pos::On;
         key_ = row->key;
         values_ = row->values;
+        expected_ = values_;
     } else {
         pos_ = otherwise;
         values_.clear();
@@ -213,60 +230,53 @@ void Recordset::writeRecord(const QStringList& values) {
     requireOpen();
     if (!adding_ && pos_ != Pos::On)
         noCurrentRecord();
-    const auto makeSql = [this] {
-        QStringList assignments, columns, marks;
-        for (int i = 0; i < fields_.size(); ++i) {
-            columns << quoteIdentifier(fields_[i]);
-            marks << QStringLiteral("?%1").arg(i + 1);
-            assignments << columns.last() + QStringLiteral(" = ") + marks.last();
-        }
-        return adding_ ? QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                             .arg(quoteIdentifier(table_), columns.join(QLatin1String(", ")),
-                                  marks.join(QLatin1String(", ")))
-                       : QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                             .arg(quoteIdentifier(table_), assignments.join(QLatin1String(", ")))
-                             .arg(fields_.size() + 1);
-    };
-
-    qint64 insertedRowid = 0;
     try {
-        db_.transaction([&] {
-            Run st = prepared_->statements.get(adding_ ? InsertSlot : UpdateSlot, makeSql);
+        if (adding_) {
+            added_ = insertRecord(db_, table_, fields_, values);
+            ++ownChanges_;
+            if (kept_)
+                ++*kept_;
+            // An empty table had no position to go back to: the new record is it.
+            if (pos_ == Pos::Empty)
+                land(added_, Pos::Empty);
+            // Otherwise a stored new record leaves the position where it was before AddNew.
+        } else {
+            // Only what differs from the record as read is stored: a field
+            // nobody changed keeps its stored bytes, whatever they are.
+            QList<int> changed;
             for (int i = 0; i < fields_.size(); ++i)
-                st->bind(i + 1, i < values.size() ? values[i] : QString());
-            if (!adding_)
-                st->bind(int(fields_.size()) + 1, key_.rowid);
-            st->step();
-            insertedRowid = db_.lastInsertRowid();
-            if (!adding_ && db_.changes() == 0)
-                throw Error(
-                    err::StoreFailed,
-                    QStringLiteral("The record is no longer in the phone book; another program deleted it."));
-        });
-    } catch (const Error& error) {
-        throw Error(err::StoreFailed, error.description());
-    }
-    if (adding_) {
-        ++ownChanges_;
-        if (kept_)
-            ++*kept_;
-    }
-    const int nameColumn = int(fields_.indexOf(QStringLiteral("Name")));
-    if (!adding_) {
-        values_ = values;
-        if (nameColumn >= 0) {
-            key_.name = values.value(nameColumn);
-            key_.nameNull = false;
+                if (values.value(i) != values_.value(i))
+                    changed << i;
+            const Row stored =
+                updateRecord(db_, table_, fields_, key_.rowid, changed, values, expected_, conflicts_);
+            land(stored, Pos::Empty);
         }
-    } else {
-        added_ = Row{{insertedRowid, values.value(nameColumn), nameColumn < 0}, values};
-        // An empty table had no position to go back to: the new record is it.
-        if (pos_ == Pos::Empty)
-            land(added_, Pos::Empty);
+    } catch (const Error& error) {
+        throw Error(err::StoreFailed, error.description(), error.cause());
     }
-    // Otherwise a stored new record leaves the position where it was before AddNew.
     adding_ = editing_ = false;
     raiseAfter();
+}
+
+void Recordset::storeAsNew(const QStringList& values) {
+    requireOpen();
+    adding_ = true;
+    try {
+        writeRecord(values);
+    } catch (const Error&) {
+        adding_ = false;
+        throw;
+    }
+}
+
+bool Recordset::reload() {
+    requireOpen();
+    if (pos_ != Pos::On || adding_)
+        return false;
+    const auto row = readRecord(db_, table_, fields_, key_.rowid);
+    if (row)
+        land(row, Pos::Empty);
+    return row.has_value();
 }
 
 void Recordset::Delete() {

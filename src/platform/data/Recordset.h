@@ -44,6 +44,9 @@ public:
     // first record current (no Validate).
     void open(const QString& path, const QString& table);
     bool isOpen() const { return db_.isOpen(); }
+    // Throws the cause when nothing could be stored now (the file or its
+    // folder is read-only, ...); stores nothing.
+    void probeWrite();
 
     // Raised before every move, seek, store, delete and close; may store the
     // pending values through writeRecord() or abandon them through CancelUpdate().
@@ -94,8 +97,20 @@ public:
     void setFields(QStringList fields);
 
     // Stores values for every field: inserts the pending new record, or
-    // updates the current one. One transaction; on failure nothing changes.
+    // stores in the current one the fields whose values differ from the
+    // record as read here, provided another program has not changed those
+    // fields meanwhile (cause ChangedElsewhere, naming them in
+    // changedElsewhere(); a second call then stores over them). One
+    // transaction; on failure nothing changes.
     void writeRecord(const QStringList& values);
+    // Stores the values as a new record: the current one was deleted by
+    // another program (cause DeletedElsewhere of writeRecord).
+    void storeAsNew(const QStringList& values);
+    // The fields of the last ChangedElsewhere.
+    const QStringList& changedElsewhere() const { return conflicts_; }
+    // Reads the current record again as it is stored now; false when there
+    // is none or it is gone.
+    bool reload();
 
 private:
     enum class Pos { Empty, Bof, On, Eof, Deleted };
@@ -123,6 +138,8 @@ private:
     Pos pos_ = Pos::Empty;
     Key key_;
     QStringList values_;
+    QStringList expected_; // what a store expects the stored fields to hold
+    QStringList conflicts_;
     bool adding_ = false;
     bool editing_ = false;
     bool noMatch_ = false;

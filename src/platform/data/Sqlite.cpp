@@ -6,13 +6,38 @@
 
 namespace data {
 namespace {
-// How long a store waits for another program that holds the file locked.
-constexpr int BusyTimeoutMs = 3000;
+// How long a read or a store waits for another program that holds the file
+// locked. Another program's commit takes milliseconds; a lock held longer is
+// told to the user rather than waited out with a frozen window (one arrow
+// may wait twice: for the counter and for the move).
+constexpr int BusyTimeoutMs = 1500;
+
+// The cause of a failure, as far as the user can act on it.
+int causeOf(int code) {
+    namespace err = platform::err;
+    switch (code & 0xFF) {
+    case SQLITE_NOTADB:
+        return err::NotADatabase;
+    case SQLITE_CORRUPT:
+        return err::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return err::Locked;
+    case SQLITE_FULL:
+        return err::DiskFull;
+    case SQLITE_READONLY:
+        if (code == SQLITE_READONLY_DBMOVED)
+            return err::FileMoved; // renamed or deleted since it was opened
+        if (code == SQLITE_READONLY_DIRECTORY)
+            return err::ReadOnlyFolder; // no journal can be made beside it
+        return err::ReadOnlyFile;
+    default:
+        return err::EngineFailure;
+    }
+}
 
 [[noreturn]] void fail(sqlite3* db, int code) {
-    const int number =
-        (code & 0xFF) == SQLITE_NOTADB ? platform::err::NotADatabase : platform::err::EngineFailure;
-    throw platform::Error(number, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
+    throw platform::Error(causeOf(code), QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code)));
 }
 } // namespace
 
@@ -65,6 +90,20 @@ void Database::transaction(const std::function<void()>& work) {
     work();
     exec("COMMIT");
     guard.committed();
+}
+
+void Database::probeWrite() {
+    // Rewriting a header value with itself needs everything a store needs
+    // (a writable file, a journal beside it); rolled back, the file stays as it was.
+    qint64 value = 0;
+    {
+        Statement version(*this, QStringLiteral("PRAGMA user_version"));
+        version.step();
+        value = version.integer(0);
+    }
+    exec("BEGIN IMMEDIATE");
+    const RollbackGuard never(handle());
+    exec(QStringLiteral("PRAGMA user_version = %1").arg(value).toUtf8().constData());
 }
 
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }

@@ -27,6 +27,9 @@ public:
     // Runs `work` in one write transaction: all of it is stored, or on an
     // error none of it, and the error goes on to the caller.
     void transaction(const std::function<void()>& work);
+    // Throws the cause (read-only file or folder, ...) when a store could not
+    // be written now; writes nothing either way.
+    void probeWrite();
     QString lastError() const;
     int changes() const;
     qint64 lastInsertRowid() const;

@@ -9,7 +9,8 @@ void dispatch(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const platform::Error& error) {
-        MsgBox(error.description(), vbCritical);
+        if (error.cause() != platform::err::Declined) // the user's own answer ended it
+            MsgBox(error.description(), vbCritical);
     } catch (const std::exception& error) {
         // Anything else is a fault of ours; say so rather than end the program.
         MsgBox(QString::fromUtf8(error.what()), vbCritical);

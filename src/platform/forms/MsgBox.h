@@ -11,6 +11,8 @@ inline constexpr int vbOKOnly = 0;
 inline constexpr int vbOKCancel = 1;
 inline constexpr int vbYesNo = 4;
 inline constexpr int vbCritical = 16;
+inline constexpr int vbQuestion = 32;
+inline constexpr int vbExclamation = 48;
 inline constexpr int vbDefaultButton2 = 256;
 
 inline constexpr int vbOK = 1;

@@ -50,7 +50,19 @@ int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) 
     // Names and numbers from the phone book are shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
-    box.setIcon((flags & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon);
+    switch (flags & 0x70) {
+    case vbCritical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case vbQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case vbExclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    default:
+        box.setIcon(QMessageBox::NoIcon);
+    }
 
     QList<std::pair<QPushButton*, int>> answers;
     auto add = [&](const QString& text, QMessageBox::ButtonRole role, int result) {
