@@ -16,8 +16,12 @@ done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"
 grep -qx "Exec=$prefix/Quorvel" "$prefix/quorvel.desktop" || fail "the desktop entry does not start the installed program"
 # The page engine is the windows module's alone: the program starts without it.
-! ldd "$prefix/Quorvel" | grep -qi webengine || fail "the program itself links the page engine"
-ldd "$prefix/libquorvel_windows.so" | grep -qi webengine || fail "the windows module does not link the page engine"
+# Whole outputs first: grep -q stops reading early, and under pipefail the
+# writer's broken pipe would fail the check by chance.
+program_libs=$(ldd "$prefix/Quorvel")
+module_libs=$(ldd "$prefix/libquorvel_windows.so")
+! grep -qi webengine <<<"$program_libs" || fail "the program itself links the page engine"
+grep -qi webengine <<<"$module_libs" || fail "the windows module does not link the page engine"
 
 # The user's own files, which no install may touch.
 printf 'my phone book' > "$prefix/Quorvel.mdb"
