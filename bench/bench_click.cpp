@@ -76,11 +76,13 @@ template <bool Forward, bool Named> void Move(benchmark::State& state) {
 template <bool Forward, bool Named> void Floor_Move(benchmark::State& state) {
     RawDb db(book(state));
     const std::string cmp = Forward ? ">" : "<";
-    const std::string sql = Named ? "SELECT " + Columns + "WHERE " + NameKey + " " + cmp + "= ?1 AND (" +
-                                        NameKey + " " + cmp + " ?1 OR rowid " + cmp + " ?2)" +
-                                        (Forward ? ByName : ByNameDesc)
-                                  : "SELECT " + Columns + "WHERE rowid " + cmp + " ?2 ORDER BY rowid" +
-                                        (Forward ? "" : " DESC") + " LIMIT 1";
+    const std::string byRowid = std::string(" ORDER BY rowid") + (Forward ? "" : " DESC") + " LIMIT 1";
+    // In name order: the next namesake, else the next name; one statement.
+    const std::string sql = Named ? "SELECT * FROM (SELECT " + Columns + "WHERE " + NameKey +
+                                        " = ?1 AND rowid " + cmp + " ?2" + byRowid +
+                                        ") UNION ALL SELECT * FROM (SELECT " + Columns + "WHERE " + NameKey +
+                                        " " + cmp + " ?1" + (Forward ? ByName : ByNameDesc) + ") LIMIT 1"
+                                  : "SELECT " + Columns + "WHERE rowid " + cmp + " ?2" + byRowid;
     RawStatement st(db, sql);
     std::string name = Named ? Middle.toStdString() : std::string();
     sqlite3_int64 rowid = Forward ? 0 : (sqlite3_int64(1) << 62);

@@ -36,14 +36,21 @@ QString Keyset::sql(Query query) const {
         orderBy = order(true);
         break;
     case After:
-        // Spelled out rather than as a row value, which SQLite would answer by scanning the index.
-        where = byName_ ? QStringLiteral("WHERE %1 >= ?1 AND (%1 > ?1 OR rowid > ?2)").arg(NameKey)
-                        : QStringLiteral("WHERE rowid > ?2");
+        where = byName_ ? QStringLiteral("WHERE %1 > ?1").arg(NameKey) : QStringLiteral("WHERE rowid > ?2");
         break;
     case Before:
-        where = byName_ ? QStringLiteral("WHERE %1 <= ?1 AND (%1 < ?1 OR rowid < ?2)").arg(NameKey)
-                        : QStringLiteral("WHERE rowid < ?2");
+        where = byName_ ? QStringLiteral("WHERE %1 < ?1").arg(NameKey) : QStringLiteral("WHERE rowid < ?2");
         orderBy = order(true);
+        break;
+    // Many contacts may share a name: equality on the name and a range on the
+    // rowid is one probe, where one range over both would walk every namesake.
+    case SameNameAfter:
+        where = QStringLiteral("WHERE %1 = ?1 AND rowid > ?2").arg(NameKey);
+        orderBy = QStringLiteral("ORDER BY rowid");
+        break;
+    case SameNameBefore:
+        where = QStringLiteral("WHERE %1 = ?1 AND rowid < ?2").arg(NameKey);
+        orderBy = QStringLiteral("ORDER BY rowid DESC");
         break;
     case AfterNull:
         where = QStringLiteral("WHERE Name IS NULL AND rowid > ?2");
@@ -95,7 +102,9 @@ std::optional<Row> Keyset::after(const Key& key) {
             return row;
         return fetch(FirstNamed, {});
     }
-    return fetch(After, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); });
+    if (auto row = fetch(SameNameAfter, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+        return row;
+    return fetch(After, [&](Statement& st) { st.bind(1, key.name); });
 }
 
 std::optional<Row> Keyset::before(const Key& key) {
@@ -104,7 +113,9 @@ std::optional<Row> Keyset::before(const Key& key) {
         return fetch(Before, byRowid);
     if (key.nameNull)
         return fetch(BeforeNull, byRowid);
-    if (auto row = fetch(Before, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+    if (auto row = fetch(SameNameBefore, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+        return row;
+    if (auto row = fetch(Before, [&](Statement& st) { st.bind(1, key.name); }))
         return row;
     return fetch(LastNull, {});
 }

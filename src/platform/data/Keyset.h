@@ -37,7 +37,19 @@ public:
     std::optional<Row> atLeast(const QString& key);
 
 private:
-    enum Query { First, Last, After, Before, AfterNull, FirstNamed, BeforeNull, LastNull, AtLeast };
+    enum Query {
+        First,
+        Last,
+        After,
+        Before,
+        SameNameAfter,
+        SameNameBefore,
+        AfterNull,
+        FirstNamed,
+        BeforeNull,
+        LastNull,
+        AtLeast
+    };
 
     std::optional<Row> fetch(Query query, const std::function<void(Statement&)>& bind);
     QString sql(Query query) const;
