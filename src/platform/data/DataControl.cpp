@@ -70,6 +70,21 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         if (const auto ticket = recordset_.countTicket())
             counter_->start(recordset_.path(), recordset_.table(), *ticket);
     });
+    // Whether stores can succeed is told once the first record is shown:
+    // trying costs a journal file made and removed, and may wait for a lock.
+    writeCheck_ = new QTimer(this);
+    writeCheck_->setSingleShot(true);
+    connect(writeCheck_, &QTimer::timeout, this, [this] {
+        if (!recordset_.isOpen())
+            return;
+        try {
+            recordset_.probeWrite();
+        } catch (const platform::Error& error) {
+            // Another program's change in progress says nothing about this file.
+            if (error.cause() != platform::err::Locked)
+                forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
+        }
+    });
     countCheck_ = new QTimer(this);
     countCheck_->setInterval(CountCheckMs);
     connect(countCheck_, &QTimer::timeout, this, [this] { followCount(); });
@@ -131,13 +146,7 @@ void DataControl::Refresh() {
     }
     fillBoxes();
     emit Reposition();
-    try {
-        recordset_.probeWrite();
-    } catch (const platform::Error& error) {
-        // Another program's change in progress says nothing about this file.
-        if (error.cause() != platform::err::Locked)
-            forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
-    }
+    writeCheck_->start(0);
     followCount();
     countCheck_->start();
 }

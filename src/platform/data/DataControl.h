@@ -43,7 +43,7 @@ public:
     // Opens DatabaseName and RecordSource and shows the first record. On a
     // failure the boxes stay blank and the error, saying which file and what
     // to do, rises to the caller. A file that opens but takes no stores is
-    // told once, here.
+    // told once, from the event loop, once the first record is shown.
     void Refresh();
 
     // The number of records as far as it is known without counting them.
@@ -115,6 +115,7 @@ private:
     RecordCounter* counter_;
     QTimer* countStart_;
     QTimer* countCheck_;
+    QTimer* writeCheck_;
     std::optional<qint64> lastCount_;
 };
 
