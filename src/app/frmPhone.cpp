@@ -17,6 +17,7 @@
 #include <QLayout>
 #include <QSessionManager>
 #include <QShortcut>
+#include <QTimer>
 
 namespace app {
 
@@ -34,6 +35,7 @@ frmPhone::frmPhone(QWidget* parent)
     client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
     setCentralWidget(client);
     buildLayout(client);
+    QTimer::singleShot(0, this, &frmPhone::setPointers);
     buildMenus();
     setTabOrder();
     // A fixed layout: the window keeps the size of its client area and menu bar.
