@@ -26,7 +26,10 @@ frmPhone::frmPhone(QWidget* parent)
       Open([this](const QString& form, const QString& address) { openWindow(form, address); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
-    setWindowIcon(identity::programIcon());
+    // Started as the program, the application holds the icon already: it is
+    // drawn once rather than again for the window.
+    const QIcon programIcon = QGuiApplication::windowIcon();
+    setWindowIcon(programIcon.isNull() ? identity::programIcon() : programIcon);
 
     // The standard font of the window: 8 pt in the metrics the layout was made for.
     setFont(forms::font(QStringLiteral("Arial"), 8));
