@@ -20,7 +20,7 @@ QPixmap svgPixmap(const QString& resource, QSize size) {
 }
 
 QIcon svgIcon(const QString& resource, std::initializer_list<int> sizes) {
-    // Reading the drawing costs more than drawing it: read it once for every size.
+    // The drawing is read once for all its sizes.
     QSvgRenderer renderer(resource);
     QIcon icon;
     for (int side : sizes)
