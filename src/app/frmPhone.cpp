@@ -17,6 +17,7 @@
 #include <QLayout>
 #include <QSessionManager>
 #include <QShortcut>
+#include <QTimer>
 
 namespace app {
 
@@ -25,7 +26,10 @@ frmPhone::frmPhone(QWidget* parent)
       Open([this](const QString& form, const QString& address) { openWindow(form, address); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
-    setWindowIcon(identity::programIcon());
+    // Started as the program, the application holds the icon already: it is
+    // drawn once rather than again for the window.
+    const QIcon programIcon = QGuiApplication::windowIcon();
+    setWindowIcon(programIcon.isNull() ? identity::programIcon() : programIcon);
 
     // The standard font of the window: 8 pt in the metrics the layout was made for.
     setFont(forms::font(QStringLiteral("Arial"), 8));
@@ -34,6 +38,7 @@ frmPhone::frmPhone(QWidget* parent)
     client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
     setCentralWidget(client);
     buildLayout(client);
+    QTimer::singleShot(0, this, &frmPhone::setPointers);
     buildMenus();
     setTabOrder();
     // A fixed layout: the window keeps the size of its client area and menu bar.

@@ -105,6 +105,7 @@ protected:
 private:
     void buildLayout(QWidget* client);
     void buildMenus();
+    void setPointers();
     void setTabOrder();
     void wireKeys();
     void wireContacts();

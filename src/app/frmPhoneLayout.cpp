@@ -46,7 +46,6 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg
     b->setAccessibleName(spoken);
     b->setIcon(forms::svgIcon(svg, {16, 32}));
     b->setIconSize(QSize(16, 16));
-    b->setCursor(forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1));
     return b;
 }
 } // namespace
@@ -106,13 +105,10 @@ void frmPhone::buildLayout(QWidget* c) {
     // The record buttons belong to the window, drawn above the frame.
     cmdDelete = button(c, "cmdDelete", QStringLiteral("&Delete"), {240, 5130, 795, 315});
     cmdDelete->setToolTip(QStringLiteral("* THINK ABOUT IT *"));
-    cmdDelete->setCursor(forms::svgCursor(QStringLiteral(":/pointers/sword.svg"), 2, 2));
     cmdAdd = button(c, "cmdAdd", QStringLiteral("&New"), {1200, 5130, 795, 315});
     cmdAdd->setToolTip(QStringLiteral("* CLICK NEW BEFORE ADDING DATA *"));
-    cmdAdd->setCursor(forms::svgCursor(QStringLiteral(":/pointers/pencil.svg"), 11, 20));
     cmdFind = button(c, "cmdFind", QStringLiteral("&Find"), {2160, 5130, 795, 315});
     cmdFind->setToolTip(QStringLiteral("* CLICK FIND THEN TYPE NAME IN POP-UP BOX *"));
-    cmdFind->setCursor(forms::svgCursor(QStringLiteral(":/pointers/magnifier.svg"), 9, 8));
     cmdSort = button(c, "cmdSort", QStringLiteral("&Sort"), {3120, 5130, 795, 315});
     cmdEdit = button(c, "cmdEdit", QStringLiteral("&Edit"), {4080, 5130, 795, 345});
     CmdQuit = button(c, "CmdQuit", QStringLiteral("&Quit"), {5130, 5040, 795, 495});
@@ -127,6 +123,17 @@ void frmPhone::buildLayout(QWidget* c) {
                                 {Label4, txtPhone},
                                 {Label7, txtMobile}})
         caption->setBuddy(box);
+}
+
+// A pointer shows only once the mouse is over its button, so the pointers are
+// drawn after the window is up rather than before it.
+void frmPhone::setPointers() {
+    const QCursor hand = forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1);
+    for (QPushButton* b : {cmdEmail, cmdWeb, cmdDialPhone, cmdDialMobile})
+        b->setCursor(hand);
+    cmdDelete->setCursor(forms::svgCursor(QStringLiteral(":/pointers/sword.svg"), 2, 2));
+    cmdAdd->setCursor(forms::svgCursor(QStringLiteral(":/pointers/pencil.svg"), 11, 20));
+    cmdFind->setCursor(forms::svgCursor(QStringLiteral(":/pointers/magnifier.svg"), 9, 8));
 }
 
 void frmPhone::buildMenus() {

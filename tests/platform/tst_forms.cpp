@@ -1,6 +1,7 @@
 #include "platform/core/Error.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
@@ -47,6 +48,25 @@ int showAndPress(const std::function<int()>& show, const QString& press, Seen& s
 class FormsTest : public QObject {
     Q_OBJECT
 private slots:
+    // An icon's sizes are read from one drawing: each must still be the whole
+    // picture at its own size, as drawn alone, and none may be blank.
+    void iconSizesAreEachTheWholePictureDrawnAlone() {
+        const QString drawing = QStringLiteral(":/icons/envelope.svg");
+        const QIcon icon = forms::svgIcon(drawing, {16, 32});
+        QCOMPARE(icon.availableSizes(), QList<QSize>({{16, 16}, {32, 32}}));
+        for (int side : {16, 32}) {
+            const QImage alone = forms::svgPixmap(drawing, {side, side}).toImage();
+            const QImage inIcon = icon.pixmap(side, side).toImage();
+            QCOMPARE(inIcon.convertToFormat(alone.format()), alone);
+            QImage blank(alone.size(), alone.format());
+            blank.fill(Qt::transparent);
+            QVERIFY(alone != blank);
+        }
+        const QCursor pointer = forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1);
+        QCOMPARE(pointer.pixmap().size(), QSize(32, 32));
+        QCOMPARE(pointer.hotSpot(), QPoint(12, 1));
+    }
+
     void twipsFollowTheScreensLogicalDpi() {
         QCOMPARE(twipsToPixels(1440, 96.0), 96);
         QCOMPARE(twipsToPixels(15, 96.0), 1);

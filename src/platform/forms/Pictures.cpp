@@ -4,20 +4,27 @@
 #include <QSvgRenderer>
 
 namespace forms {
-
-QPixmap svgPixmap(const QString& resource, QSize size) {
-    QSvgRenderer renderer(resource);
+namespace {
+QPixmap render(QSvgRenderer& renderer, QSize size) {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter);
     return pixmap;
 }
+} // namespace
+
+QPixmap svgPixmap(const QString& resource, QSize size) {
+    QSvgRenderer renderer(resource);
+    return render(renderer, size);
+}
 
 QIcon svgIcon(const QString& resource, std::initializer_list<int> sizes) {
+    // The drawing is read once for all its sizes.
+    QSvgRenderer renderer(resource);
     QIcon icon;
     for (int side : sizes)
-        icon.addPixmap(svgPixmap(resource, QSize(side, side)));
+        icon.addPixmap(render(renderer, QSize(side, side)));
     return icon;
 }
 
