@@ -5,7 +5,7 @@
 namespace exchange::vcard {
 
 Kind kindOf(QByteArrayView name) {
-    static constexpr std::pair<const char*, Kind> Known[] = {
+    static constexpr std::pair<QByteArrayView, Kind> Known[] = {
         {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
         {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
         {"END", Kind::End}, {"VERSION", Kind::Version}};
@@ -101,6 +101,8 @@ Params parseParams(QByteArrayView params) {
 }
 
 QString unescape(QStringView value) {
+    if (!value.contains(QLatin1Char('\\')))
+        return value.toString();
     QString out;
     out.reserve(value.size());
     qsizetype from = 0; // the text since the last escape, copied in one go
