@@ -23,6 +23,12 @@ public:
         held_ = line;
         holding_ = true;
     }
+    // The first byte of the next line if known without reading on (see ByteLines::peek).
+    int peek() const {
+        if (!holding_)
+            return lines_.peek();
+        return held_.isEmpty() ? '\n' : static_cast<unsigned char>(held_[0]);
+    }
     qint64 lineNumber() const { return lines_.lineNumber(); }
 
 private:

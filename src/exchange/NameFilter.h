@@ -14,6 +14,8 @@ public:
     NameFilter();
     void add(QByteArrayView utf8);
     bool mayHold(QByteArrayView utf8) const;
+    // Starts fetching the name's place from memory, to be asked soon.
+    void prefetch(QByteArrayView utf8) const;
 
 private:
     std::unique_ptr<quint64[]> words_;

@@ -33,8 +33,13 @@ PhoneBookImport::PhoneBookImport(const data::Database& db)
           QStringLiteral("INSERT INTO PHONEDIR (%1) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(columns())) {}
 
 bool PhoneBookImport::add(const Card& card) {
-    for (int f = 0; f < FieldCount; ++f)
-        utf8_[size_t(f)] = card[size_t(f)].toUtf8();
+    for (int f = 0; f < FieldCount; ++f) {
+        QByteArray& utf8 = utf8_[size_t(f)];
+        utf8.resize(toUtf8_.requiredSpace(card[size_t(f)].size()));
+        utf8.truncate(toUtf8_.appendToBuffer(utf8.data(), card[size_t(f)]) - utf8.constData());
+        if (f == Name && names_)
+            names_->prefetch(utf8); // a cache miss, overlapped with the other fields' conversion
+    }
     considerFilter();
     ++cards_;
     if ((!names_ || names_->mayHold(utf8_[Name])) && isThere(card))

@@ -4,6 +4,8 @@
 #include "exchange/NameFilter.h"
 #include "platform/data/Sqlite.h"
 
+#include <QStringEncoder>
+
 #include <optional>
 
 namespace exchange {
@@ -23,7 +25,10 @@ private:
     void considerFilter();
 
     const data::Database& db_;
-    std::array<QByteArray, FieldCount> utf8_; // the card's fields, bound until the statements are reset
+    // The card's fields, bound until the statements are reset; kept from card
+    // to card so that their memory is reused.
+    std::array<QByteArray, FieldCount> utf8_;
+    QStringEncoder toUtf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     data::Statement sameName_;
     data::Statement noName_;
     data::Statement insert_;

@@ -20,8 +20,11 @@ bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& pa
     while (i < line.size() && line[i] != ';' && line[i] != ':')
         ++i;
     name = line.first(i);
-    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
-        name = name.sliced(dot + 1);
+    for (qsizetype dot = name.size() - 1; dot >= 0; --dot) // group.NAME
+        if (name[dot] == '.') {
+            name = name.sliced(dot + 1);
+            break;
+        }
     const qsizetype paramsFrom = i;
     bool quoted = false;
     for (; i < line.size(); ++i) {
@@ -123,9 +126,8 @@ QString unescape(QStringView value) {
     return out;
 }
 
-QStringList components(const QString& value) {
-    QStringList parts;
-    parts.reserve(8); // an address has seven
+Components::Components(const QString& value) {
+    const bool escaped = value.contains(QLatin1Char('\\'));
     qsizetype from = 0;
     for (qsizetype i = 0; i <= value.size(); ++i) {
         if (i + 1 < value.size() && value[i] == QLatin1Char('\\')) {
@@ -133,11 +135,17 @@ QStringList components(const QString& value) {
             continue;
         }
         if (i == value.size() || value[i] == QLatin1Char(';')) {
-            parts << unescape(QStringView(value).sliced(from, i - from));
+            const QStringView part = QStringView(value).sliced(from, i - from);
+            if (escaped)
+                unescaped_ << unescape(part);
+            else
+                parts_.append(part);
             from = i + 1;
         }
     }
-    return parts;
+    // Views taken only now: the list no longer grows, so its strings stay put.
+    for (const QString& part : unescaped_)
+        parts_.append(part);
 }
 
 } // namespace exchange::vcard
