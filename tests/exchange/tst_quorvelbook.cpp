@@ -147,12 +147,23 @@ private slots:
         QCOMPARE(run({"--book", book, "count"}).out, QString("26006\n"));
     }
 
+    void csvColumnsNotOursAreNamedOnce() {
+        write(path("c.csv"), "Name,Phone,Birthday\n\"Olsen, Ida\",1,2000-01-01\nBerg,2,1999-12-31\n");
+        const Result r = run({"--book", book, "import", path("c.csv")});
+        QCOMPARE(r.err, "quorvel-book: " + path("c.csv") + ": columns ignored: Birthday\n");
+        QCOMPARE(r.out, QString("Added 2 contacts, skipped 0 already in the phone book.\n"));
+    }
+
     void aFileThatCannotBeReadAddsNothing_data() {
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("message");
         QTest::newRow("truncated card") << QByteArray("BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\n")
                                         << "bad.vcf: line 5: the file ends inside the card begun on line 4 "
                                            "(no END:VCARD); nothing was imported\n";
+        QTest::newRow("truncated after many cards")
+            << QByteArray("BEGIN:VCARD\nFN:A\nEND:VCARD\n").repeated(2000) + "BEGIN:VCARD\nFN:B\n"
+            << "bad.vcf: line 6002: the file ends inside the card begun on line 6001 (no END:VCARD); "
+               "nothing was imported\n";
         QTest::newRow("no such file") << QByteArray() << "bad.vcf: cannot read it";
     }
 
