@@ -143,7 +143,7 @@ Components::Components(const QString& value) {
             from = i + 1;
         }
     }
-    // Views taken only now: the list no longer grows, so its strings stay put.
+    // Views of the unescaped strings' own text, which stays where it is.
     for (const QString& part : unescaped_)
         parts_.append(part);
 }

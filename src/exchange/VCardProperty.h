@@ -28,6 +28,8 @@ Params parseParams(QByteArrayView params);
 class Components {
 public:
     explicit Components(const QString& value);
+    Components(const Components&) = delete; // the views would point into the original
+    Components& operator=(const Components&) = delete;
     QStringView operator[](qsizetype i) const { return i < parts_.size() ? parts_[i] : QStringView(); }
     const QStringView* begin() const { return parts_.cbegin(); }
     const QStringView* end() const { return parts_.cend(); }
