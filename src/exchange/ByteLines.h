@@ -22,6 +22,9 @@ public:
     // The next line without its end; false at the end of the file. The view
     // is valid until the next call.
     bool next(QByteArrayView& line);
+    // The first byte of the next line when it is already read in, without
+    // taking the line (the last view stays valid); -1 when that needs a read.
+    int peek() const { return start_ < buffer_.size() ? static_cast<unsigned char>(buffer_[start_]) : -1; }
     // Number of the line last returned, from 1.
     qint64 lineNumber() const { return lineNumber_; }
 

@@ -3,30 +3,17 @@
 #include "exchange/CsvReader.h"
 #include "exchange/VCardReader.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace exchange {
 
 bool LineSource::next(QByteArrayView& line) {
-    if (held_) {
-        held_ = false;
-        returningHeld_ = true;
-        line = copy_;
+    if (holding_) {
+        holding_ = false;
+        line = held_;
         return true;
     }
-    returningHeld_ = false;
     return lines_.next(line);
-}
-
-void LineSource::giveBack(QByteArrayView line) {
-    if (!returningHeld_) {
-        // The view points into the reader's buffer, which the next read moves.
-        copy_.resize(line.size());
-        if (!line.isEmpty())
-            std::memcpy(copy_.data(), line.data(), size_t(line.size()));
-        heldNumber_ = lines_.lineNumber();
-    }
-    held_ = true;
 }
 
 std::unique_ptr<CardReader> openCardReader(QIODevice& in) {
@@ -47,7 +34,8 @@ std::unique_ptr<CardReader> openCardReader(QIODevice& in) {
 
 void joinLines(Card& card) {
     for (QString& value : card) {
-        if (!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+        if (std::none_of(value.cbegin(), value.cend(),
+                         [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }))
             continue;
         value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         value.replace(QLatin1Char('\r'), QLatin1Char('\n'));

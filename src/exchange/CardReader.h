@@ -17,15 +17,24 @@ class LineSource {
 public:
     explicit LineSource(QIODevice& in) : lines_(in) {}
     bool next(QByteArrayView& line);
-    void giveBack(QByteArrayView line);
-    qint64 lineNumber() const { return held_ ? heldNumber_ : lines_.lineNumber(); }
+    // The line last taken is the next one again. Its view stays valid: the
+    // file is not read on until it has been taken back.
+    void giveBack(QByteArrayView line) {
+        held_ = line;
+        holding_ = true;
+    }
+    // The first byte of the next line if known without reading on (see ByteLines::peek).
+    int peek() const {
+        if (!holding_)
+            return lines_.peek();
+        return held_.isEmpty() ? '\n' : static_cast<unsigned char>(held_[0]);
+    }
+    qint64 lineNumber() const { return lines_.lineNumber(); }
 
 private:
     ByteLines lines_;
-    QByteArray copy_;
-    bool held_ = false;
-    bool returningHeld_ = false;
-    qint64 heldNumber_ = 0;
+    QByteArrayView held_;
+    bool holding_ = false;
 };
 
 // Reads contacts one at a time from a vCard or CSV file.

@@ -3,6 +3,7 @@
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/PhoneBookTransfer.h"
+#include "exchange/ReadAhead.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/data/Sqlite.h"
@@ -77,10 +78,10 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                 if (!in.open(QIODevice::ReadOnly))
                     throw platform::Error(platform::err::FileAccess,
                                           QStringLiteral("cannot read it (%1)").arg(in.errorString()));
-                const auto reader = openCardReader(in);
+                ReadAhead reader(openCardReader(in));
                 Card card;
                 qint64 empty = 0;
-                while (reader->next(card)) {
+                while (reader.next(card)) {
                     if (isEmpty(card))
                         ++empty;
                     else if (phoneBook.add(card))
@@ -88,9 +89,9 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                     else
                         ++skipped;
                 }
-                if (!reader->ignoredColumns().isEmpty())
+                if (!reader.ignoredColumns().isEmpty())
                     err << "quorvel-book: " << file
-                        << ": columns ignored: " << reader->ignoredColumns().join(QLatin1String(", "))
+                        << ": columns ignored: " << reader.ignoredColumns().join(QLatin1String(", "))
                         << Qt::endl;
                 if (empty > 0)
                     err << "quorvel-book: " << file << ": left out "

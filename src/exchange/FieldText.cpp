@@ -2,28 +2,34 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace exchange {
 namespace {
 const QString Comma = QStringLiteral(", ");
 } // namespace
 
 QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separator) {
-    qsizetype size = 0;
+    // Sized once and filled in place: this runs for every field of every card read.
+    qsizetype size = -separator.size();
     for (QStringView part : parts)
-        size += part.size() + separator.size();
-    QString joined;
-    joined.reserve(size);
+        if (!part.isEmpty())
+            size += part.size() + separator.size();
+    if (size <= 0)
+        return QString();
+    QString joined(size, Qt::Uninitialized);
+    QChar* to = joined.data();
     for (QStringView part : parts) {
         if (part.isEmpty())
             continue;
-        if (!joined.isEmpty())
-            joined += separator;
-        joined += part;
+        if (to != joined.constData())
+            to = std::copy(separator.begin(), separator.end(), to);
+        to = std::copy(part.begin(), part.end(), to);
     }
     return joined;
 }
 
-QString composeName(const QString& family, const QString& given) { return joinNonEmpty({family, given}); }
+QString composeName(QStringView family, QStringView given) { return joinNonEmpty({family, given}); }
 
 void splitName(const QString& name, QString& family, QString& given) {
     const qsizetype at = name.indexOf(Comma);
@@ -35,7 +41,7 @@ void splitName(const QString& name, QString& family, QString& given) {
     }
 }
 
-QString composeAddress(const QString& street, const QString& city, const QString& state, const QString& zip) {
+QString composeAddress(QStringView street, QStringView city, QStringView state, QStringView zip) {
     return joinNonEmpty({street, city, joinNonEmpty({state, zip}, u" ")});
 }
 

@@ -12,13 +12,13 @@ QString joinNonEmpty(std::initializer_list<QStringView> parts, QStringView separ
 
 // "Family, Given" as the phone book writes names; one part alone when the
 // other is empty.
-QString composeName(const QString& family, const QString& given);
+QString composeName(QStringView family, QStringView given);
 // The parts of a Name, such that composeName gives it back unchanged; a name
 // that does not split that way is all family name.
 void splitName(const QString& name, QString& family, QString& given);
 
 // "Street, City, State Zip", leaving out empty parts.
-QString composeAddress(const QString& street, const QString& city, const QString& state, const QString& zip);
+QString composeAddress(QStringView street, QStringView city, QStringView state, QStringView zip);
 struct AddressParts {
     QString street, city, state, zip;
 };

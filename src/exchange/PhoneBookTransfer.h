@@ -1,7 +1,12 @@
 #pragma once
 
 #include "exchange/Card.h"
+#include "exchange/NameFilter.h"
 #include "platform/data/Sqlite.h"
+
+#include <QStringEncoder>
+
+#include <optional>
 
 namespace exchange {
 
@@ -16,10 +21,21 @@ public:
     bool add(const Card& card);
 
 private:
-    std::array<QByteArray, FieldCount> utf8_; // the card's fields, bound until the statements are reset
+    bool isThere(const Card& card);
+    void considerFilter();
+
+    const data::Database& db_;
+    // The card's fields, bound until the statements are reset; kept from card
+    // to card so that their memory is reused.
+    std::array<QByteArray, FieldCount> utf8_;
+    QStringEncoder toUtf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     data::Statement sameName_;
     data::Statement noName_;
     data::Statement insert_;
+    // Every name in the book once loaded; then a card it has not seen is new without a lookup.
+    std::optional<NameFilter> names_;
+    qint64 cards_ = 0;
+    qint64 nextCheck_ = 0;
 };
 
 // Writes every contact in name order; returns how many.

@@ -2,11 +2,21 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 namespace exchange {
 namespace {
 bool isAscii(QByteArrayView bytes) {
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes at a time: nearly every value is plain ASCII.
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & 0x8080808080808080ull)
+            return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
             return false;
     return true;
 }

@@ -5,7 +5,7 @@
 namespace exchange::vcard {
 
 Kind kindOf(QByteArrayView name) {
-    static constexpr std::pair<const char*, Kind> Known[] = {
+    static constexpr std::pair<QByteArrayView, Kind> Known[] = {
         {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
         {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
         {"END", Kind::End}, {"VERSION", Kind::Version}};
@@ -20,8 +20,11 @@ bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& pa
     while (i < line.size() && line[i] != ';' && line[i] != ':')
         ++i;
     name = line.first(i);
-    if (const qsizetype dot = name.lastIndexOf('.'); dot >= 0)
-        name = name.sliced(dot + 1);
+    for (qsizetype dot = name.size() - 1; dot >= 0; --dot) // group.NAME
+        if (name[dot] == '.') {
+            name = name.sliced(dot + 1);
+            break;
+        }
     const qsizetype paramsFrom = i;
     bool quoted = false;
     for (; i < line.size(); ++i) {
@@ -101,6 +104,8 @@ Params parseParams(QByteArrayView params) {
 }
 
 QString unescape(QStringView value) {
+    if (!value.contains(QLatin1Char('\\')))
+        return value.toString();
     QString out;
     out.reserve(value.size());
     qsizetype from = 0; // the text since the last escape, copied in one go
@@ -121,9 +126,8 @@ QString unescape(QStringView value) {
     return out;
 }
 
-QStringList components(const QString& value) {
-    QStringList parts;
-    parts.reserve(8); // an address has seven
+Components::Components(const QString& value) {
+    const bool escaped = value.contains(QLatin1Char('\\'));
     qsizetype from = 0;
     for (qsizetype i = 0; i <= value.size(); ++i) {
         if (i + 1 < value.size() && value[i] == QLatin1Char('\\')) {
@@ -131,11 +135,17 @@ QStringList components(const QString& value) {
             continue;
         }
         if (i == value.size() || value[i] == QLatin1Char(';')) {
-            parts << unescape(QStringView(value).sliced(from, i - from));
+            const QStringView part = QStringView(value).sliced(from, i - from);
+            if (escaped)
+                unescaped_ << unescape(part);
+            else
+                parts_.append(part);
             from = i + 1;
         }
     }
-    return parts;
+    // Views of the unescaped strings' own text, which stays where it is.
+    for (const QString& part : unescaped_)
+        parts_.append(part);
 }
 
 } // namespace exchange::vcard

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 namespace exchange::vcard {
 
@@ -21,8 +22,22 @@ struct Params {
 bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value);
 Params parseParams(QByteArrayView params);
 
-// Components of a structured value split at unescaped ';', each unescaped.
-QStringList components(const QString& value);
+// Components of a structured value split at unescaped ';', each unescaped;
+// past the last, empty. They view the value itself, which must outlive them,
+// unless it holds an escape: most values do not, and need no copies.
+class Components {
+public:
+    explicit Components(const QString& value);
+    Components(const Components&) = delete; // the views would point into the original
+    Components& operator=(const Components&) = delete;
+    QStringView operator[](qsizetype i) const { return i < parts_.size() ? parts_[i] : QStringView(); }
+    const QStringView* begin() const { return parts_.cbegin(); }
+    const QStringView* end() const { return parts_.cend(); }
+
+private:
+    QStringList unescaped_;
+    QVarLengthArray<QStringView, 8> parts_; // an address has seven
+};
 QString unescape(QStringView value);
 inline QString unescape(QString value) {
     return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;

@@ -46,21 +46,29 @@ bool VCardReader::readLogicalLine() {
     if (!lines_->next(line))
         return false;
     lineNumber_ = lines_->lineNumber();
-    line_.resize(0);
-    append(line_, line);
+    // Most lines are whole: when the next one shows that without reading on,
+    // the line is used where it lies, uncopied.
+    if (const int after = lines_->peek();
+        after >= 0 && after != ' ' && after != '\t' && !(line.endsWith('=') && isQuotedPrintable(line))) {
+        line_ = line;
+        return true;
+    }
+    folded_.resize(0);
+    append(folded_, line);
     while (lines_->next(line)) {
         if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
-            append(line_, version21_ ? line : line.sliced(1)); // 2.1 keeps the blank that folded
-        else if (line_.endsWith('=') && isQuotedPrintable(line_)) {
-            line_.chop(1); // a soft line break
-            append(line_, line);
+            append(folded_, version21_ ? line : line.sliced(1)); // 2.1 keeps the blank that folded
+        else if (folded_.endsWith('=') && isQuotedPrintable(folded_)) {
+            folded_.chop(1); // a soft line break
+            append(folded_, line);
         } else {
             lines_->giveBack(line);
             break;
         }
-        if (line_.size() > MaxLineBytes)
+        if (folded_.size() > MaxLineBytes)
             lineTooLong(lineNumber_);
     }
+    line_ = folded_;
     return true;
 }
 
@@ -159,20 +167,19 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
         break;
     case Kind::N: {
         // family; given; additional names; ...
-        const QStringList n = components(*text);
-        card[Name] = composeName(n.value(0), joinNonEmpty({n.value(1), n.value(2)}, u" "));
+        const Components n(*text);
+        card[Name] = composeName(n[0], joinNonEmpty({n[1], n[2]}, u" "));
         break;
     }
     case Kind::Org:
-        for (const QString& unit : components(*text)) // organisation; unit; ...
+        for (const QStringView unit : Components(*text)) // organisation; unit; ...
             card[Company] = joinNonEmpty({card[Company], unit});
         break;
     case Kind::Adr: {
         // post office box; extended address; street; city; region; postal code; country
-        const QStringList a = components(*text);
-        const QString street = joinNonEmpty({a.value(0), a.value(2), a.value(1)});
-        card[Address] =
-            joinNonEmpty({composeAddress(street, a.value(3), a.value(4), a.value(5)), a.value(6)});
+        const Components a(*text);
+        const QString street = joinNonEmpty({a[0], a[2], a[1]});
+        card[Address] = joinNonEmpty({composeAddress(street, a[3], a[4], a[5]), a[6]});
         break;
     }
     case Kind::Tel: {

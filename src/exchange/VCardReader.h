@@ -19,7 +19,8 @@ private:
                       QByteArrayView value);
 
     std::unique_ptr<LineSource> lines_;
-    QByteArray line_;       // the current property, unfolded
+    QByteArrayView line_; // the current property, unfolded: in the file's buffer or in folded_
+    QByteArray folded_;
     qint64 lineNumber_ = 0; // where it began
     bool version21_ = false;
 };

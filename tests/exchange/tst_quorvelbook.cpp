@@ -119,12 +119,51 @@ private slots:
         QCOMPARE(run({"--book", book, "count"}).out, QString("8\n"));
     }
 
+    // Enough contacts and cards that duplicates are looked for both before
+    // and after the import starts keeping the book's names in memory.
+    void duplicatesAreFoundInABigBookAndALongFile() {
+        phonebook::exec(book,
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                        "INSERT INTO PHONEDIR SELECT 'Kept, Person ' || i, 'Firm ' || i, '555-' || i, "
+                        "'', '', '', '' FROM n");
+        const auto card = [](const QByteArray& family, const QByteArray& given, const QByteArray& org,
+                             const QByteArray& tel) {
+            return "BEGIN:VCARD\nVERSION:3.0\nN:" + family + ";" + given + "\nORG:" + org + "\nTEL:" + tel +
+                   "\nEND:VCARD\n";
+        };
+        const auto fresh = [&](int i) { return card("New", "Card " + QByteArray::number(i), "", "1"); };
+        QByteArray file;
+        for (int i = 0; i < 6000; ++i) {
+            file += fresh(i);
+            if (i == 100)
+                file += card("Kept", "Person 7", "Firm 7", "555-7");
+            if (i == 5000)
+                file += card("Kept", "Person 19999", "Firm 19999", "555-19999") + fresh(10) + fresh(4500) +
+                        card("KEPT", "PERSON 8", "Firm 8", "555-8"); // another name: added
+        }
+        write(path("long.vcf"), file);
+        const Result r = run({"--book", book, "import", path("long.vcf")});
+        QCOMPARE(r.out, QString("Added 6001 contacts, skipped 4 already in the phone book.\n"));
+        QCOMPARE(run({"--book", book, "count"}).out, QString("26006\n"));
+    }
+
+    void csvColumnsNotOursAreNamedOnce() {
+        write(path("c.csv"), "Name,Phone,Birthday\n\"Olsen, Ida\",1,2000-01-01\nBerg,2,1999-12-31\n");
+        const Result r = run({"--book", book, "import", path("c.csv")});
+        QCOMPARE(r.err, "quorvel-book: " + path("c.csv") + ": columns ignored: Birthday\n");
+        QCOMPARE(r.out, QString("Added 2 contacts, skipped 0 already in the phone book.\n"));
+    }
+
     void aFileThatCannotBeReadAddsNothing_data() {
         QTest::addColumn<QByteArray>("second");
         QTest::addColumn<QString>("message");
         QTest::newRow("truncated card") << QByteArray("BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\n")
                                         << "bad.vcf: line 5: the file ends inside the card begun on line 4 "
                                            "(no END:VCARD); nothing was imported\n";
+        QTest::newRow("truncated after many cards")
+            << QByteArray("BEGIN:VCARD\nFN:A\nEND:VCARD\n").repeated(2000) + "BEGIN:VCARD\nFN:B\n"
+            << "bad.vcf: line 6002: the file ends inside the card begun on line 6001 (no END:VCARD); "
+               "nothing was imported\n";
         QTest::newRow("no such file") << QByteArray() << "bad.vcf: cannot read it";
     }
 

@@ -161,6 +161,11 @@ QString Statement::text(int column) const {
     return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+QByteArrayView Statement::utf8(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return QByteArrayView(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
+}
+
 bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 qint64 Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
 

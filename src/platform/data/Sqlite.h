@@ -67,6 +67,8 @@ public:
     // on the file and can be bound and run again.
     void reset();
     QString text(int column) const;
+    // The column's UTF-8 bytes as stored, valid until the next step or reset.
+    QByteArrayView utf8(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 
