@@ -156,14 +156,14 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-QString Statement::text(int column) const {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-    return bytes ? QString::fromUtf8(bytes, sqlite3_column_bytes(stmt_, column)) : QString();
-}
-
 QByteArrayView Statement::utf8(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return QByteArrayView(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
+}
+
+QString Statement::text(int column) const {
+    const QByteArrayView bytes = utf8(column);
+    return bytes.data() ? QString::fromUtf8(bytes) : QString();
 }
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
