@@ -69,7 +69,7 @@ QString emptyBook() {
     const QString path = folder() + QStringLiteral("/import-target.mdb");
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
-    if (!makePhoneBook(QUORVEL_SCHEMA, path.toStdString()).empty())
+    if (!makePhoneBook({}, path.toStdString()).empty())
         throw std::runtime_error("cannot make a phone book");
     return path;
 }

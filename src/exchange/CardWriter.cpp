@@ -27,6 +27,22 @@ QByteArray escaped(const QString& value, bool uri = false) {
     return out;
 }
 
+// A quoted parameter value: '^', '"' and line breaks as ^^, ^' and ^n (RFC 6868).
+QByteArray paramValue(const QString& value) {
+    QByteArray out;
+    for (char c : value.toUtf8()) {
+        if (c == '^')
+            out += "^^";
+        else if (c == '"')
+            out += "^'";
+        else if (c == '\n')
+            out += "^n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
 class VCardWriter : public CardWriter {
 public:
     using CardWriter::CardWriter;
@@ -34,6 +50,8 @@ public:
     void write(const Card& card) override {
         line("BEGIN:VCARD");
         line("VERSION:4.0");
+        if (!card.uid.isEmpty())
+            line("UID:" + escaped(card.uid, true));
         QString family, given;
         splitName(card[Name], family, given);
         line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
@@ -45,9 +63,12 @@ public:
         if (!card[Mobile].isEmpty())
             line("TEL;VALUE=text;TYPE=cell:" + escaped(card[Mobile]));
         if (!card[Address].isEmpty()) {
+            // An address whose parts are not known for sure goes out whole, as
+            // the street and as the label a reader shows.
             const AddressParts a = splitAddress(card[Address]);
-            line("ADR:;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) + ';' +
-                 escaped(a.zip) + ';');
+            const QByteArray label = a.city.isEmpty() ? ";LABEL=\"" + paramValue(card[Address]) + '"' : "";
+            line("ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
+                 ';' + escaped(a.zip) + ';');
         }
         if (!card[Email].isEmpty())
             line("EMAIL:" + escaped(card[Email]));

@@ -1,5 +1,6 @@
 #include "exchange/Cli.h"
 
+#include "book/Upgrade.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/PhoneBookTransfer.h"
@@ -12,8 +13,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
-
-#include <sqlite3.h>
 
 namespace exchange {
 namespace {
@@ -49,7 +48,7 @@ QString plural(qint64 n, const char* one, const char* many) {
 
 // What went wrong with the phone book, in words a user can act on.
 QString bookProblem(const platform::Error& error) {
-    if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
+    if (error.cause() == platform::err::Locked)
         return QStringLiteral(
             "the phone book is busy: another program is storing into it; try again in a moment");
     if (error.number() == platform::err::CannotOpenDatabase)
@@ -60,7 +59,7 @@ QString bookProblem(const platform::Error& error) {
 void importFiles(const QString& book, const QStringList& files, QTextStream& out, QTextStream& err) {
     data::Database db;
     try {
-        db = data::Database(book);
+        db = book::open(book, book::Upgrade::Required);
     } catch (const platform::Error& e) {
         throw Failure{book, bookProblem(e)};
     }
@@ -116,7 +115,7 @@ void exportFile(const QString& book, const QString& file, QTextStream& out) {
         throw Failure{file, QStringLiteral("this is the phone book itself; export to another file")};
     qint64 written = 0;
     try {
-        data::Database db(book);
+        data::Database db = book::open(book, book::Upgrade::IfWritable);
         QSaveFile save(file);
         if (!save.open(QIODevice::WriteOnly))
             throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
@@ -139,7 +138,7 @@ void exportFile(const QString& book, const QString& file, QTextStream& out) {
 
 void count(const QString& book, QTextStream& out) {
     try {
-        out << countContacts(data::Database(book)) << Qt::endl;
+        out << countContacts(book::open(book, book::Upgrade::IfWritable)) << Qt::endl;
     } catch (const platform::Error& e) {
         throw Failure{book, bookProblem(e)};
     }

@@ -1,22 +1,31 @@
 #include "exchange/PhoneBookTransfer.h"
 
+#include "book/ContactIds.h"
+#include "book/Upgrade.h"
 #include "exchange/CardWriter.h"
+#include "platform/core/Error.h"
+#include "platform/data/Columns.h"
 
 #include <QStringList>
 
 namespace exchange {
 namespace {
-QString columns() {
-    QStringList names;
-    for (const char* name : FieldNames)
-        names << QLatin1String(name);
-    return names.join(QLatin1String(", "));
+QString table() { return data::quoteIdentifier(book::table()); }
+QString orderField() { return data::quoteIdentifier(book::orderField()); }
+QString idField() { return data::quoteIdentifier(QLatin1String(book::IdField)); }
+
+// "SELECT <the seven fields>[, the id] FROM <the table> ", and the rest of the query.
+QString selectCards(const QString& rest, bool withId = false) {
+    return QStringLiteral("SELECT %1%2 FROM %3 %4")
+        .arg(data::columnList(book::fieldNames()), withId ? QStringLiteral(", ") + idField() : QString(),
+             table(), rest);
 }
 
-Card readCard(const data::Statement& st) {
+Card readCard(const data::Statement& st, bool withId = false) {
     Card card;
-    for (int f = 0; f < FieldCount; ++f)
-        card[size_t(f)] = st.text(f);
+    data::readTexts(st, 0, card);
+    if (withId)
+        card.uid = st.text(FieldCount);
     return card;
 }
 } // namespace
@@ -24,13 +33,11 @@ Card readCard(const data::Statement& st) {
 // Both lookups go through the Name index (NOCASE), so checking a card costs
 // one index probe however big the phone book is.
 PhoneBookImport::PhoneBookImport(const data::Database& db)
-    : db_(db),
-      sameName_(db, QStringLiteral("SELECT %1 FROM PHONEDIR WHERE Name = ?1 COLLATE NOCASE").arg(columns())),
-      noName_(db, QStringLiteral("SELECT %1 FROM PHONEDIR WHERE Name IS NULL OR Name = '' COLLATE NOCASE")
-                      .arg(columns())),
-      insert_(
-          db,
-          QStringLiteral("INSERT INTO PHONEDIR (%1) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(columns())) {}
+    : db_(db), sameName_(db, selectCards(QStringLiteral("WHERE %1 = ?1 COLLATE NOCASE").arg(orderField()))),
+      noName_(db,
+              selectCards(QStringLiteral("WHERE %1 IS NULL OR %1 = '' COLLATE NOCASE").arg(orderField()))),
+      insert_(db, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
+                      .arg(table(), data::columnList(book::fieldNames()), idField())) {}
 
 bool PhoneBookImport::add(const Card& card) {
     for (int f = 0; f < FieldCount; ++f) {
@@ -47,7 +54,21 @@ bool PhoneBookImport::add(const Card& card) {
     insert_.reset();
     for (int f = 0; f < FieldCount; ++f)
         insert_.bindUnowned(f + 1, utf8_[size_t(f)]);
-    insert_.step();
+    // A card keeps the id it came with, unless a contact of the book has it
+    // already: then it gets its own when first needed.
+    uid_ = card.uid.toUtf8();
+    if (uid_.isEmpty())
+        insert_.bindNull(FieldCount + 1);
+    else
+        insert_.bindUnowned(FieldCount + 1, uid_);
+    try {
+        insert_.step();
+    } catch (const platform::Error& error) {
+        if (error.cause() != platform::err::DuplicateKey || uid_.isEmpty())
+            throw;
+        insert_.bindNull(FieldCount + 1);
+        insert_.step();
+    }
     insert_.reset();
     if (names_)
         names_->add(utf8_[Name]);
@@ -61,7 +82,7 @@ bool PhoneBookImport::isThere(const Card& card) {
         find.bindUnowned(1, utf8_[Name]);
     // A NULL field reads as an empty one, as the window shows it.
     while (find.step())
-        if (readCard(find) == card)
+        if (static_cast<const Fields&>(readCard(find)) == card)
             return true;
     return false;
 }
@@ -76,23 +97,28 @@ void PhoneBookImport::considerFilter() {
         return;
     nextCheck_ = qMax<qint64>(2 * cards_, 1024);
     // Rows are at most the span of their rowids, which two index probes tell.
-    data::Statement span(db_, QStringLiteral("SELECT coalesce((SELECT max(rowid) FROM PHONEDIR) - "
-                                             "(SELECT min(rowid) FROM PHONEDIR) + 1, 0)"));
+    data::Statement span(db_, QStringLiteral("SELECT coalesce((SELECT max(rowid) FROM %1) - "
+                                             "(SELECT min(rowid) FROM %1) + 1, 0)")
+                                  .arg(table()));
     span.step();
     if (span.integer(0) > NamesPerCard * qMax<qint64>(cards_, 1024))
         return;
     names_.emplace();
-    data::Statement all(db_, QStringLiteral("SELECT Name FROM PHONEDIR"));
+    data::Statement all(db_, QStringLiteral("SELECT %1 FROM %2").arg(orderField(), table()));
     while (all.step())
         names_->add(all.utf8(0)); // NULL as the empty name, as the lookup takes it
 }
 
-qint64 exportContacts(const data::Database& db, CardWriter& writer) {
+qint64 exportContacts(data::Database& db, CardWriter& writer) {
+    // A book that could not be brought up to date (read-only) goes out without ids.
+    const bool withIds = book::versionOf(db) >= 1;
+    if (withIds && book::versionOf(db) <= book::Version && !db.isReadOnly())
+        db.transaction([&] { book::assignContactIds(db); });
     data::Statement all(
-        db, QStringLiteral("SELECT %1 FROM PHONEDIR ORDER BY Name COLLATE NOCASE, rowid").arg(columns()));
+        db, selectCards(QStringLiteral("ORDER BY %1 COLLATE NOCASE, rowid").arg(orderField()), withIds));
     qint64 written = 0;
     while (all.step()) {
-        writer.write(readCard(all));
+        writer.write(readCard(all, withIds));
         ++written;
     }
     writer.flush();
@@ -100,7 +126,7 @@ qint64 exportContacts(const data::Database& db, CardWriter& writer) {
 }
 
 qint64 countContacts(const data::Database& db) {
-    data::Statement count(db, QStringLiteral("SELECT count(*) FROM PHONEDIR"));
+    data::Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(table()));
     count.step();
     return count.integer(0);
 }

@@ -28,6 +28,7 @@ private:
     // The card's fields, bound until the statements are reset; kept from card
     // to card so that their memory is reused.
     std::array<QByteArray, FieldCount> utf8_;
+    QByteArray uid_;
     QStringEncoder toUtf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     data::Statement sameName_;
     data::Statement noName_;
@@ -38,8 +39,9 @@ private:
     qint64 nextCheck_ = 0;
 };
 
-// Writes every contact in name order; returns how many.
-qint64 exportContacts(const data::Database& db, CardWriter& writer);
+// Writes every contact in name order, with its id (given first to each
+// contact that has none, where the book can be written); returns how many.
+qint64 exportContacts(data::Database& db, CardWriter& writer);
 qint64 countContacts(const data::Database& db);
 
 } // namespace exchange

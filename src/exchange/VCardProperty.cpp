@@ -6,9 +6,9 @@ namespace exchange::vcard {
 
 Kind kindOf(QByteArrayView name) {
     static constexpr std::pair<QByteArrayView, Kind> Known[] = {
-        {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
-        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
-        {"END", Kind::End}, {"VERSION", Kind::Version}};
+        {"N", Kind::N},     {"FN", Kind::FN},           {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
+        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},     {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
+        {"END", Kind::End}, {"VERSION", Kind::Version}, {"UID", Kind::Uid}};
     for (const auto& [known, kind] : Known)
         if (sameName(name, known))
             return kind;

@@ -57,7 +57,7 @@ inline bool sameName(QByteArrayView a, QByteArrayView b) {
 }
 
 // The properties the reader looks at.
-enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url };
+enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url, Uid };
 Kind kindOf(QByteArrayView name);
 
 } // namespace exchange::vcard

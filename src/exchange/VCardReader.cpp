@@ -35,7 +35,7 @@ void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), byte
 
 struct VCardReader::Parts {
     bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
-         url = false;
+         url = false, uid = false;
     QString fn;
 };
 
@@ -136,6 +136,9 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
     case Kind::Url:
         seen = &parts.url;
         break;
+    case Kind::Uid:
+        seen = &parts.uid;
+        break;
     default:
         break;
     }
@@ -194,6 +197,9 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
         break;
     case Kind::Url:
         card[WebPage] = unescape(std::move(*text));
+        break;
+    case Kind::Uid:
+        card.uid = unescape(std::move(*text)).trimmed();
         break;
     default:
         break;

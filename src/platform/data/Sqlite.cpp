@@ -25,6 +25,8 @@ int causeOf(int code) {
         return err::Locked;
     case SQLITE_FULL:
         return err::DiskFull;
+    case SQLITE_CONSTRAINT:
+        return code == SQLITE_CONSTRAINT_UNIQUE ? err::DuplicateKey : err::EngineFailure;
     case SQLITE_READONLY:
         if (code == SQLITE_READONLY_DBMOVED)
             return err::FileMoved; // renamed or deleted since it was opened
@@ -106,6 +108,7 @@ void Database::probeWrite() {
     exec(QStringLiteral("PRAGMA user_version = %1").arg(value).toUtf8().constData());
 }
 
+bool Database::isReadOnly() const { return sqlite3_db_readonly(handle(), "main") == 1; }
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
 int Database::changes() const { return sqlite3_changes(handle()); }
 qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(handle()); }

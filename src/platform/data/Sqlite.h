@@ -22,6 +22,8 @@ public:
     explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
 
     bool isOpen() const { return handle_ != nullptr; }
+    // Opened read-only (asked, or the file is write protected).
+    bool isReadOnly() const;
     sqlite3* handle() const { return handle_.get(); }
     void exec(const char* sql);
     // Runs `work` in one write transaction: all of it is stored, or on an

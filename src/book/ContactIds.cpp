@@ -1,0 +1,56 @@
+#include "book/ContactIds.h"
+
+#include "book/Schema.h"
+#include "platform/data/Columns.h"
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QUuid>
+
+#include <vector>
+
+namespace book {
+
+QString newContactId() {
+    // Version 7 of RFC 9562: 48 bits of milliseconds, then random bits.
+    thread_local QRandomGenerator64 random(QRandomGenerator::system()->generate64());
+    const quint64 ms = quint64(QDateTime::currentMSecsSinceEpoch());
+    const quint64 high = (ms << 16) | 0x7000 | (random.generate() & 0x0FFF);
+    const quint64 low = (random.generate64() & 0x3FFFFFFFFFFFFFFFull) | 0x8000000000000000ull;
+    std::array<uchar, 16> bytes{};
+    for (int i = 0; i < 8; ++i) {
+        bytes[size_t(i)] = uchar(high >> (56 - 8 * i));
+        bytes[size_t(8 + i)] = uchar(low >> (56 - 8 * i));
+    }
+    const QUuid uuid = QUuid::fromRfc4122(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return QStringLiteral("urn:uuid:") + uuid.toString(QUuid::WithoutBraces);
+}
+
+qint64 assignContactIds(data::Database& db) {
+    const QString table = data::quoteIdentifier(book::table());
+    const QString id = data::quoteIdentifier(QLatin1String(IdField));
+    // Found a batch at a time, then given: updating while walking the same
+    // index would meet the rows again, and a batch keeps memory flat.
+    data::Statement find(db,
+                         QStringLiteral("SELECT rowid FROM %1 WHERE %2 IS NULL LIMIT 4096").arg(table, id));
+    data::Statement give(db, QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE rowid = ?2").arg(table, id));
+    qint64 given = 0;
+    std::vector<qint64> batch;
+    do {
+        batch.clear();
+        {
+            const data::Run run(find);
+            while (find.step())
+                batch.push_back(find.integer(0));
+        }
+        for (const qint64 rowid : batch) {
+            const data::Run run(give);
+            give.bind(1, newContactId()).bind(2, rowid);
+            give.step();
+        }
+        given += qint64(batch.size());
+    } while (!batch.empty());
+    return given;
+}
+
+} // namespace book
