@@ -66,35 +66,11 @@ void CsvReader::readHeader() {
     headerRead_ = true;
     if (!readRecord())
         return;
-    const QStringList names = [] {
-        QStringList all;
-        for (const char* n : FieldNames)
-            all << QLatin1String(n);
-        return all;
-    }();
-    bool any = false;
-    std::vector<bool> taken(FieldCount, false);
-    for (qsizetype i = 0; i < fieldCount_; ++i) {
-        const QString column = decodeText(fields_[size_t(i)]).trimmed();
-        int field = -1;
-        for (int f = 0; f < FieldCount; ++f)
-            if (column.compare(names[f], Qt::CaseInsensitive) == 0)
-                field = f;
-        if (field >= 0 && taken[size_t(field)])
-            field = -1; // the first column of a name counts
-        if (field >= 0) {
-            taken[size_t(field)] = any = true;
-        } else if (!column.isEmpty() && !ignored_.contains(column)) {
-            ignored_ << column;
-        }
-        columns_.push_back(field);
-    }
-    if (!any)
-        badInput(
-            recordLine_,
-            QStringLiteral("this is neither a vCard file (BEGIN:VCARD) nor a CSV file whose first row names "
-                           "its columns (%1)")
-                .arg(names.join(QLatin1String(", "))));
+    QStringList header;
+    for (qsizetype i = 0; i < fieldCount_; ++i)
+        header << decodeText(fields_[size_t(i)]);
+    columns_.emplace(header, recordLine_);
+    ignored_ = columns_->aside();
 }
 
 bool CsvReader::next(Card& card) {
@@ -103,9 +79,10 @@ bool CsvReader::next(Card& card) {
     if (!readRecord())
         return false;
     card = Card{};
-    for (qsizetype i = 0; i < fieldCount_ && i < qsizetype(columns_.size()); ++i)
-        if (columns_[size_t(i)] >= 0)
-            card[size_t(columns_[size_t(i)])] = decodeText(fields_[size_t(i)]);
+    values_.resize(size_t(fieldCount_));
+    for (qsizetype i = 0; i < fieldCount_; ++i)
+        values_[size_t(i)] = decodeText(fields_[size_t(i)]);
+    columns_->compose(values_, card);
     joinLines(card);
     return true;
 }

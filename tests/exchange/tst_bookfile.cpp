@@ -227,6 +227,56 @@ private slots:
         QCOMPARE(phonebook::query(again, "SELECT Address FROM PHONEDIR WHERE Name = 'Olsen, Ida'"),
                  Two[0][3]);
     }
+
+    // The header row decides: each program's own names land in the seven fields.
+    void csvFromOtherProgramsNeedsNoEditing_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("aside");
+        QTest::newRow("desktop mail")
+            << QByteArray("First Name,Middle Name,Last Name,Company,Business Street,Business City,Business "
+                          "State,Business Postal Code,Business Phone,Mobile Phone,E-mail Address,Web Page,"
+                          "Birthday\r\nIda,M.,Olsen,Fjord AS,14 Elm Street,Springfield,IL,62701,555-0101,"
+                          "555-0111,ida@olsen.example,olsen.example,1980-01-02\r\n")
+            << "Birthday";
+        QTest::newRow("web mail")
+            << QByteArray(
+                   "Name,Given Name,Additional Name,Family Name,Notes,Organization 1 - Name,"
+                   "E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,"
+                   "Address 1 - Formatted,Website 1 - Value\n"
+                   "Ida M. Olsen,Ida,M.,Olsen,met in Oslo,Fjord AS,ida@olsen.example,Mobile,555-0111,"
+                   "Work,555-0101 ::: 555-0199,\"14 Elm Street, Springfield, IL 62701\",olsen.example\n")
+            << "Notes";
+        QTest::newRow("mail client")
+            << QByteArray("First Name,Last Name,Display Name,Primary Email,Work Phone,Mobile Number,Home "
+                          "Address,Home City,Home State,Home ZipCode,Organization,Web Page 1,Custom 1\n"
+                          "Ida M.,Olsen,Ida Olsen,ida@olsen.example,555-0101,555-0111,14 Elm Street,"
+                          "Springfield,IL,62701,Fjord AS,olsen.example,x\n")
+            << "Custom 1";
+    }
+    void csvFromOtherProgramsNeedsNoEditing() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, aside);
+        const QString file = path(QStringLiteral("csv-%1.mdb").arg(QTest::currentDataTag()));
+        phonebook::create(file, {});
+        write(path("in.csv"), csv);
+        const Result r = book({"--book", file, "import", path("in.csv")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.contains(aside), qPrintable(r.err));
+        QCOMPARE(phonebook::read(file), QList<Contact>({{"Olsen, Ida M.", "Fjord AS", "555-0101",
+                                                         "14 Elm Street, Springfield, IL 62701", "555-0111",
+                                                         "ida@olsen.example", "olsen.example"}}));
+    }
+
+    void aCsvHeaderOfNoKnownColumnIsRefusedWithTheKnownNames() {
+        const QString file = path("unknown.mdb");
+        phonebook::create(file, {});
+        write(path("unknown.csv"), "Vorname,Nachname\nIda,Olsen\n");
+        const Result r = book({"--book", file, "import", path("unknown.csv")});
+        QCOMPARE(r.code, 1);
+        for (const char* name : {"Name, Company, Phone", "First Name", "Last Name", "E-mail Address"})
+            QVERIFY2(r.err.contains(name), qPrintable(r.err));
+        QCOMPARE(phonebook::read(file), QList<Contact>());
+    }
 };
 
 QTEST_GUILESS_MAIN(BookFileTest)
