@@ -18,9 +18,10 @@ QString step(int from) {
     const QString id = quoteIdentifier(QLatin1String(IdField));
     switch (from) {
     case 0:
-        return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT;"
-                              "CREATE UNIQUE INDEX %2 ON %1 (%2);"
-                              "CREATE TABLE %3 (%2 TEXT PRIMARY KEY NOT NULL, Card TEXT NOT NULL);")
+        return QStringLiteral(
+                   "ALTER TABLE %1 ADD COLUMN %2 TEXT;"
+                   "CREATE UNIQUE INDEX %2 ON %1 (%2);"
+                   "CREATE TABLE %3 (%2 TEXT PRIMARY KEY NOT NULL, Card BLOB NOT NULL) WITHOUT ROWID;")
             .arg(table, id, quoteIdentifier(QLatin1String(CardsTable)));
     default:
         return {};

@@ -13,9 +13,11 @@ using enum book::Field;
 using book::FieldNames;
 using Fields = book::PerField<QString>;
 
-// A contact as it goes in or out: its fields, and its own id when it has one.
+// A contact as it goes in or out: its fields, its own id when it has one,
+// and the card it came from (its logical lines, unfolded), when it did.
 struct Card : Fields {
     QString uid;
+    QByteArray kept;
 };
 
 inline bool isEmpty(const Card& card) {

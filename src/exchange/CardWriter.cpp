@@ -1,6 +1,7 @@
 #include "exchange/CardWriter.h"
 
 #include "exchange/FieldText.h"
+#include "exchange/KeptCard.h"
 #include "platform/core/Error.h"
 
 #include <QIODevice>
@@ -52,17 +53,25 @@ public:
         line("VERSION:4.0");
         if (!card.uid.isEmpty())
             line("UID:" + escaped(card.uid, true));
-        QString family, given;
-        splitName(card[Name], family, given);
-        line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
-        line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
-        if (!card[Company].isEmpty())
+        FromFields from;
+        from.fields.fill(true);
+        if (!card.kept.isEmpty())
+            from = writeKeptCard(card, [this](const QByteArray& text) { line(text); });
+        auto wanted = [&](Field f) { return from.fields[size_t(f)] && !card[size_t(f)].isEmpty(); };
+        if (from.fields[Name] || from.fnOnly) {
+            QString family, given;
+            splitName(card[Name], family, given);
+            line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
+            if (from.fields[Name])
+                line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
+        }
+        if (wanted(Company))
             line("ORG:" + escaped(card[Company]));
-        if (!card[Phone].isEmpty())
+        if (wanted(Phone))
             line("TEL;VALUE=text;TYPE=voice:" + escaped(card[Phone]));
-        if (!card[Mobile].isEmpty())
+        if (wanted(Mobile))
             line("TEL;VALUE=text;TYPE=cell:" + escaped(card[Mobile]));
-        if (!card[Address].isEmpty()) {
+        if (wanted(Address)) {
             // An address whose parts are not known for sure goes out whole, as
             // the street and as the label a reader shows.
             const AddressParts a = splitAddress(card[Address]);
@@ -70,9 +79,9 @@ public:
             line("ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
                  ';' + escaped(a.zip) + ';');
         }
-        if (!card[Email].isEmpty())
+        if (wanted(Email))
             line("EMAIL:" + escaped(card[Email]));
-        if (!card[WebPage].isEmpty())
+        if (wanted(WebPage))
             line("URL:" + escaped(card[WebPage], true));
         line("END:VCARD");
         endRecord();

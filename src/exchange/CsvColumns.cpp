@@ -33,10 +33,10 @@ const std::vector<std::vector<const char*>> NameColumns = {{"first name", "given
 const std::vector<const char*> AddressGroups = {"home",  "business",    "work",
                                                 "other", "address 1 -", "address 2 -"};
 const std::vector<std::vector<const char*>> AddressColumns = {{"street", "address"},
-                                                            {"city"},
-                                                            {"state", "region"},
-                                                            {"postal code", "zipcode", "zip"},
-                                                            {"country/region", "country"}};
+                                                              {"city"},
+                                                              {"state", "region"},
+                                                              {"postal code", "zipcode", "zip"},
+                                                              {"country/region", "country"}};
 
 // "Phone 1 - Value" beside "Phone 1 - Type" (or "- Label") saying "Mobile".
 const QRegularExpression NumberedPhone(QStringLiteral("^phone (\\d+) - value$"));

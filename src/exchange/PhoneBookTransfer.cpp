@@ -13,6 +13,7 @@ namespace {
 QString table() { return data::quoteIdentifier(book::table()); }
 QString orderField() { return data::quoteIdentifier(book::orderField()); }
 QString idField() { return data::quoteIdentifier(QLatin1String(book::IdField)); }
+QString cardsTable() { return data::quoteIdentifier(QLatin1String(book::CardsTable)); }
 
 // "SELECT <the seven fields>[, the id] FROM <the table> ", and the rest of the query.
 QString selectCards(const QString& rest, bool withId = false) {
@@ -37,7 +38,8 @@ PhoneBookImport::PhoneBookImport(const data::Database& db)
       noName_(db,
               selectCards(QStringLiteral("WHERE %1 IS NULL OR %1 = '' COLLATE NOCASE").arg(orderField()))),
       insert_(db, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
-                      .arg(table(), data::columnList(book::fieldNames()), idField())) {}
+                      .arg(table(), data::columnList(book::fieldNames()), idField())),
+      keep_(db, QStringLiteral("INSERT INTO %1 (%2, Card) VALUES (?1, ?2)").arg(cardsTable(), idField())) {}
 
 bool PhoneBookImport::add(const Card& card) {
     for (int f = 0; f < FieldCount; ++f) {
@@ -55,8 +57,10 @@ bool PhoneBookImport::add(const Card& card) {
     for (int f = 0; f < FieldCount; ++f)
         insert_.bindUnowned(f + 1, utf8_[size_t(f)]);
     // A card keeps the id it came with, unless a contact of the book has it
-    // already: then it gets its own when first needed.
-    uid_ = card.uid.toUtf8();
+    // already; a card kept beside its contact needs an id now, others get
+    // theirs when first needed.
+    const bool keep = !card.kept.isEmpty();
+    uid_ = (card.uid.isEmpty() && keep ? book::newContactId() : card.uid).toUtf8();
     if (uid_.isEmpty())
         insert_.bindNull(FieldCount + 1);
     else
@@ -66,10 +70,20 @@ bool PhoneBookImport::add(const Card& card) {
     } catch (const platform::Error& error) {
         if (error.cause() != platform::err::DuplicateKey || uid_.isEmpty())
             throw;
-        insert_.bindNull(FieldCount + 1);
+        uid_ = keep ? book::newContactId().toUtf8() : QByteArray();
+        if (keep)
+            insert_.bindUnowned(FieldCount + 1, uid_);
+        else
+            insert_.bindNull(FieldCount + 1);
         insert_.step();
     }
     insert_.reset();
+    if (keep) {
+        const data::Run run(keep_);
+        keep_.bindUnowned(1, uid_);
+        keep_.bindBlob(2, card.kept);
+        keep_.step();
+    }
     if (names_)
         names_->add(utf8_[Name]);
     return true;
@@ -114,11 +128,18 @@ qint64 exportContacts(data::Database& db, CardWriter& writer) {
     const bool withIds = book::versionOf(db) >= 1;
     if (withIds && book::versionOf(db) <= book::Version && !db.isReadOnly())
         db.transaction([&] { book::assignContactIds(db); });
+    const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
     data::Statement all(
-        db, selectCards(QStringLiteral("ORDER BY %1 COLLATE NOCASE, rowid").arg(orderField()), withIds));
+        db, withIds ? QStringLiteral("SELECT %1, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON "
+                                     "k.%2 = p.%2 %5")
+                          .arg(data::columnList(book::fieldNames()), idField(), table(), cardsTable(), order)
+                    : selectCards(order));
     qint64 written = 0;
     while (all.step()) {
-        writer.write(readCard(all, withIds));
+        Card card = readCard(all, withIds);
+        if (withIds)
+            card.kept = all.blob(FieldCount + 1);
+        writer.write(card);
         ++written;
     }
     writer.flush();

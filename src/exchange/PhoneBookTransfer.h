@@ -33,6 +33,7 @@ private:
     data::Statement sameName_;
     data::Statement noName_;
     data::Statement insert_;
+    data::Statement keep_;
     // Every name in the book once loaded; then a card it has not seen is new without a lookup.
     std::optional<NameFilter> names_;
     qint64 cards_ = 0;

@@ -97,6 +97,10 @@ bool VCardReader::next(Card& card) {
         if (!splitProperty(line_, name, params, value))
             continue; // not a property: left over from a picture some programs write unfolded
         const Kind kind = kindOf(name);
+        if (nested > 0 || kind != Kind::End) { // the card is kept whole, to be written back
+            card.kept.append(line_.data(), line_.size());
+            card.kept.append('\n');
+        }
         if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
             if (nested-- == 0)
                 break;

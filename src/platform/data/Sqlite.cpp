@@ -140,6 +140,11 @@ Statement& Statement::bind(int index, qint64 number) {
     return *this;
 }
 
+Statement& Statement::bindBlob(int index, QByteArrayView bytes) {
+    sqlite3_bind_blob(stmt_, index, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 Statement& Statement::bindNull(int index) {
     sqlite3_bind_null(stmt_, index);
     return *this;
@@ -167,6 +172,11 @@ QByteArrayView Statement::utf8(int column) const {
 QString Statement::text(int column) const {
     const QByteArrayView bytes = utf8(column);
     return bytes.data() ? QString::fromUtf8(bytes) : QString();
+}
+
+QByteArray Statement::blob(int column) const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return QByteArray(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
 }
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }

@@ -61,6 +61,8 @@ public:
     // statement is reset.
     Statement& bindUnowned(int index, QByteArrayView utf8);
     Statement& bind(int index, qint64 number);
+    // Bytes kept as they are, not taken as text.
+    Statement& bindBlob(int index, QByteArrayView bytes);
     Statement& bindNull(int index);
 
     // Steps once; true while a row is there. Throws platform::Error on failure.
@@ -71,6 +73,7 @@ public:
     QString text(int column) const;
     // The column's UTF-8 bytes as stored, valid until the next step or reset.
     QByteArrayView utf8(int column) const;
+    QByteArray blob(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 
