@@ -1,6 +1,9 @@
 // The phone book file as quorvel-book and other SQLite tools meet it: its
 // version and upgrade, the contacts' own ids, and what goes out again, read
 // back by an independent reader.
+#include "book/Schema.h"
+#include "book/Upgrade.h"
+#include "platform/data/Recordset.h"
 #include "support/PhoneBookFile.h"
 
 #include <QCryptographicHash>
@@ -31,7 +34,7 @@ Result run(const QString& program, const QStringList& args) {
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
-Result book(const QStringList& args) { return run(QStringLiteral(QUORVEL_BOOK_EXE), args); }
+Result quorvelBook(const QStringList& args) { return run(QStringLiteral(QUORVEL_BOOK_EXE), args); }
 // The sqlite3 tool, as a user would run it on the file.
 Result sqlite(const QString& file, const QString& sql) { return run("sqlite3", {file, sql}); }
 
@@ -80,6 +83,49 @@ const QList<Contact> Two = {
     {"Olsen, Ida", "Fjord AS", "555-0101", "Storgatan 12, Stockholm, 111 22, Sweden", "555-0111",
      "ida@olsen.example", "olsen.example"},
     {"Ashford, Nora", "", "212-555-0101", "14 Elm Street, Springfield, IL 62701", "", "", ""}};
+// Whether a card holds a property of that name whose value (its components
+// joined by ';') and parameters (each "KEY=value") are these.
+bool holds(const QJsonArray& card, const QString& name, const QString& value,
+           const QStringList& params = {}) {
+    for (const QJsonValue& v : card) {
+        const QJsonObject p = v.toObject();
+        if (p["name"].toString() != name)
+            continue;
+        QStringList parts;
+        for (const QJsonValue& part : p["value"].toArray())
+            parts << part.toString();
+        QStringList has;
+        const QJsonObject ps = p["params"].toObject();
+        for (auto it = ps.begin(); it != ps.end(); ++it)
+            for (const QJsonValue& one : it.value().toArray())
+                has << it.key() + "=" + one.toString().toLower();
+        if (parts.join(';') == value && std::all_of(params.begin(), params.end(),
+                                                    [&](const QString& want) { return has.contains(want); }))
+            return true;
+    }
+    return false;
+}
+
+// Cards as a phone, a desktop address book and a mail program write them.
+const QByteArray Phone21 =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1:M\xfcller;J\xf6rg\r\n"
+    "TEL;CELL;VOICE:+49 170 1\r\nTEL;WORK:+49 30 2\r\nTEL;HOME:+49 30 3\r\n"
+    "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Line one=0D=0ALine =\r\ntwo =C3=A4\r\n"
+    "BDAY:1980-01-02\r\nADR;HOME:;;Storgatan 12;Stockholm;;111 22;Sweden\r\n"
+    "PHOTO;ENCODING=BASE64;TYPE=JPEG:\r\n /9j/4AAQSkZJRgABAQ\r\n AAAQABAAD\r\n\r\n"
+    "END:VCARD\r\n";
+const QByteArray Desktop30 = "BEGIN:VCARD\nVERSION:3.0\nN:Berg;Anna;;;\nFN:Anna Berg\nORG:Berg AB;Sales\n"
+                             "item1.EMAIL;type=INTERNET;type=pref:anna@berg.example\nitem1.X-LABEL:Office\n"
+                             "TEL;type=CELL;type=VOICE;type=pref:+46 70 123\nTEL;type=WORK:+46 8 555\n"
+                             "item2.ADR;type=HOME:;;Storgatan 12;Stockholm;;111 22;Sweden\n"
+                             "item2.X-LABEL:Home\nNOTE:Met at the fair\\, 2019\nCATEGORIES:Friends,Work\n"
+                             "X-SOCIAL;type=web:https://social.example/anna\n"
+                             "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\nEND:VCARD\n";
+const QByteArray Mail40 =
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:7d7e58e6-3c2e-4a59-9b9e-3a2f0b1c2d3e\r\n"
+    "FN:Carl Dahl\r\nN:Dahl;Carl;;;\r\nEMAIL;TYPE=work:carl@dahl.example\r\n"
+    "TEL;VALUE=uri;TYPE=\"voice,home\":tel:+46-8-555-0100\r\nURL:https://dahl.example\r\n"
+    "NOTE:Likes tea\r\nX-MAILER-ID:42\r\nEND:VCARD\r\n";
 } // namespace
 
 class BookFileTest : public QObject {
@@ -101,11 +147,11 @@ private slots:
         const QString before = sqlite(file, rows).out;
         QCOMPARE(schemaOf(file), Version0);
 
-        QCOMPARE(book({"--book", file, "count"}).out, "3\n");
+        QCOMPARE(quorvelBook({"--book", file, "count"}).out, "3\n");
         QCOMPARE(schemaOf(file), Version1);
         QCOMPARE(sqlite(file, rows).out, before);
         const QByteArray upgraded = contentOf(file);
-        QCOMPARE(book({"--book", file, "count"}).out, "3\n");
+        QCOMPARE(quorvelBook({"--book", file, "count"}).out, "3\n");
         QCOMPARE(contentOf(file), upgraded);
 
         const Result tool = sqlite(file, "INSERT INTO PHONEDIR (Name, Phone) VALUES ('Tool, Added', '1');"
@@ -122,7 +168,7 @@ private slots:
         const QByteArray before = contentOf(file);
         for (const QStringList& command :
              QList<QStringList>{{"count"}, {"import", path("in.vcf")}, {"export", path("out.vcf")}}) {
-            const Result r = book(QStringList{"--book", file} + command);
+            const Result r = quorvelBook(QStringList{"--book", file} + command);
             QCOMPARE(r.code, 1);
             QVERIFY2(r.err.contains("of version 9") && r.err.contains("Install the newer program"),
                      qPrintable(r.err));
@@ -178,10 +224,10 @@ private slots:
         cards += "BEGIN:VCARD\nVERSION:4.0\nUID:urn:uuid:0f0e0d0c-0b0a-4908-8706-050403020100\nFN:Given Id"
                  "\nEND:VCARD\n";
         write(path("in.vcf"), cards);
-        QCOMPARE(book({"--book", file, "import", path("in.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", file, "import", path("in.vcf")}).code, 0);
         phonebook::exec(file, "INSERT INTO PHONEDIR (Name) VALUES ('Tool, Added')");
 
-        QCOMPARE(book({"--book", file, "export", path("a.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", file, "export", path("a.vcf")}).code, 0);
         const QJsonArray a = readCards(path("a.vcf"));
         QCOMPARE(a.size(), 52);
         QSet<QString> ids;
@@ -193,7 +239,7 @@ private slots:
 
         const Result vacuum = sqlite(file, "DELETE FROM PHONEDIR WHERE Name = 'Person, 7'; VACUUM;");
         QCOMPARE(vacuum.err, QString());
-        QCOMPARE(book({"--book", file, "export", path("b.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", file, "export", path("b.vcf")}).code, 0);
         QJsonArray expected = a;
         for (qsizetype i = 0; i < expected.size(); ++i)
             if (propertyOf(expected[i].toArray(), "FN")["value"].toArray().first() == "7 Person")
@@ -203,8 +249,8 @@ private slots:
         // The ids travel with the cards into another book.
         const QString other = path("other.mdb");
         phonebook::create(other, {});
-        QCOMPARE(book({"--book", other, "import", path("b.vcf")}).code, 0);
-        QCOMPARE(book({"--book", other, "export", path("c.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", other, "import", path("b.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", other, "export", path("c.vcf")}).code, 0);
         QCOMPARE(readCards(path("c.vcf")), expected);
     }
 
@@ -213,7 +259,7 @@ private slots:
     void addressesGoOutInTheirPlaces() {
         const QString file = path("addresses.mdb");
         phonebook::create(file, Two);
-        QCOMPARE(book({"--book", file, "export", path("addresses.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", file, "export", path("addresses.vcf")}).code, 0);
         const QJsonArray cards = readCards(path("addresses.vcf"));
         QCOMPARE(cards.size(), 2);
         const QJsonObject us = propertyOf(cards[0].toArray(), "ADR");
@@ -226,9 +272,74 @@ private slots:
 
         const QString again = path("again.mdb");
         phonebook::create(again, {});
-        QCOMPARE(book({"--book", again, "import", path("addresses.vcf")}).code, 0);
+        QCOMPARE(quorvelBook({"--book", again, "import", path("addresses.vcf")}).code, 0);
         QCOMPARE(phonebook::query(again, "SELECT Address FROM PHONEDIR WHERE Name = 'Olsen, Ida'"),
                  Two[0][3]);
+    }
+
+    // What came in goes out again, in its place, as vCard 4.0; a field changed
+    // in between (as the window stores it) goes out from the field, alone.
+    void cardsComeBackWithEverythingTheyBrought() {
+        const QString file = path("kept.mdb");
+        phonebook::create(file, {});
+        write(path("phone.vcf"), Phone21);
+        write(path("desktop.vcf"), Desktop30);
+        write(path("mail.vcf"), Mail40);
+        const Result in =
+            quorvelBook({"--book", file, "import", path("phone.vcf"), path("desktop.vcf"), path("mail.vcf")});
+        QCOMPARE(in.code, 0);
+        {
+            data::Recordset rs(book::fieldNames(), book::orderField());
+            rs.setOnOpen([](data::Database& db) { book::upgrade(db); });
+            rs.open(file, book::table());
+            rs.setIndex(book::orderIndex());
+            rs.Seek(">=", "Berg");
+            QStringList values;
+            for (const QString& field : book::fieldNames())
+                values << rs.field(field);
+            QCOMPARE(values[book::Name], "Berg, Anna");
+            values[book::Address] = "1 New Street, Springfield, IL 62701";
+            values[book::Phone] = "+46 8 999";
+            rs.writeRecord(values);
+        }
+        QCOMPARE(quorvelBook({"--book", file, "export", path("out.vcf")}).code, 0);
+        const QJsonArray cards = readCards(path("out.vcf"));
+        QCOMPARE(cards.size(), 3);
+        const QJsonArray anna = cards[0].toArray(), carl = cards[1].toArray(), jorg = cards[2].toArray();
+
+        QVERIFY(holds(anna, "VERSION", "4.0"));
+        QVERIFY(holds(anna, "N", "Berg;Anna;;;"));
+        QVERIFY(holds(anna, "ORG", "Berg AB;Sales"));
+        QVERIFY(holds(anna, "EMAIL", "anna@berg.example", {"TYPE=internet", "TYPE=pref"}));
+        QVERIFY(holds(anna, "X-LABEL", "Office") && holds(anna, "X-LABEL", "Home"));
+        QVERIFY(holds(anna, "TEL", "+46 70 123", {"TYPE=cell"}));
+        QVERIFY(holds(anna, "TEL", "+46 8 999"));
+        QVERIFY(!holds(anna, "TEL", "+46 8 555"));
+        QVERIFY(holds(anna, "ADR", ";;1 New Street;Springfield;IL;62701;"));
+        QVERIFY(!holds(anna, "ADR", ";;Storgatan 12;Stockholm;;111 22;Sweden"));
+        QVERIFY(holds(anna, "NOTE", "Met at the fair, 2019"));
+        QVERIFY(holds(anna, "CATEGORIES", "Friends,Work"));
+        QVERIFY(holds(anna, "X-SOCIAL", "https://social.example/anna"));
+        QVERIFY(holds(anna, "PHOTO", "data:image/jpeg;base64,/9j/4AAQ"));
+
+        QCOMPARE(uidOf(carl), "urn:uuid:7d7e58e6-3c2e-4a59-9b9e-3a2f0b1c2d3e");
+        QVERIFY(holds(carl, "TEL", "tel:+46-8-555-0100", {"VALUE=uri", "TYPE=voice,home"}));
+        QVERIFY(holds(carl, "URL", "https://dahl.example") && holds(carl, "NOTE", "Likes tea"));
+        QVERIFY(holds(carl, "X-MAILER-ID", "42") && holds(carl, "EMAIL", "carl@dahl.example", {"TYPE=work"}));
+
+        QVERIFY(holds(jorg, "N", "Müller;Jörg") && holds(jorg, "FN", "Jörg Müller"));
+        QVERIFY(holds(jorg, "NOTE", "Line one\nLine two ä"));
+        QVERIFY(holds(jorg, "TEL", "+49 170 1", {"TYPE=cell", "TYPE=voice"}));
+        QVERIFY(holds(jorg, "TEL", "+49 30 2", {"TYPE=work"}) &&
+                holds(jorg, "TEL", "+49 30 3", {"TYPE=home"}));
+        QVERIFY(holds(jorg, "ADR", ";;Storgatan 12;Stockholm;;111 22;Sweden", {"TYPE=home"}));
+        QVERIFY(holds(jorg, "BDAY", "1980-01-02"));
+        QVERIFY(holds(jorg, "PHOTO", "data:image/jpeg;base64,/9j/4AAQSkZJRgABAQAAAQABAAD"));
+        // Valid 4.0 text: no encoding or character set is left to decode.
+        const QByteArray text = contentOf(path("out.vcf"));
+        QVERIFY(!text.contains("QUOTED-PRINTABLE") && !text.contains("CHARSET") &&
+                !text.contains("ENCODING"));
+        QCOMPARE(text.count("VERSION:4.0"), 3);
     }
 
     // The header row decides: each program's own names land in the seven fields.
@@ -262,7 +373,7 @@ private slots:
         const QString file = path(QStringLiteral("csv-%1.mdb").arg(QTest::currentDataTag()));
         phonebook::create(file, {});
         write(path("in.csv"), csv);
-        const Result r = book({"--book", file, "import", path("in.csv")});
+        const Result r = quorvelBook({"--book", file, "import", path("in.csv")});
         QCOMPARE(r.code, 0);
         QVERIFY2(r.err.contains(aside), qPrintable(r.err));
         QCOMPARE(phonebook::read(file), QList<Contact>({{"Olsen, Ida M.", "Fjord AS", "555-0101",
@@ -274,7 +385,7 @@ private slots:
         const QString file = path("unknown.mdb");
         phonebook::create(file, {});
         write(path("unknown.csv"), "Vorname,Nachname\nIda,Olsen\n");
-        const Result r = book({"--book", file, "import", path("unknown.csv")});
+        const Result r = quorvelBook({"--book", file, "import", path("unknown.csv")});
         QCOMPARE(r.code, 1);
         for (const char* name : {"Name, Company, Phone", "First Name", "Last Name", "E-mail Address"})
             QVERIFY2(r.err.contains(name), qPrintable(r.err));

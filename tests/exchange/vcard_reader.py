@@ -73,7 +73,7 @@ def read(path):
         params = {}
         for p in fields[1:]:
             key, _, val = p.partition("=")
-            params[key.upper()] = [caret(v.strip('"')) for v in split_outside_quotes(val, ",")]
+            params.setdefault(key.upper(), []).extend(caret(v.strip('"')) for v in split_outside_quotes(val, ","))
         if name == "BEGIN":
             card = []
         elif name == "END":
