@@ -18,6 +18,7 @@ using Fields = book::PerField<QString>;
 struct Card : Fields {
     QString uid;
     QByteArray kept;
+    int aside = 0; // properties or columns kept that have no field in the window
 };
 
 inline bool isEmpty(const Card& card) {

@@ -2,47 +2,18 @@
 
 #include "exchange/FieldText.h"
 #include "exchange/KeptCard.h"
+#include "exchange/VCardProperty.h"
 #include "platform/core/Error.h"
 
 #include <QIODevice>
 #include <QStringList>
 
 namespace exchange {
+using vcard::escaped;
+using vcard::paramValue;
+
 namespace {
 constexpr qsizetype FlushBytes = 64 * 1024;
-
-// A vCard value: backslash and line breaks escaped, and in text (not in a
-// web address) also ',' and ';'.
-QByteArray escaped(const QString& value, bool uri = false) {
-    const QByteArray utf8 = value.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size());
-    for (char c : utf8) {
-        if (c == '\\' || (!uri && (c == ',' || c == ';')))
-            out += '\\';
-        if (c == '\n')
-            out += "\\n";
-        else if (c != '\r')
-            out += c;
-    }
-    return out;
-}
-
-// A quoted parameter value: '^', '"' and line breaks as ^^, ^' and ^n (RFC 6868).
-QByteArray paramValue(const QString& value) {
-    QByteArray out;
-    for (char c : value.toUtf8()) {
-        if (c == '^')
-            out += "^^";
-        else if (c == '"')
-            out += "^'";
-        else if (c == '\n')
-            out += "^n";
-        else if (c != '\r')
-            out += c;
-    }
-    return out;
-}
 
 class VCardWriter : public CardWriter {
 public:

@@ -4,6 +4,7 @@
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/PhoneBookTransfer.h"
+#include "exchange/Progress.h"
 #include "exchange/ReadAhead.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
@@ -63,12 +64,16 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
     } catch (const platform::Error& e) {
         throw Failure{book, bookProblem(e)};
     }
-    qint64 added = 0, skipped = 0;
+    qint64 added = 0, skipped = 0, aside = 0;
     QString reading; // the file being read, while one is
     try {
         // A large import touches the whole Name index; a fixed 32 MB page cache
         // keeps its pages from being written out and read back again and again.
         db.exec("PRAGMA cache_size = -32768");
+        qint64 totalBytes = 0, bytesBefore = 0, cards = 0;
+        for (const QString& file : files)
+            totalBytes += QFileInfo(file).size();
+        Progress progress("importing", totalBytes);
         db.transaction([&] {
             PhoneBookImport phoneBook(db);
             for (const QString& file : files) {
@@ -77,21 +82,22 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                 if (!in.open(QIODevice::ReadOnly))
                     throw platform::Error(platform::err::FileAccess,
                                           QStringLiteral("cannot read it (%1)").arg(in.errorString()));
-                ReadAhead reader(openCardReader(in));
+                ReadAhead reader(openCardReader(in), &in);
                 Card card;
                 qint64 empty = 0;
                 while (reader.next(card)) {
                     if (isEmpty(card))
                         ++empty;
                     else if (phoneBook.add(card))
-                        ++added;
+                        ++added, aside += card.aside;
                     else
                         ++skipped;
+                    progress.update(++cards, bytesBefore + reader.bytesRead());
                 }
+                bytesBefore += in.size();
                 if (!reader.ignoredColumns().isEmpty())
-                    err << "quorvel-book: " << file
-                        << ": columns ignored: " << reader.ignoredColumns().join(QLatin1String(", "))
-                        << Qt::endl;
+                    err << "quorvel-book: " << file << ": columns kept aside with each contact: "
+                        << reader.ignoredColumns().join(QLatin1String(", ")) << Qt::endl;
                 if (empty > 0)
                     err << "quorvel-book: " << file << ": left out "
                         << plural(empty, "card that holds", "cards that hold")
@@ -106,7 +112,11 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                                                       QStringLiteral("; nothing was imported")};
     }
     out << "Added " << plural(added, "contact", "contacts") << ", skipped " << skipped
-        << " already in the phone book." << Qt::endl;
+        << " already in the phone book";
+    if (aside > 0)
+        out << "; kept aside " << plural(aside, "property or column", "properties or columns")
+            << " that the window has no field for";
+    out << '.' << Qt::endl;
 }
 
 void exportFile(const QString& book, const QString& file, QTextStream& out) {

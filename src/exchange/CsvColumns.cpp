@@ -2,6 +2,7 @@
 
 #include "exchange/FieldText.h"
 #include "exchange/ReadError.h"
+#include "exchange/VCardProperty.h"
 
 #include <QRegularExpression>
 
@@ -84,8 +85,10 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
             name.startsWith(QLatin1String("phone ")) &&
             (name.endsWith(QLatin1String(" - type")) || name.endsWith(QLatin1String(" - label")));
         any = any || known;
-        if (!known && !kindColumn && !name.isEmpty() && !aside_.contains(header[c].trimmed()))
+        if (!known && !kindColumn && !name.isEmpty() && !aside_.contains(header[c].trimmed())) {
             aside_ << header[c].trimmed();
+            asideColumns_.push_back(c);
+        }
     }
     if (!any)
         badInput(line,
@@ -125,6 +128,14 @@ void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
         if (into.isEmpty())
             into = number;
     }
+
+    // The other columns stay with the contact, as properties of its card.
+    for (size_t i = 0; i < asideColumns_.size(); ++i)
+        if (const QString v = value(asideColumns_[i]); !v.isEmpty()) {
+            card.kept += "X-CSV;X-COLUMN=\"" + vcard::paramValue(aside_[qsizetype(i)]) +
+                         "\":" + vcard::escaped(v) + '\n';
+            ++card.aside;
+        }
 
     // The first address group that holds anything, when no whole address does.
     for (const auto& group : addresses_) {

@@ -20,7 +20,8 @@ public:
 
     // The contact of one row; `values` are its columns, decoded.
     void compose(const std::vector<QString>& values, Card& card) const;
-    // Columns that have no field, each named once.
+    // Columns that have no field, each named once; their values are kept
+    // with the contact (Card::kept), to go out again with it.
     const QStringList& aside() const { return aside_; }
 
 private:
@@ -35,6 +36,7 @@ private:
     std::vector<std::vector<int>> names_;                  // per name part
     std::vector<Numbered> phones_;
     QStringList aside_;
+    std::vector<int> asideColumns_; // the column of each name in aside_
 };
 
 } // namespace exchange

@@ -3,6 +3,7 @@
 #include "book/ContactIds.h"
 #include "book/Upgrade.h"
 #include "exchange/CardWriter.h"
+#include "exchange/Progress.h"
 #include "platform/core/Error.h"
 #include "platform/data/Columns.h"
 
@@ -135,7 +136,9 @@ qint64 exportContacts(data::Database& db, CardWriter& writer) {
                           .arg(data::columnList(book::fieldNames()), idField(), table(), cardsTable(), order)
                     : selectCards(order));
     qint64 written = 0;
+    Progress progress("exporting", countContacts(db));
     while (all.step()) {
+        progress.update(written, written);
         Card card = readCard(all, withIds);
         if (withIds)
             card.kept = all.blob(FieldCount + 1);

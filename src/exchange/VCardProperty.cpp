@@ -103,6 +103,36 @@ Params parseParams(QByteArrayView params) {
     return p;
 }
 
+QByteArray escaped(const QString& value, bool uri) {
+    const QByteArray utf8 = value.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        if (c == '\\' || (!uri && (c == ',' || c == ';')))
+            out += '\\';
+        if (c == '\n')
+            out += "\\n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
+QByteArray paramValue(const QString& value) {
+    QByteArray out;
+    for (char c : value.toUtf8()) {
+        if (c == '^')
+            out += "^^";
+        else if (c == '"')
+            out += "^'";
+        else if (c == '\n')
+            out += "^n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
 QString unescape(QStringView value) {
     if (!value.contains(QLatin1Char('\\')))
         return value.toString();

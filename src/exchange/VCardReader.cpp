@@ -110,6 +110,8 @@ bool VCardReader::next(Card& card) {
             version21_ = value.trimmed() == "2.1";
         } else if (nested == 0 && kind != Kind::Other) {
             readProperty(card, parts, kind, params, value);
+        } else if (nested == 0) {
+            ++card.aside;
         }
     }
     if (card[Name].isEmpty())
@@ -146,13 +148,17 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
     default:
         break;
     }
-    if (seen && *seen)
+    if (seen && *seen) {
+        ++card.aside; // more of the same: kept with the card
         return;
+    }
     const Params params = parseParams(paramText);
     if (kind == Kind::Tel) {
         seen = params.cell ? &parts.mobile : &parts.phone;
-        if (*seen)
+        if (*seen) {
+            ++card.aside;
             return;
+        }
     }
 
     if (!params.unknownEncoding.isEmpty())
