@@ -4,23 +4,12 @@
 #include "exchange/VCardProperty.h"
 #include "exchange/VCardReader.h"
 
-#include <QBuffer>
+#include <QUtf8StringView>
 
 namespace exchange {
 using namespace vcard;
 
 namespace {
-// The seven fields as the card gives them, read as an import reads them.
-Card fieldsOf(const QByteArray& kept) {
-    QByteArray whole = "BEGIN:VCARD\n" + kept + "END:VCARD\n";
-    QBuffer in(&whole);
-    in.open(QIODevice::ReadOnly);
-    VCardReader reader(std::make_unique<LineSource>(in));
-    Card fields;
-    reader.next(fields);
-    return fields;
-}
-
 QByteArray upper(QByteArrayView bytes) { return bytes.toByteArray().toUpper(); }
 
 // A property's parameters as 4.0 writes them: no ENCODING or CHARSET (the
@@ -69,8 +58,30 @@ QByteArray mediaType(QByteArrayView params) {
     return "application/octet-stream";
 }
 
+// Whether a line is 4.0 as it stands: UTF-8, nothing encoded, no bare 2.1 types.
+bool is40(QByteArrayView line, QByteArrayView params) {
+    bool quoted = false;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= params.size(); ++i) {
+        if (i < params.size() && (quoted || params[i] != ';')) {
+            quoted ^= params[i] == '"';
+            continue;
+        }
+        const QByteArrayView param = params.sliced(from, i - from);
+        from = i + 1;
+        if (param.isEmpty())
+            continue;
+        const qsizetype eq = param.indexOf('=');
+        if (eq < 0 || sameName(param.first(eq), "ENCODING") || sameName(param.first(eq), "CHARSET"))
+            return false;
+    }
+    return QUtf8StringView(line).isValidUtf8();
+}
+
 // One property line of a 2.1, 3.0 or 4.0 card as a 4.0 line.
 QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView value) {
+    if (is40(line, params))
+        return line.toByteArray();
     const QByteArrayView head = line.first(line.indexOf(params.isEmpty() ? ':' : ';'));
     const Params p = parseParams(params);
     if (p.encoding == Params::Encoding::Base64) {
@@ -89,7 +100,7 @@ QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView val
 } // namespace
 
 FromFields writeKeptCard(const Card& card, const std::function<void(const QByteArray&)>& line) {
-    const Card given = fieldsOf(card.kept);
+    const Card given = VCardReader::fieldsOf(card.kept);
     FromFields from;
     book::PerField<bool>& changed = from.fields;
     for (int f = 0; f < FieldCount; ++f)

@@ -40,7 +40,9 @@ PhoneBookImport::PhoneBookImport(const data::Database& db)
               selectCards(QStringLiteral("WHERE %1 IS NULL OR %1 = '' COLLATE NOCASE").arg(orderField()))),
       insert_(db, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
                       .arg(table(), data::columnList(book::fieldNames()), idField())),
-      keep_(db, QStringLiteral("INSERT INTO %1 (%2, Card) VALUES (?1, ?2)").arg(cardsTable(), idField())) {}
+      // A card left behind by a contact that the window deleted since gives way.
+      keep_(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2, Card) VALUES (?1, ?2)")
+                    .arg(cardsTable(), idField())) {}
 
 bool PhoneBookImport::add(const Card& card) {
     for (int f = 0; f < FieldCount; ++f) {

@@ -34,6 +34,7 @@ void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), byte
 } // namespace
 
 struct VCardReader::Parts {
+    int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
     bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
          url = false, uid = false;
     QString fn;
@@ -87,37 +88,60 @@ bool VCardReader::next(Card& card) {
     }
     const qint64 begun = lineNumber_;
     version21_ = false;
-    int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
     Parts parts;
     for (;;) {
         if (!readLogicalLine())
             badInput(
                 lines_->lineNumber(),
                 QStringLiteral("the file ends inside the card begun on line %1 (no END:VCARD)").arg(begun));
-        if (!splitProperty(line_, name, params, value))
-            continue; // not a property: left over from a picture some programs write unfolded
-        const Kind kind = kindOf(name);
-        if (nested > 0 || kind != Kind::End) { // the card is kept whole, to be written back
-            card.kept.append(line_.data(), line_.size());
-            card.kept.append('\n');
-        }
-        if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
-            if (nested-- == 0)
-                break;
-        } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
-            ++nested;
-        } else if (nested == 0 && kind == Kind::Version) {
-            version21_ = value.trimmed() == "2.1";
-        } else if (nested == 0 && kind != Kind::Other) {
-            readProperty(card, parts, kind, params, value);
-        } else if (nested == 0) {
-            ++card.aside;
-        }
+        const bool ended = take(card, parts, line_);
+        if (ended)
+            break;
+        // The card is kept whole, to be written back.
+        card.kept.append(line_.data(), line_.size());
+        card.kept.append('\n');
     }
+    finish(card, parts);
+    return true;
+}
+
+bool VCardReader::take(Card& card, Parts& parts, QByteArrayView line) {
+    QByteArrayView name, params, value;
+    if (!splitProperty(line, name, params, value))
+        return false; // not a property: left over from a picture some programs write unfolded
+    const Kind kind = kindOf(name);
+    if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
+        if (parts.nested-- == 0)
+            return true;
+    } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
+        ++parts.nested;
+    } else if (parts.nested == 0 && kind == Kind::Version) {
+        version21_ = value.trimmed() == "2.1";
+    } else if (parts.nested == 0 && kind != Kind::Other) {
+        readProperty(card, parts, kind, params, value);
+    } else if (parts.nested == 0) {
+        ++card.aside;
+    }
+    return false;
+}
+
+void VCardReader::finish(Card& card, const Parts& parts) {
     if (card[Name].isEmpty())
         card[Name] = parts.fn;
     joinLines(card);
-    return true;
+}
+
+Card VCardReader::fieldsOf(QByteArrayView kept) {
+    VCardReader reader(nullptr);
+    Card card;
+    Parts parts;
+    for (QByteArrayView rest = kept; !rest.isEmpty();) {
+        const qsizetype end = rest.indexOf('\n');
+        reader.take(card, parts, rest.first(end < 0 ? rest.size() : end));
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+    }
+    reader.finish(card, parts);
+    return card;
 }
 
 void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayView paramText,

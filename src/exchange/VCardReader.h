@@ -11,10 +11,15 @@ class VCardReader : public CardReader {
 public:
     explicit VCardReader(std::unique_ptr<LineSource> lines);
     bool next(Card& card) override;
+    // The seven fields of a card kept by next() (its logical lines), read as next() reads them.
+    static Card fieldsOf(QByteArrayView kept);
 
 private:
     struct Parts;
     bool readLogicalLine();
+    // Takes one logical line of a card; true at the card's end.
+    bool take(Card& card, Parts& parts, QByteArrayView line);
+    static void finish(Card& card, const Parts& parts);
     void readProperty(Card& card, Parts& parts, vcard::Kind kind, QByteArrayView params,
                       QByteArrayView value);
 

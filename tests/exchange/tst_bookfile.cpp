@@ -344,6 +344,32 @@ private slots:
         QCOMPARE(text.count("VERSION:4.0"), 3);
     }
 
+    // A long import tells how it goes on a terminal, and nothing of it to a
+    // script that reads its standard error.
+    void progressShowsOnATerminalOnly() {
+        QByteArray cards;
+        for (int i = 0; i < 150000; ++i)
+            cards += "BEGIN:VCARD\nVERSION:3.0\nN:Person;" + QByteArray::number(i) + "\nNOTE:n\nEND:VCARD\n";
+        write(path("many.vcf"), cards);
+        const QString piped = path("piped.mdb"), onTerminal = path("terminal.mdb");
+        phonebook::create(piped, {});
+        phonebook::create(onTerminal, {});
+        const Result quiet = quorvelBook({"--book", piped, "import", path("many.vcf")});
+        QCOMPARE(quiet.err, QString());
+        QVERIFY(quiet.out.startsWith("Added 150000 contacts"));
+
+        // script(1) gives the program a terminal and keeps what it showed in a file of ours.
+        const QString shown = path("typescript");
+        const QString command = QStringLiteral("'%1' --book '%2' import '%3'")
+                                    .arg(QStringLiteral(QUORVEL_BOOK_EXE), onTerminal, path("many.vcf"));
+        QCOMPARE(run("script", {"-qec", command, shown}).code, 0);
+        const QString text = QString::fromUtf8(contentOf(shown));
+        QVERIFY2(text.contains("quorvel-book: importing: ") && text.contains(" cards/s, about ") &&
+                     text.contains(" s left"),
+                 qPrintable(text));
+        QVERIFY(text.contains("Added 150000 contacts"));
+    }
+
     // The header row decides: each program's own names land in the seven fields.
     void csvFromOtherProgramsNeedsNoEditing_data() {
         QTest::addColumn<QByteArray>("csv");
