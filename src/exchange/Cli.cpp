@@ -21,12 +21,15 @@ const char* const HelpText = R"(Usage: quorvel-book [--book PATH] COMMAND [FILE.
 Brings contacts into the Quorvel phone book and takes them out again.
 
 Commands:
-  import FILE...  add the contacts of vCard (2.1, 3.0, 4.0) or CSV files;
+  import FILE...  add the contacts of vCard (2.1, 3.0, 4.0) or CSV files
+                  (our column names, or those of other address books);
                   contacts already in the phone book with the same seven
-                  fields are skipped; if any file cannot be read, nothing
-                  is added
-  export FILE     write every contact in name order, as vCard 4.0, or as
-                  CSV when FILE ends in .csv
+                  fields are skipped; what has no field in the window is
+                  kept with the contact; if any file cannot be read,
+                  nothing is added
+  export FILE     write every contact in name order, as vCard 4.0 with
+                  everything its card brought, or as CSV when FILE ends
+                  in .csv
   count           print the number of contacts
 
 Options:
