@@ -129,9 +129,10 @@ void exportFile(const QString& book, const QString& file, QTextStream& out) {
     qint64 written = 0;
     try {
         data::Database db = book::open(book, book::Upgrade::IfWritable);
-        // Name order visits the rows and their kept cards all over the file:
-        // pages read through a memory map are not copied once more.
-        db.exec("PRAGMA cache_size = -32768; PRAGMA mmap_size = 1073741824");
+        // Name order visits the rows and their kept cards all over the file;
+        // a fixed 32 MB page cache keeps the inner pages (a memory map would
+        // save a copy of each page, but grow with the book).
+        db.exec("PRAGMA cache_size = -32768");
         QSaveFile save(file);
         if (!save.open(QIODevice::WriteOnly))
             throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
