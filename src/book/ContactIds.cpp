@@ -26,6 +26,13 @@ QString newContactId() {
     return QStringLiteral("urn:uuid:") + uuid.toString(QUuid::WithoutBraces);
 }
 
+bool lacksContactIds(const data::Database& db) {
+    data::Statement probe(
+        db, QStringLiteral("SELECT 1 FROM %1 WHERE %2 IS NULL LIMIT 1")
+                .arg(data::quoteIdentifier(book::table()), data::quoteIdentifier(QLatin1String(IdField))));
+    return probe.step();
+}
+
 qint64 assignContactIds(data::Database& db) {
     const QString table = data::quoteIdentifier(book::table());
     const QString id = data::quoteIdentifier(QLatin1String(IdField));

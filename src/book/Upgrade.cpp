@@ -78,12 +78,15 @@ void upgrade(data::Database& db, Upgrade need) {
     } catch (const Error& error) {
         // The seven fields work in any version: a book that cannot take the
         // upgrade now (read-only, held by another program) gets it at a later opening.
-        const int cause = error.cause();
-        const bool cannotWrite = cause == err::ReadOnlyFile || cause == err::ReadOnlyFolder ||
-                                 cause == err::Locked || cause == err::DiskFull;
-        if (need == Upgrade::Required || !cannotWrite)
+        if (need == Upgrade::Required || !cannotWriteNow(error))
             throw;
     }
+}
+
+bool cannotWriteNow(const platform::Error& error) {
+    const int cause = error.cause();
+    return cause == err::ReadOnlyFile || cause == err::ReadOnlyFolder || cause == err::Locked ||
+           cause == err::DiskFull;
 }
 
 data::Database open(const QString& path, Upgrade need) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/core/Error.h"
 #include "platform/data/Sqlite.h"
 
 #include <QString>
@@ -26,6 +27,10 @@ enum class Upgrade {
 // columns, tables and indexes: no row is copied or changed. A book of a newer
 // version is refused (cause NewerBook) and not touched.
 void upgrade(data::Database& db, Upgrade need = Upgrade::IfWritable);
+
+// Whether a write failed for a cause that passes (read-only file or folder,
+// another program's lock, a full disk), not because of the book itself.
+bool cannotWriteNow(const platform::Error& error);
 
 // Opens an existing book through the same upgrade the window's opening does.
 data::Database open(const QString& path, Upgrade need);

@@ -129,8 +129,15 @@ void PhoneBookImport::considerFilter() {
 qint64 exportContacts(data::Database& db, CardWriter& writer) {
     // A book that could not be brought up to date (read-only) goes out without ids.
     const bool withIds = book::versionOf(db) >= 1;
-    if (withIds && book::versionOf(db) <= book::Version && !db.isReadOnly())
-        db.transaction([&] { book::assignContactIds(db); });
+    if (withIds && !db.isReadOnly() && book::lacksContactIds(db)) {
+        try {
+            db.transaction([&] { book::assignContactIds(db); });
+        } catch (const platform::Error& error) {
+            // Ids are given at a later export then; this one goes out without them.
+            if (!book::cannotWriteNow(error))
+                throw;
+        }
+    }
     const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
     data::Statement all(
         db, withIds ? QStringLiteral("SELECT %1, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON "
