@@ -32,7 +32,8 @@ std::unique_ptr<CardReader> openCardReader(QIODevice& in, const ReadLimits& limi
     return std::make_unique<CsvReader>(std::move(source));
 }
 
-void CardReader::finish(Card& card) {
+qint64 joinLines(Card& card) {
+    qint64 nuls = 0;
     for (QString& value : card) {
         if (std::none_of(value.cbegin(), value.cend(), [](QChar c) {
                 return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull();
@@ -40,11 +41,12 @@ void CardReader::finish(Card& card) {
             continue;
         const qsizetype had = value.size();
         value.remove(QChar(0));
-        notes_.nulsDropped += had - value.size();
+        nuls += had - value.size();
         value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         value = value.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1String(", "));
     }
+    return nuls;
 }
 
 } // namespace exchange

@@ -43,6 +43,11 @@ private:
     bool holding_ = false;
 };
 
+// Lines inside a value become ", " as the phone book keeps one line a field;
+// a NUL is dropped, as no text field may hold one (other programs would show
+// the text cut there). Returns how many NULs were dropped.
+qint64 joinLines(Card& card);
+
 // What was left out of the cards read, for the summary.
 struct ReadNotes {
     qint64 nulsDropped = 0;
@@ -64,9 +69,8 @@ public:
     virtual ReadNotes notes() const { return notes_; }
 
 protected:
-    // Lines inside a value become ", " as the phone book keeps one line a
-    // field; a NUL is dropped, as no text field may hold one.
-    void finish(Card& card);
+    // joinLines, counting the NULs dropped.
+    void finish(Card& card) { notes_.nulsDropped += joinLines(card); }
     ReadNotes notes_;
 };
 

@@ -51,6 +51,17 @@ QString plural(qint64 n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
+// Names for a line of their own: the first twenty of a header row of thousands.
+QString listed(QStringList names) {
+    constexpr qsizetype Shown = 20;
+    if (names.size() > Shown) {
+        const qsizetype more = names.size() - Shown;
+        names.resize(Shown);
+        names << QStringLiteral("and %1 more").arg(more);
+    }
+    return names.join(QLatin1String(", "));
+}
+
 // What went wrong with the phone book, in words a user can act on.
 QString bookProblem(const platform::Error& error, const QString& book) {
     if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
@@ -105,8 +116,7 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                 }
                 if (!reader.ignoredColumns().isEmpty())
                     err << "quorvel-book: " << file
-                        << ": columns ignored: " << reader.ignoredColumns().join(QLatin1String(", "))
-                        << Qt::endl;
+                        << ": columns ignored: " << listed(reader.ignoredColumns()) << Qt::endl;
                 if (empty > 0)
                     err << "quorvel-book: " << file << ": left out "
                         << plural(empty, "card that holds", "cards that hold")
