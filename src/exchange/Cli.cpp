@@ -146,16 +146,20 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
 
 // What an export could not read of a damaged book.
 QString unreadable(const Exported& exported) {
+    const QString missing = QStringLiteral(" could not be read and %1 not in the export");
     switch (exported.unreadableCount) {
     case Exported::Count::Exact:
-        return plural(exported.unreadable, "contact", "contacts") + QStringLiteral(" could not be read");
+        if (exported.unreadable == 0)
+            return QStringLiteral("every contact could still be read and is in the export");
+        return plural(exported.unreadable, "contact", "contacts") +
+               missing.arg(QLatin1String(exported.unreadable == 1 ? "is" : "are"));
     case Exported::Count::AtMost:
-        return QStringLiteral("up to %1 could not be read")
-            .arg(plural(exported.unreadable, "contact", "contacts"));
+        return QStringLiteral("up to ") + plural(exported.unreadable, "contact", "contacts") +
+               missing.arg(QLatin1String("are"));
     case Exported::Count::Unknown:
         break;
     }
-    return QStringLiteral("the rest could not be read");
+    return QStringLiteral("the rest") + missing.arg(QLatin1String("is"));
 }
 
 void exportFile(const QString& book, const QString& file, QTextStream& out, QTextStream& err) {
@@ -191,8 +195,7 @@ void exportFile(const QString& book, const QString& file, QTextStream& out, QTex
     }
     if (!exported.damage.isEmpty())
         throw Failure{book,
-                      book::damagedClause(exported.damage) + QStringLiteral("; ") + unreadable(exported) +
-                          QStringLiteral(" and are not in the export"),
+                      book::damagedClause(exported.damage) + QStringLiteral("; ") + unreadable(exported),
                       book::rescueAdvice(book)};
 }
 
