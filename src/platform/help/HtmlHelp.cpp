@@ -65,6 +65,7 @@ HelpWindow* HtmlHelp(const QString& path) {
     viewer() = window;
     forms::placeOnScreen(window);
     window->show();
+    forms::placeOnScreen(window);
     return window;
 }
 
