@@ -132,11 +132,12 @@ QLabel* frmComPort::captionOf(int Index) const {
 bool frmComPort::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        if (auto* label = qobject_cast<QLabel*>(watched); label && label->buddy()) {
-            label->buddy()->setFocus(Qt::MouseFocusReason);
-            static_cast<QRadioButton*>(label->buddy())->click();
-            return true;
-        }
+        if (auto* label = qobject_cast<QLabel*>(watched))
+            if (auto* option = qobject_cast<QRadioButton*>(label->buddy())) {
+                option->setFocus(Qt::MouseFocusReason);
+                option->click();
+                return true;
+            }
     return Form::eventFilter(watched, event);
 }
 
