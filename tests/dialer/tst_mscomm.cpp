@@ -4,7 +4,6 @@
 #include "platform/comm/MSComm.h"
 #include "platform/core/Error.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -165,21 +164,6 @@ private slots:
         c.setPortOpen(false);
         c.setPortOpen(true);
         QCOMPARE(c.InBufferCount(), 0);
-    }
-
-    void aPortSaysWhereItsDeviceIsAndWhetherItIsThere() {
-        MSComm::Device d = MSComm::device(2);
-        QCOMPARE(d.path, pty->programDevice());
-        QCOMPARE(d.link, MSComm::linkFolder() + QStringLiteral("/com2"));
-        QVERIFY(d.present);
-        QVERIFY(home->linkComPort(5, QStringLiteral("/dev/quorvel-no-modem")));
-        d = MSComm::device(5);
-        QCOMPARE(d.path, QStringLiteral("/dev/quorvel-no-modem"));
-        QVERIFY(!d.present);
-        d = MSComm::device(8);
-        QCOMPARE(d.path, QStringLiteral("/dev/ttyS7"));
-        QVERIFY(d.link.isEmpty());
-        QCOMPARE(d.present, QFileInfo::exists(QStringLiteral("/dev/ttyS7")));
     }
 
     void failuresNameThePortTheDeviceAndTheReason() {
