@@ -7,6 +7,7 @@
 #include "info/frmAbout.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/help/HtmlHelp.h"
+#include "platform/web/FolderScheme.h"
 
 namespace {
 forms::Form* makeAbout() { return new info::frmAbout; }

@@ -1,8 +1,13 @@
 #include "platform/web/WebBrowser.h"
 
+#include "platform/web/FolderScheme.h"
+#include "platform/web/LocalFiles.h"
+#include "platform/web/Page.h"
+
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
-#include <QWebEnginePage>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -10,7 +15,8 @@ namespace web {
 
 WebBrowser::WebBrowser(QWidget* parent)
     : QWidget(parent), profile_(new QWebEngineProfile(this)), // no storage name: kept in memory only
-      view_(new QWebEngineView(this)), page_(new QWebEnginePage(profile_, view_)) {
+      view_(new QWebEngineView(this)), page_(new Page(profile_, view_)) {
+    profile_->setUrlRequestInterceptor(new LocalFiles(profile_));
     view_->setPage(page_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -20,12 +26,19 @@ WebBrowser::WebBrowser(QWidget* parent)
     view_->setMinimumSize(0, 0);
 
     // The engine has taken the navigation asked for once it starts loading,
-    // or once a move within the page (an anchor) has reached its address. An
-    // earlier page's late end must not count.
+    // or once a move within the page (an anchor) has changed the address;
+    // it has dropped it when it stops, fails or hands the address elsewhere
+    // (another program, a download). An earlier page's late end must not count.
     connect(page_, &QWebEnginePage::loadStarted, this, [this] { requested_.clear(); });
-    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-        if (url == requested_)
+    connect(page_, &QWebEnginePage::urlChanged, this, [this] { requested_.clear(); });
+    connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.url().toString(QUrl::FullyEncoded) == requested_.toString(QUrl::FullyEncoded))
             requested_.clear();
+    });
+    connect(profile_, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* download) {
+        // The window saves nothing: a download is refused, and ends the wait.
+        download->cancel();
+        requested_.clear();
     });
     connect(page_, &QWebEnginePage::loadFinished, this, [this] { emit DownloadComplete(); });
 }
@@ -34,6 +47,12 @@ WebBrowser::~WebBrowser() {
     // The page must go before the profile it was made with.
     delete view_;
 }
+
+void WebBrowser::serveFolder(const QString& scheme, const QString& folder) {
+    profile_->installUrlSchemeHandler(scheme.toLatin1(), new FolderScheme(folder, profile_));
+}
+
+bool WebBrowser::endDialogs() { return page_->endDialogs(); }
 
 void WebBrowser::Navigate(const QString& address) {
     const QUrl url = QUrl::fromUserInput(address);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QWebEngineUrlSchemeHandler>
+
+namespace web {
+
+// Makes a scheme known to the page engine whose pages come from a folder on
+// this computer ("name://site/page.html"). Unlike file: addresses, such
+// pages may lead on to the network, and the network's pages cannot reach
+// the folder through them. Must run before the engine makes its first page.
+void registerFolderScheme(const QString& name);
+
+// Serves the files of one folder, and nothing outside it.
+class FolderScheme : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    FolderScheme(const QString& folder, QObject* parent);
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    QString folder_;
+};
+
+} // namespace web
