@@ -8,11 +8,22 @@
 #include <QSet>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 
 namespace web {
 namespace {
 // A page of the program's own is a few kilobytes; a file far larger is not one.
 constexpr qint64 LargestFile = 16 * 1024 * 1024;
+
+class FolderScheme final : public QWebEngineUrlSchemeHandler {
+public:
+    FolderScheme(const QString& folder, QObject* parent)
+        : QWebEngineUrlSchemeHandler(parent), folder_(QFileInfo(folder).canonicalFilePath()) {}
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    QString folder_;
+};
 } // namespace
 
 void registerFolderScheme(const QString& name) {
@@ -27,9 +38,6 @@ void registerFolderScheme(const QString& name) {
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
-
-FolderScheme::FolderScheme(const QString& folder, QObject* parent)
-    : QWebEngineUrlSchemeHandler(parent), folder_(QFileInfo(folder).canonicalFilePath()) {}
 
 void FolderScheme::requestStarted(QWebEngineUrlRequestJob* job) {
     if (job->requestMethod() != "GET") {
@@ -53,6 +61,10 @@ void FolderScheme::requestStarted(QWebEngineUrlRequestJob* job) {
     auto* reply = new QBuffer(job);
     reply->setData(body.read(LargestFile));
     job->reply(mimes.mimeTypeForFile(real, QMimeDatabase::MatchExtension).name().toUtf8(), reply);
+}
+
+QWebEngineUrlSchemeHandler* makeFolderScheme(const QString& folder, QObject* parent) {
+    return new FolderScheme(folder, parent);
 }
 
 } // namespace web

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QWebEngineUrlSchemeHandler>
+
+class QObject;
+class QWebEngineUrlSchemeHandler;
 
 namespace web {
 
@@ -12,14 +14,6 @@ namespace web {
 void registerFolderScheme(const QString& name);
 
 // Serves the files of one folder, and nothing outside it.
-class FolderScheme : public QWebEngineUrlSchemeHandler {
-    Q_OBJECT
-public:
-    FolderScheme(const QString& folder, QObject* parent);
-    void requestStarted(QWebEngineUrlRequestJob* job) override;
-
-private:
-    QString folder_;
-};
+QWebEngineUrlSchemeHandler* makeFolderScheme(const QString& folder, QObject* parent);
 
 } // namespace web

@@ -7,8 +7,9 @@ void LocalFiles::interceptRequest(QWebEngineUrlRequestInfo& info) {
         return;
     // An address typed, a history step or a reload comes from no page.
     const QUrl from = info.initiator();
-    const bool byUser = from.isEmpty() || info.navigationType() == QWebEngineUrlRequestInfo::NavigationTypeTyped;
-    if (!byUser && !from.isLocalFile() && from.scheme() != QLatin1String("file"))
+    const bool byUser =
+        from.isEmpty() || info.navigationType() == QWebEngineUrlRequestInfo::NavigationTypeTyped;
+    if (!byUser && !from.isLocalFile())
         info.block(true);
 }
 

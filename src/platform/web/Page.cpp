@@ -29,13 +29,13 @@ bool Page::endDialogs() {
     return true;
 }
 
-bool Page::ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& value, QString* result) {
+bool Page::ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& value,
+               QString* result) {
     if (stopped_ || open_)
         return false;
     inARow_ = lastAnswer_.isValid() && lastAnswer_.elapsed() < InARowMs ? inARow_ + 1 : 1;
     const QString from = origin.host().isEmpty() ? origin.toDisplayString() : origin.host();
-    PageDialog dialog(kind, from, text, value, inARow_ >= OfferStopAt,
-                      view_->window());
+    PageDialog dialog(kind, from, text, value, inARow_ >= OfferStopAt, view_->window());
     open_ = &dialog;
     // The engine waits for the answer; a loop of our own keeps every window
     // going meanwhile, the page's own blocked by the box.

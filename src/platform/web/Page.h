@@ -31,7 +31,8 @@ protected:
 private:
     // Shows a box and waits for its answer while every other window goes on;
     // nothing when the page may show no more.
-    bool ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& value, QString* result);
+    bool ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& value,
+             QString* result);
 
     QWidget* view_;
     QPointer<PageDialog> open_;

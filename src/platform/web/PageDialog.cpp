@@ -34,8 +34,8 @@ PageDialog::PageDialog(Kind kind, const QString& origin, const QString& text, co
         stop_->setObjectName(QStringLiteral("stop"));
         layout->addWidget(stop_);
     }
-    auto* buttons = new QDialogButtonBox(kind == Kind::Alert ? QDialogButtonBox::Ok
-                                                             : QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    auto* buttons = new QDialogButtonBox(
+        kind == Kind::Alert ? QDialogButtonBox::Ok : QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

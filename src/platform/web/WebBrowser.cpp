@@ -29,17 +29,27 @@ WebBrowser::WebBrowser(QWidget* parent)
     // or once a move within the page (an anchor) has changed the address;
     // it has dropped it when it stops, fails or hands the address elsewhere
     // (another program, a download). An earlier page's late end must not count.
-    connect(page_, &QWebEnginePage::loadStarted, this, [this] { requested_.clear(); });
-    connect(page_, &QWebEnginePage::urlChanged, this, [this] { requested_.clear(); });
-    connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.url().toString(QUrl::FullyEncoded) == requested_.toString(QUrl::FullyEncoded))
+    // A typed address may show before its load starts: only a move within
+    // the page, which loads nothing, is done when the address changes.
+    const auto reached = [this](const QUrl& url) {
+        if (url.toString(QUrl::FullyEncoded) == requested_.toString(QUrl::FullyEncoded))
             requested_.clear();
+    };
+    connect(page_, &QWebEnginePage::loadStarted, this, [this] { requested_.clear(); });
+    connect(page_, &QWebEnginePage::urlChanged, this, [this, reached](const QUrl& url) {
+        if (withinPage_)
+            reached(url);
     });
-    connect(profile_, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* download) {
-        // The window saves nothing: a download is refused, and ends the wait.
-        download->cancel();
-        requested_.clear();
+    connect(page_, &QWebEnginePage::loadingChanged, this, [reached](const QWebEngineLoadingInfo& info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            reached(info.url());
     });
+    connect(profile_, &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest* download) {
+                // The window saves nothing: a download is refused, and ends the wait.
+                download->cancel();
+                requested_.clear();
+            });
     connect(page_, &QWebEnginePage::loadFinished, this, [this] { emit DownloadComplete(); });
 }
 
@@ -49,7 +59,7 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::serveFolder(const QString& scheme, const QString& folder) {
-    profile_->installUrlSchemeHandler(scheme.toLatin1(), new FolderScheme(folder, profile_));
+    profile_->installUrlSchemeHandler(scheme.toLatin1(), makeFolderScheme(folder, profile_));
 }
 
 bool WebBrowser::endDialogs() { return page_->endDialogs(); }
@@ -60,21 +70,27 @@ void WebBrowser::Navigate(const QString& address) {
         return;
     // A script address runs in the page and loads nothing: nothing to wait for.
     if (url.scheme() != QLatin1String("javascript"))
-        requested_ = url;
+        request(url);
     page_->load(url);
+}
+
+void WebBrowser::request(const QUrl& url) {
+    requested_ = url;
+    withinPage_ = url.hasFragment() &&
+                  url.adjusted(QUrl::RemoveFragment) == page_->url().adjusted(QUrl::RemoveFragment);
 }
 
 void WebBrowser::GoBack() {
     if (!page_->history()->canGoBack())
         return;
-    requested_ = page_->history()->backItem().url();
+    request(page_->history()->backItem().url());
     page_->triggerAction(QWebEnginePage::Back);
 }
 
 void WebBrowser::GoForward() {
     if (!page_->history()->canGoForward())
         return;
-    requested_ = page_->history()->forwardItem().url();
+    request(page_->history()->forwardItem().url());
     page_->triggerAction(QWebEnginePage::Forward);
 }
 
@@ -84,7 +100,7 @@ void WebBrowser::GoSearch() { Navigate(search_.toString()); }
 void WebBrowser::Refresh() {
     if (page_->url().isEmpty())
         return;
-    requested_ = page_->url();
+    request(page_->url());
     page_->triggerAction(QWebEnginePage::Reload);
 }
 

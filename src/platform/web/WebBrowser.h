@@ -54,6 +54,9 @@ signals:
     void DownloadComplete();
 
 private:
+    // Notes a navigation asked for, until the engine takes or drops it.
+    void request(const QUrl& url);
+
     QWebEngineProfile* profile_;
     QWebEngineView* view_;
     Page* page_;
@@ -62,6 +65,7 @@ private:
     // The page asked for until the engine has taken the navigation, so that
     // Busy holds from the request on.
     QUrl requested_;
+    bool withinPage_ = false; // it only moves to another part of the page shown
 };
 
 } // namespace web
