@@ -25,6 +25,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QtEndian>
 
 #include <memory>
 #include <optional>
@@ -62,6 +63,25 @@ bool showsPage(HelpWindow* window, const QString& page) {
 QString currentTopic(HelpWindow* window) {
     const QTreeWidgetItem* item = window->contents()->currentItem();
     return item ? item->data(0, Qt::UserRole).toString() : QString();
+}
+
+// The file with the last chunk of its directory listing leading back to
+// itself, as a damaged file may: a reader that follows it goes round forever.
+QByteArray withDirectoryLoop(QByteArray chm) {
+    const auto word = [&](qsizetype at) {
+        return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(chm.constData() + at));
+    };
+    const qsizetype itsp = chm.indexOf("ITSP");
+    const qsizetype first = itsp + word(itsp + 8); // the chunks follow the directory header
+    const qint32 chunkSize = word(itsp + 16);
+    for (qsizetype at = chm.indexOf("PMGL", first); at >= 0; at = chm.indexOf("PMGL", at + 4)) {
+        if ((at - first) % chunkSize == 0 && word(at + 16) == -1) {
+            qToLittleEndian<qint32>(qint32((at - first) / chunkSize),
+                                    reinterpret_cast<uchar*>(chm.data() + at + 16));
+            return chm;
+        }
+    }
+    return {};
 }
 
 // Opens a help file as the Help command does and waits for its viewer.
@@ -218,6 +238,8 @@ private slots:
                                          << "damaged";
         QTest::newRow("cut short") << "truncated"
                                    << "damaged";
+        QTest::newRow("directory going round") << "loop"
+                                               << "damaged";
     }
     void aFileThatCannotBeShownIsNamedInAMessage() {
         QFETCH(QString, kind);
@@ -235,6 +257,8 @@ private slots:
             out.write("<html><body>not compiled</body></html>\n");
         else if (kind == QLatin1String("truncated"))
             out.write(real.read(real.size() / 3));
+        else if (kind == QLatin1String("loop"))
+            out.write(withDirectoryLoop(real.readAll()));
         out.close();
 
         testing::ScriptedBoxes boxes;
