@@ -46,11 +46,18 @@ frmBrowser::frmBrowser()
     cboAddress->setEditable(true);
     // Enter navigates to the text as typed; only a page reached joins the list.
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: what was typed is what is opened, never a longer entry
+    // of the list that starts like it.
+    cboAddress->setCompleter(nullptr);
     cboAddress->setEditText(identity::makerHomePage());
+    // A keyboard gives Enter to the box, which hands it to its line edit
+    // directly; a filter on either one alone misses the other way.
+    cboAddress->installEventFilter(this);
     cboAddress->lineEdit()->installEventFilter(this);
     lblAddress->setBuddy(cboAddress);
 
     brwWebBrowser = forms::placed(new web::WebBrowser(this), "brwWebBrowser", 30, 1215, 5400, 3735);
+    brwWebBrowser->serveFolder(identity::MakerScheme, identity::makerFolder());
     brwWebBrowser->setHomePage(QUrl(identity::makerHomePage()));
     brwWebBrowser->setSearchPage(SearchPage);
 
@@ -72,6 +79,17 @@ frmBrowser::frmBrowser()
 }
 
 frmBrowser::~frmBrowser() = default;
+
+// A box the page shows holds the engine until it is answered: it is closed
+// first, and the window goes once the engine has its answer.
+void frmBrowser::closeEvent(QCloseEvent* event) {
+    if (brwWebBrowser->endDialogs()) {
+        event->ignore();
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    Form::closeEvent(event);
+}
 
 // None of these steps can fail here; each would be skipped if it did.
 void frmBrowser::Form_Load() {
@@ -98,6 +116,11 @@ void frmBrowser::recordLocation() {
     const QString here = brwWebBrowser->LocationURL();
     if (here.isEmpty())
         return; // nothing was reached
+    // What the user is typing into the box right now stays as it is.
+    QLineEdit* edit = cboAddress->lineEdit();
+    const bool typing = edit->isModified() && (focusWidget() == cboAddress || focusWidget() == edit);
+    const QString typed = edit->text();
+    const int cursor = edit->cursorPosition();
     const int found = cboAddress->findText(here, Qt::MatchExactly | Qt::MatchCaseSensitive);
     SuppressNavigation = true;
     if (found >= 0)
@@ -105,12 +128,19 @@ void frmBrowser::recordLocation() {
     cboAddress->insertItem(0, here);
     cboAddress->setCurrentIndex(0);
     SuppressNavigation = false;
+    if (typing) {
+        edit->setText(typed);
+        edit->setCursorPosition(cursor);
+        edit->setModified(true);
+    }
 }
 
 void frmBrowser::cboAddress_Click() {
     if (SuppressNavigation)
         return;
     timTimer->start();
+    // The text is on its way: a page reached later may show its own address.
+    cboAddress->lineEdit()->setModified(false);
     brwWebBrowser->Navigate(cboAddress->currentText());
 }
 
@@ -156,9 +186,11 @@ void frmBrowser::tbToolBar_ButtonClick(const QString& Key) {
     }
 }
 
-// Enter in the address box navigates; the box itself does nothing more with it.
+// Enter in the address box navigates; the box itself does nothing more with
+// it, so it cannot swap the typed text for a list entry that matches.
 bool frmBrowser::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    const bool box = watched == cboAddress || watched == cboAddress->lineEdit();
+    if (box && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             forms::dispatch([this] { cboAddress_KeyPress(13); });

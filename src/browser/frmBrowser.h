@@ -42,6 +42,7 @@ public:
     void tbToolBar_ButtonClick(const QString& Key);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

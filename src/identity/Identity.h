@@ -24,8 +24,11 @@ inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate po
 QIcon programIcon();
 
 // The maker's home page and the product page of the larger edition. The maker
-// has no site anyone can reach, so both ship in the program's folder and are
-// opened from there.
+// has no site anyone can reach, so both ship in the program's folder
+// (makerFolder) and the browser shows them under a scheme of the program's
+// own: as file: pages they could lead nowhere on the network.
+inline const QString MakerScheme = QStringLiteral("quorvel");
+QString makerFolder();
 QString makerHomePage();
 QString productPage();
 

@@ -35,6 +35,8 @@ QString versionCaption(int major, int minor, int revision) {
 frmAbout::frmAbout()
     : Form("frmAbout", identity::ApplicationTitle, 4344, 3864, QStringLiteral(":/icons/quorvel.svg")),
       picture_(forms::svgPixmap(QStringLiteral(":/pictures/about.svg"), QSize(157, 120))) {
+    // The program's own icon in every size a window manager may ask for.
+    setWindowIcon(identity::programIcon());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Background);
     setPalette(palette);
@@ -59,11 +61,12 @@ frmAbout::frmAbout()
     Label2->setPalette(link);
     Label2->setCursor(forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1));
 
-    // The home page is a file in the program's folder: its address may be
-    // longer than the label, so the middle gives way and the whole stays in the tooltip.
+    // An address longer than the label gives way in the middle; the whole
+    // stays in the tooltip. It is text, never markup.
     const QString home = identity::makerHomePage();
     Label1 = label(this, "Label1", {}, {1116, 2424, 2100, 240}, Qt::green,
                    forms::font(QStringLiteral("MS Sans Serif"), 7.8));
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setText(Label1->fontMetrics().elidedText(home, Qt::ElideMiddle, Label1->width()));
     Label1->setToolTip(home);
     Label1->setAccessibleName(home);

@@ -7,6 +7,7 @@
 #include "info/frmAbout.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/help/HtmlHelp.h"
+#include "platform/web/FolderScheme.h"
 
 namespace {
 forms::Form* makeAbout() { return new info::frmAbout; }
@@ -17,9 +18,10 @@ void showHelp(const QString& file) { help::HtmlHelp(file); }
 extern "C" Q_DECL_EXPORT const windows::Entry* quorvel_windows() {
     static const windows::Entry entry = [] {
         // The module binds to its own copy of the forms layer: its boxes need
-        // the title too. The help scheme must be known before any page exists.
+        // the title too. The schemes must be known before any page exists.
         forms::setApplicationTitle(identity::ApplicationTitle);
         help::registerUrlScheme();
+        web::registerFolderScheme(identity::MakerScheme);
         return windows::Entry{makeAbout, openBrowser, showHelp};
     }();
     return &entry;

@@ -37,18 +37,24 @@ void HttpServer::serve(QTcpSocket* socket) {
 }
 
 void HttpServer::answer(QTcpSocket* socket, const QString& path) {
-    const bool known = titles_.contains(path) || path == QLatin1String("/slow");
+    const bool download = downloads_.contains(path);
+    const bool known =
+        titles_.contains(path) || bodies_.contains(path) || download || path == QLatin1String("/slow");
     const QString title = path == QLatin1String("/slow") ? QStringLiteral("Slow") : titles_.value(path);
     const QByteArray body =
-        known ? QStringLiteral(
-                    "<!DOCTYPE html><html><head><title>%1</title></head><body><p>%1</p></body></html>")
-                    .arg(title)
-                    .toUtf8()
-              : QByteArray("not here");
+        bodies_.contains(path) ? bodies_.value(path)
+        : download             ? QByteArray("saved, never shown")
+        : known ? QStringLiteral("<!DOCTYPE html><html><head><title>%1</title></head><body><p>%1</p>"
+                                 "</body></html>")
+                      .arg(title)
+                      .toUtf8()
+                : QByteArray("not here");
     socket->write((known ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
-                  QByteArray("Content-Type: text/html; charset=utf-8\r\nCache-Control: no-store\r\n") +
-                  "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                  body);
+                  QByteArray(download ? "Content-Type: application/octet-stream\r\n"
+                                        "Content-Disposition: attachment; filename=\"list.bin\"\r\n"
+                                      : "Content-Type: text/html; charset=utf-8\r\n") +
+                  "Cache-Control: no-store\r\n" + "Content-Length: " + QByteArray::number(body.size()) +
+                  "\r\nConnection: close\r\n\r\n" + body);
     socket->disconnectFromHost();
 }
 

@@ -18,6 +18,10 @@ public:
     // The address of a path on this server.
     QString url(const QString& path) const;
     void addPage(const QString& path, const QString& title);
+    // A page whose whole HTML the test gives.
+    void addBody(const QString& path, const QByteArray& html) { bodies_.insert(path, html); }
+    // A file the browser is told to save rather than show.
+    void addDownload(const QString& path) { downloads_.insert(path, true); }
     // How often a path (with its query) was asked for.
     int hits(const QString& path) const { return hits_.value(path); }
     // Answers every request for "/slow" held so far.
@@ -29,6 +33,8 @@ private:
 
     QTcpServer server_;
     QHash<QString, QString> titles_;
+    QHash<QString, QByteArray> bodies_;
+    QHash<QString, bool> downloads_;
     QHash<QString, int> hits_;
     QList<QPointer<QTcpSocket>> held_;
 };

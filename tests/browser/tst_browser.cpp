@@ -6,13 +6,19 @@
 #include "identity/Identity.h"
 #include "platform/core/AppPath.h"
 #include "platform/forms/Twips.h"
+#include "platform/web/FolderScheme.h"
 #include "platform/web/WebBrowser.h"
 #include "support/PhoneBookFile.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -21,6 +27,7 @@ using namespace testing;
 using browser::frmBrowser;
 
 namespace {
+
 // Waits out a page load; long, because the engine's first start is slow.
 constexpr int LoadTimeout = 20000;
 
@@ -37,11 +44,22 @@ void clickButton(frmBrowser* w, const char* key) {
     QTest::mouseClick(w->tbToolBar->widgetForAction(button), Qt::LeftButton);
 }
 
+// As a person does it: the window to the front, a click into the address
+// box, everything in it selected, the text typed; the keys go wherever the
+// application delivers them.
+void typeInto(frmBrowser* w, const QString& text) {
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QWidget* box = w->cboAddress;
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 3, box->height() / 2));
+    QVERIFY(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
 void typeAndEnter(frmBrowser* w, const QString& text) {
-    QLineEdit* edit = w->cboAddress->lineEdit();
-    edit->selectAll();
-    QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Return);
+    typeInto(w, text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
 // Waits until the window is idle on a page with this title.
@@ -65,6 +83,8 @@ class BrowserTest : public QObject {
 
 private slots:
     void initTestCase() {
+        // As the windows module does when it is loaded, before any page.
+        web::registerFolderScheme(identity::MakerScheme);
         server.addPage("/a", "Page A");
         server.addPage("/b", "Page B");
         server.addPage("/search", "Search");
@@ -113,11 +133,155 @@ private slots:
         QTRY_COMPARE(listOf(w->cboAddress), QStringList({typed, server.url("/a")}));
 
         // Picking the second entry with the keyboard goes there; it moves up, once.
-        w->cboAddress->setFocus();
-        QTest::keyClick(w->cboAddress, Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QVERIFY(settlesOn(w, "Page A"));
         QTRY_COMPARE(listOf(w->cboAddress), QStringList({server.url("/a"), typed}));
         QCOMPARE(w->cboAddress->currentText(), server.url("/a"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    // Enter opens exactly what was typed, never a longer entry of the list
+    // that starts like it; leaving the box opens nothing; what is being
+    // typed while a page loads is still there when it has come.
+    void typingIsOpenedAsItIsAndKept() {
+        ScriptedBoxes boxes;
+        server.addPage("/b?q=longer", "Longer");
+        frmBrowser* w = open(server.url("/b?q=longer"));
+        QVERIFY(settlesOn(w, "Longer"));
+        const int requestsOfB = server.hits("/b");
+        typeAndEnter(w, server.url("/b"));
+        QVERIFY(settlesOn(w, "Page B"));
+        QCOMPARE(server.hits("/b"), requestsOfB + 1);
+        QCOMPARE(server.hits("/b?q=longer"), 1);
+
+        const int slowRequests = server.hits("/slow");
+        typeInto(w, server.url("/slow"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::qWait(300);
+        QCOMPARE(server.hits("/slow"), slowRequests);
+        QVERIFY(!w->timTimer->isActive());
+
+        typeAndEnter(w, server.url("/slow"));
+        QVERIFY(QTest::qWaitFor([&] { return server.hits("/slow") > slowRequests; }, LoadTimeout));
+        typeInto(w, QStringLiteral("http://half.typ"));
+        server.releaseSlow();
+        QVERIFY(settlesOn(w, "Slow"));
+        QTRY_COMPARE(w->cboAddress->itemText(0), server.url("/slow"));
+        QCOMPARE(w->cboAddress->currentText(), QStringLiteral("http://half.typ"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    // Whatever becomes of a navigation, the caption leaves "Working...": a
+    // move within the page, the same address again, an address the engine
+    // does not show itself, and a download, which the window refuses.
+    void workingAlwaysEnds() {
+        ScriptedBoxes boxes;
+        server.addDownload("/list.bin");
+        frmBrowser* w = open(server.url("/a"));
+        QVERIFY(settlesOn(w, "Page A"));
+        for (const QString& address :
+             {server.url("/a#part"), server.url("/a#part"), QStringLiteral("mailto:nobody@example.invalid"),
+              server.url("/list.bin")}) {
+            typeAndEnter(w, address);
+            QVERIFY2(settlesOn(w, "Page A"), qPrintable(address));
+        }
+        QCOMPARE(server.hits("/list.bin"), 1);
+        QVERIFY_BOXES(boxes);
+    }
+
+    // From the maker's pages, which ship with the program, the network is
+    // reachable by a link and by a typed address; a page from the network
+    // reads no file of this computer.
+    void theMakersPagesLeadToTheWeb() {
+        ScriptedBoxes boxes;
+        QFile links(folder.filePath("maker/links.html"));
+        QVERIFY(links.open(QIODevice::WriteOnly));
+        links.write(
+            QStringLiteral("<html><head><title>Links</title></head><body style=\"margin:0\">"
+                           "<a href=\"%1\" style=\"display:block;height:100vh\">Page A</a></body></html>")
+                .arg(server.url("/a"))
+                .toUtf8());
+        links.close();
+        frmBrowser* w = open(identity::MakerScheme + "://maker/links.html");
+        QVERIFY(settlesOn(w, "Links"));
+        QWidget* page = nullptr;
+        for (QWidget* child : w->brwWebBrowser->findChildren<QWidget*>())
+            if (child->inherits("QWebEngineView"))
+                page = child->focusProxy();
+        QVERIFY(page);
+        QTest::mouseClick(page, Qt::LeftButton, {}, page->rect().center());
+        QVERIFY(settlesOn(w, "Page A"));
+
+        clickButton(w, "Home");
+        QVERIFY(settlesOn(w, "Quorvel Book Dialer"));
+        typeAndEnter(w, server.url("/b"));
+        QVERIFY(settlesOn(w, "Page B"));
+
+        server.addBody("/peek",
+                       QStringLiteral("<html><head><title>Peeking</title></head><body><img src=\"%1\" "
+                                      "onload=\"document.title='Read'\" onerror=\"document.title="
+                                      "'Refused'\"></body></html>")
+                           .arg(QUrl::fromLocalFile(folder.filePath("maker/maker.css")).toString())
+                           .toUtf8());
+        typeAndEnter(w, server.url("/peek"));
+        QVERIFY(settlesOn(w, "Refused"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    // A page that shows box after box blocks its own window at most: the
+    // main window still takes a click and stores what is typed, and from the
+    // third box on the page can be stopped.
+    void boxesOfAPageLockNothingElse() {
+        ScriptedBoxes boxes;
+        QTemporaryDir dir;
+        const QString book = dir.filePath("Quorvel.mdb");
+        phonebook::create(book, {contact("Ashford, Nora", "555-0101"), contact("Brennan, Tom", "555-0102")});
+        platform::setAppPath(dir.path());
+        const auto back = qScopeGuard([&] { platform::setAppPath(folder.path()); });
+        app::frmPhone main;
+        main.show();
+        server.addBody("/boxes", "<html><head><title>Boxes</title><script>for (let i = 0; i < 1000; ++i) "
+                                 "alert('Box ' + i); document.title = 'Done';</script></head></html>");
+        frmBrowser* w = open(server.url("/boxes"));
+
+        QObject driving; // its timers go with this test
+        int seen = 0;
+        bool offered = false, stored = false;
+        std::function<void()> answer = [&] {
+            auto* box = w->findChild<QDialog*>(QStringLiteral("pageDialog"));
+            if (!box || !box->isVisible()) {
+                QTimer::singleShot(20, &driving, answer);
+                return;
+            }
+            ++seen;
+            if (seen == 1) {
+                // The main window, while the page's box is open.
+                main.activateWindow();
+                if (QTest::qWaitForWindowActive(&main)) {
+                    QTest::mouseClick(main.txtName, Qt::LeftButton, {}, QPoint(5, 5));
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClicks(QApplication::focusWidget(), "Ashford-Lee, Nora");
+                    boxes.expect("Do you want to save?", forms::vbYesNo, identity::ApplicationTitle,
+                                 forms::vbYes);
+                    QTest::mouseClick(main.Data1->nextButton(), Qt::LeftButton);
+                    stored = main.txtName->text() == QLatin1String("Brennan, Tom");
+                }
+            }
+            if (auto* stop = box->findChild<QCheckBox*>(QStringLiteral("stop"))) {
+                offered = true;
+                QTest::mouseClick(stop, Qt::LeftButton, {}, QPoint(5, stop->height() / 2));
+            }
+            QTest::mouseClick(box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+            if (!offered)
+                QTimer::singleShot(20, &driving, answer);
+        };
+        QTimer::singleShot(0, &driving, answer);
+        QVERIFY(settlesOn(w, "Done"));
+        QCOMPARE(seen, 3);
+        QVERIFY(offered);
+        QVERIFY(stored);
+        QCOMPARE(phonebook::read(book).first().first(), QStringLiteral("Ashford-Lee, Nora"));
         QVERIFY_BOXES(boxes);
     }
 

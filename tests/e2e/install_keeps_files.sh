@@ -10,7 +10,7 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in Quorvel libquorvel_windows.so quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
+for f in Quorvel libquorvel_windows.so quorvel-chmcheck quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
     [ -e "$prefix/$f" ] || fail "the install did not place $f"
 done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"

@@ -1,5 +1,6 @@
 #include "identity/Identity.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/help/ChmCheck.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpScheme.h"
 #include "platform/help/HelpWindow.h"
@@ -11,18 +12,22 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QProcess>
 #include <QSet>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QtEndian>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,7 +40,9 @@ constexpr int Patience = 60000; // the page engine starts slowly on a busy machi
 QVariant evaluate(HelpWindow* window, const QString& script) {
     // The answer may come after we gave up waiting: it must not outlive us.
     auto answer = std::make_shared<std::optional<QVariant>>();
-    window->view()->page()->runJavaScript(script, [answer](const QVariant& value) { *answer = value; });
+    // The pages run no scripts of their own; the test's run beside them.
+    window->view()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                          [answer](const QVariant& value) { *answer = value; });
     if (!QTest::qWaitFor([&] { return answer->has_value(); }, Patience))
         return {};
     return **answer;
@@ -59,22 +66,44 @@ QString currentTopic(HelpWindow* window) {
     return item ? item->data(0, Qt::UserRole).toString() : QString();
 }
 
-int countTopics(const std::vector<help::Topic>& topics) {
-    int n = 0;
-    for (const auto& t : topics)
-        n += 1 + countTopics(t.children);
-    return n;
+// The file with the last chunk of its directory listing leading back to
+// itself, as a damaged file may: a reader that follows it goes round forever.
+QByteArray withDirectoryLoop(QByteArray chm) {
+    const auto word = [&](qsizetype at) {
+        return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(chm.constData() + at));
+    };
+    const qsizetype itsp = chm.indexOf("ITSP");
+    const qsizetype first = itsp + word(itsp + 8); // the chunks follow the directory header
+    const qint32 chunkSize = word(itsp + 16);
+    for (qsizetype at = chm.indexOf("PMGL", first); at >= 0; at = chm.indexOf("PMGL", at + 4)) {
+        if ((at - first) % chunkSize == 0 && word(at + 16) == -1) {
+            qToLittleEndian<qint32>(qint32((at - first) / chunkSize),
+                                    reinterpret_cast<uchar*>(chm.data() + at + 16));
+            return chm;
+        }
+    }
+    return {};
 }
 
-// Compiles a help project with the same compiler the build uses.
-QString compile(const QString& dir, const QByteArray& project, const QByteArray& contents) {
+// Opens a help file as the Help command does and waits for its viewer.
+HelpWindow* openHelp(const QString& path) {
+    help::HtmlHelp(path);
+    if (!QTest::qWaitFor([&] { return help::shownHelp() && help::shownHelp()->isVisible(); }, Patience))
+        return nullptr;
+    return help::shownHelp();
+}
+
+// Compiles a help project with the same compiler the build uses; its pages
+// a.html and b.html say A and B unless given.
+QString compile(const QString& dir, const QByteArray& project, const QByteArray& contents,
+                const QByteArray& pageA = "<html><body><p>A</p></body></html>") {
     auto write = [&](const QString& name, const QByteArray& data) {
         QFile f(dir + QLatin1Char('/') + name);
         return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
     };
     write(QStringLiteral("t.hhp"), project);
     write(QStringLiteral("t.hhc"), contents);
-    write(QStringLiteral("a.html"), "<html><body><p>A</p></body></html>");
+    write(QStringLiteral("a.html"), pageA);
     write(QStringLiteral("b.html"), "<html><body><p>B</p></body></html>");
     QProcess chmcmd;
     chmcmd.setWorkingDirectory(dir);
@@ -92,7 +121,7 @@ private slots:
         const help::ChmFile file(path);
         QVERIFY(!file.defaultTopic().isEmpty());
 
-        HelpWindow* window = help::HtmlHelp(path);
+        HelpWindow* window = openHelp(path);
         QVERIFY(window);
         QVERIFY(window->isWindow());
         QVERIFY(!window->parentWidget());
@@ -106,7 +135,7 @@ private slots:
         for (QTreeWidgetItemIterator it(window->contents()); *it; ++it)
             ++items;
         QVERIFY(items > 1);
-        QCOMPARE(items, countTopics(file.contents()));
+        QCOMPARE(items, int(file.contents().topics.size()));
         QCOMPARE(currentTopic(window), file.defaultTopic());
 
         // A screen reader can name every control the keyboard reaches; the
@@ -132,7 +161,8 @@ private slots:
 
         // Help again, even after the viewer was put away, brings back the same one.
         window->hide();
-        QCOMPARE(help::HtmlHelp(path), window);
+        help::HtmlHelp(path);
+        QCOMPARE(help::shownHelp(), window);
         QVERIFY(window->isVisible());
 
         // Closed, it is gone; the next Help opens a fresh one.
@@ -145,19 +175,15 @@ private slots:
     // type find a keyword that leads to a page about them.
     void theIndexFindsEveryPageAndTheWordsUsersType() {
         const help::ChmFile file(QStringLiteral(QUORVEL_HELP_FILE));
-        const std::vector<help::Topic> index = file.index();
+        const std::vector<help::Topic> index = file.index().topics;
         const auto pageOf = [](const QString& local) { return local.section(QLatin1Char('#'), 0, 0); };
         QSet<QString> indexed;
         for (const help::Topic& keyword : index)
             indexed << pageOf(keyword.local);
-        std::function<void(const std::vector<help::Topic>&)> everyPage = [&](const auto& topics) {
-            for (const help::Topic& topic : topics) {
-                if (!topic.local.isEmpty())
-                    QVERIFY2(indexed.contains(pageOf(topic.local)), qPrintable(topic.local));
-                everyPage(topic.children);
-            }
-        };
-        everyPage(file.contents());
+        for (const help::Topic& topic : file.contents().topics) {
+            if (!topic.local.isEmpty())
+                QVERIFY2(indexed.contains(pageOf(topic.local)), qPrintable(topic.local));
+        }
 
         for (const QString word :
              {"backup", "restore", "USB", "port", "prefix", "area code", "import", "export", "vCard", "CSV",
@@ -176,7 +202,7 @@ private slots:
 
     void followsLinksTheTreeAndTheHistory() {
         const QString path = QStringLiteral(QUORVEL_HELP_FILE);
-        HelpWindow* window = help::HtmlHelp(path);
+        HelpWindow* window = openHelp(path);
         QVERIFY(window);
         const QString home = window->file().defaultTopic();
         QVERIFY(showsPage(window, home));
@@ -245,6 +271,8 @@ private slots:
                                          << "damaged";
         QTest::newRow("cut short") << "truncated"
                                    << "damaged";
+        QTest::newRow("directory going round") << "loop"
+                                               << "damaged";
     }
     void aFileThatCannotBeShownIsNamedInAMessage() {
         QFETCH(QString, kind);
@@ -262,16 +290,97 @@ private slots:
             out.write("<html><body>not compiled</body></html>\n");
         else if (kind == QLatin1String("truncated"))
             out.write(real.read(real.size() / 3));
+        else if (kind == QLatin1String("loop"))
+            out.write(withDirectoryLoop(real.readAll()));
         out.close();
 
         testing::ScriptedBoxes boxes;
-        QCOMPARE(help::HtmlHelp(path), nullptr);
-        QCOMPARE(boxes.shown().size(), 1);
+        help::HtmlHelp(path);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.shown().size(), qsizetype(1), Patience);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
         const testing::Box& box = boxes.shown().front();
         QVERIFY2(box.text.contains(QDir::toNativeSeparators(path)), qPrintable(box.text));
         QVERIFY2(box.text.contains(problem), qPrintable(box.text));
         QCOMPARE(box.flags, forms::vbCritical);
         QCOMPARE(box.title, identity::ApplicationTitle);
+    }
+
+    // Contents nested far deeper than any reader could follow: the viewer
+    // opens without a crash, shows the tree to its deepest level and says so.
+    void deeplyNestedContentsAreShownToALimit() {
+        QTemporaryDir dir;
+        constexpr int Levels = 25000;
+        QByteArray contents = "<HTML><BODY>";
+        for (int i = 0; i < Levels; ++i)
+            contents += "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"L" +
+                        QByteArray::number(i) + "\"><param name=\"Local\" value=\"a.html\"></OBJECT>";
+        for (int i = 0; i < Levels; ++i)
+            contents += "</UL>";
+        contents += "</BODY></HTML>";
+        const QString path =
+            compile(dir.path(),
+                    "[OPTIONS]\nCompiled file=t.chm\nContents file=t.hhc\nDefault topic=a.html\n"
+                    "Title=Deep\n\n[FILES]\na.html\nb.html\n",
+                    contents);
+        HelpWindow* window = openHelp(path);
+        QVERIFY(window);
+        int deepest = 0, items = 0;
+        for (QTreeWidgetItemIterator it(window->contents()); *it; ++it) {
+            int depth = 0;
+            for (const QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+                ++depth;
+            deepest = std::max(deepest, depth);
+            ++items;
+        }
+        QCOMPARE(deepest, help::DeepestLevel);
+        QCOMPARE(items, help::MostTopics);
+        auto* limits = window->findChild<QLabel*>(QStringLiteral("limits"));
+        QVERIFY(limits && limits->isVisible());
+        QVERIFY2(limits->text().contains(QString::number(help::DeepestLevel)), qPrintable(limits->text()));
+        QVERIFY(showsPage(window, QStringLiteral("a.html")));
+        window->close();
+    }
+
+    // A planted help file's pages run no script and reach nothing outside
+    // the file: no request to a server, no file of this computer; the page
+    // still shows.
+    void pagesReachNothingOutsideTheFile() {
+        QTcpServer watched;
+        QVERIFY(watched.listen(QHostAddress::LocalHost));
+        int requests = 0;
+        connect(&watched, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket* socket = watched.nextPendingConnection()) {
+                ++requests;
+                socket->close();
+                socket->deleteLater();
+            }
+        });
+        const QByteArray server = "http://127.0.0.1:" + QByteArray::number(watched.serverPort());
+        QTemporaryDir dir;
+        const QByteArray local = QUrl::fromLocalFile(QStringLiteral(QUORVEL_HELP_FILE)).toEncoded();
+        const QString path = compile(
+            dir.path(),
+            "[OPTIONS]\nCompiled file=t.chm\nContents file=t.hhc\nDefault topic=a.html\nTitle=Planted\n\n"
+            "[FILES]\na.html\nb.html\n",
+            "<HTML><BODY><UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A\"><param "
+            "name=\"Local\" value=\"a.html\"></OBJECT></UL></BODY></HTML>",
+            "<html><head><title>Planted</title><link rel=\"stylesheet\" href=\"" + server +
+                "/style.css\"><script src=\"" + server +
+                "/code.js\"></script><script>document.title = "
+                "'Ran';</script></head><body><p id=\"shown\">A</p><img src=\"" +
+                server + "/picture.png\"><iframe src=\"" + server + "/frame.html\"></iframe><iframe src=\"" +
+                local + "\"></iframe></body></html>");
+        HelpWindow* window = openHelp(path);
+        QVERIFY(window);
+        QVERIFY(showsPage(window, QStringLiteral("a.html")));
+        QCOMPARE(evaluate(window, QStringLiteral("document.getElementById('shown').innerText")).toString(),
+                 QStringLiteral("A"));
+        QCOMPARE(evaluate(window, QStringLiteral("document.title")).toString(), QStringLiteral("Planted"));
+        // A link to the server, clicked, goes nowhere either.
+        window->showTopic(QString::fromLatin1(server + "/page.html"));
+        QTest::qWait(500);
+        QCOMPARE(requests, 0);
+        window->close();
     }
 
     void withoutADefaultTopicTheFirstPageOfTheContentsIsShown() {
@@ -287,15 +396,17 @@ private slots:
                     "name=\"Local\" value=\"b.html\"></OBJECT></UL></UL></BODY></HTML>");
         const help::ChmFile file(path);
         QCOMPARE(file.defaultTopic(), QStringLiteral("b.html"));
-        const auto contents = file.contents();
-        QCOMPARE(contents.size(), std::size_t(1));
+        const auto contents = file.contents().topics;
+        QCOMPARE(contents.size(), std::size_t(2));
         QCOMPARE(contents[0].name, QStringLiteral("Heading & more"));
-        QCOMPARE(contents[0].children.size(), std::size_t(1));
+        QCOMPARE(contents[0].level, 0);
+        QCOMPARE(contents[1].level, 1);
     }
 };
 
 int main(int argc, char** argv) {
     help::registerUrlScheme();
+    help::setCheckProgram(QStringLiteral(QUORVEL_OUT_DIR "/quorvel-chmcheck"));
     QApplication app(argc, argv);
     forms::setApplicationTitle(identity::ApplicationTitle);
     HelpTest tc;

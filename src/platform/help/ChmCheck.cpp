@@ -1,68 +1,68 @@
 #include "platform/help/ChmCheck.h"
 
-#include <QThread>
+#include <QCoreApplication>
 
-#include <chm_lib.h>
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
+#include <utility>
 
 namespace help {
 namespace {
+// The reader writes a line at least every megabyte or object; this long
+// without one, it is stuck in a loop on a damaged file.
+constexpr int StallMs = 10000;
 
-struct Reading {
-    std::vector<unsigned char> buffer;
-    bool whole = true;
-};
-
-int readObject(chmFile* file, chmUnitInfo* unit, void* context) {
-    auto* reading = static_cast<Reading*>(context);
-    if (unit->length == 0)
-        return CHM_ENUMERATOR_CONTINUE;
-    if (unit->length > LargestObject) {
-        reading->whole = false;
-        return CHM_ENUMERATOR_FAILURE;
-    }
-    reading->buffer.resize(unit->length);
-    const auto length = static_cast<LONGINT64>(unit->length);
-    if (chm_retrieve_object(file, unit, reading->buffer.data(), 0, length) != length) {
-        reading->whole = false;
-        return CHM_ENUMERATOR_FAILURE;
-    }
-    return CHM_ENUMERATOR_CONTINUE;
-}
-
-[[noreturn]] void readEverythingAndExit(const char* path) {
-    chmFile* file = chm_open(path);
-    if (!file)
-        _exit(1);
-    Reading reading;
-    chm_enumerate(file, CHM_ENUMERATE_ALL, readObject, &reading);
-    chm_close(file);
-    _exit(reading.whole ? 0 : 2);
+QString& program() {
+    static QString path;
+    return path;
 }
 } // namespace
 
-bool readsCleanly(const QByteArray& nativePath, std::chrono::milliseconds patience) {
-    const pid_t child = fork();
-    if (child < 0)
-        return true; // no room to check: read it as it is
-    if (child == 0)
-        readEverythingAndExit(nativePath.constData());
+QString checkProgram() {
+    return program().isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-chmcheck")
+                               : program();
+}
 
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    pid_t done = 0;
-    while ((done = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
-        QThread::msleep(5);
-    if (done == 0) { // stuck in a loop on a damaged file
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-        return false;
+void setCheckProgram(const QString& path) { program() = path; }
+
+ChmCheck::ChmCheck(const QString& path, QObject* parent) : QObject(parent) {
+    stalled_.setSingleShot(true);
+    stalled_.setInterval(StallMs);
+    connect(&stalled_, &QTimer::timeout, this, [this] { end(Outcome::Damaged); });
+    // Only the signs of life count; what was read is of no further use.
+    process_.setProcessChannelMode(QProcess::SeparateChannels);
+    connect(&process_, &QProcess::readyReadStandardOutput, this, [this] {
+        process_.readAllStandardOutput();
+        stalled_.start();
+    });
+    connect(&process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            end(Outcome::NoChecker);
+    });
+    connect(&process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        end(status == QProcess::NormalExit && code == 0 ? Outcome::Sound : Outcome::Damaged);
+    });
+    process_.setStandardInputFile(QProcess::nullDevice());
+    process_.setStandardErrorFile(QProcess::nullDevice());
+    process_.start(checkProgram(), {path});
+    stalled_.start();
+}
+
+ChmCheck::~ChmCheck() {
+    ended_ = true;
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(1000);
     }
-    return done == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void ChmCheck::end(Outcome outcome) {
+    if (std::exchange(ended_, true))
+        return;
+    stalled_.stop();
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(1000); // killed, it ends at once
+    }
+    emit finished(outcome);
 }
 
 } // namespace help

@@ -1,18 +1,35 @@
 #pragma once
 
-#include <QByteArray>
-
-#include <chrono>
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
 
 namespace help {
 
-// A damaged file may claim any length for an object; no help page or picture
-// comes near this.
-inline constexpr unsigned long long LargestObject = 64 * 1024 * 1024;
+// The program that checks a help file, beside the program unless told otherwise.
+QString checkProgram();
+void setCheckProgram(const QString& path);
 
-// CHMLib trusts what it reads, so a damaged file can crash it. This opens
-// the file and reads every object in a child process first: true when the
-// child did so cleanly within `patience`.
-bool readsCleanly(const QByteArray& nativePath, std::chrono::milliseconds patience);
+// CHMLib trusts what it reads, so a damaged file can crash or hang it. A
+// check reads the whole file in a small process of its own first, while the
+// caller's windows go on; it gives up on the file only when the reading stops
+// moving for a while, so a large sound file passes however long it takes.
+class ChmCheck : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Sound, Damaged, NoChecker };
+    ChmCheck(const QString& path, QObject* parent);
+    ~ChmCheck() override;
+
+signals:
+    void finished(help::ChmCheck::Outcome outcome);
+
+private:
+    void end(Outcome outcome);
+
+    QProcess process_;
+    QTimer stalled_;
+    bool ended_ = false;
+};
 
 } // namespace help

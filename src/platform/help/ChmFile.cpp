@@ -1,7 +1,6 @@
 #include "platform/help/ChmFile.h"
 
 #include "platform/core/Error.h"
-#include "platform/help/ChmCheck.h"
 #include "platform/help/Contents.h"
 
 #include <QFile>
@@ -22,7 +21,7 @@ enum SystemCode : quint16 { ContentsFileCode = 0, IndexFileCode = 1, DefaultTopi
 
 void ChmFile::Close::operator()(chmFile* file) const { chm_close(file); }
 
-ChmFile::ChmFile(const QString& path) : path_(path) {
+void ChmFile::checkReadable(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
         throw Error(err::FileNotFound, QStringLiteral("The file does not exist."));
@@ -30,17 +29,17 @@ ChmFile::ChmFile(const QString& path) : path_(path) {
         throw Error(err::FileAccess, QStringLiteral("It is not a file."));
     if (QFile probe(path); !probe.open(QIODevice::ReadOnly))
         throw Error(err::FileAccess, probe.errorString());
+}
 
+ChmFile::ChmFile(const QString& path) : path_(path) {
+    checkReadable(path);
     const QByteArray native = QFile::encodeName(path);
-    if (!readsCleanly(native, std::chrono::seconds(10)))
-        throw Error(err::BadFileFormat,
-                    QStringLiteral("It is not a compiled help file, or parts of it are lost."));
     file_.reset(chm_open(native.constData()));
     if (!file_)
         throw Error(err::BadFileFormat, QStringLiteral("It is not a compiled help file."));
     readSystemRecord();
     if (defaultTopic_.isEmpty())
-        defaultTopic_ = firstPage(contents());
+        defaultTopic_ = firstPage(contents().topics);
     if (defaultTopic_.isEmpty() || !read(withoutFragment(defaultTopic_)))
         throw Error(err::BadFileFormat, QStringLiteral("Its first page cannot be read."));
 }
@@ -62,11 +61,11 @@ std::optional<QByteArray> ChmFile::read(const QString& name) const {
     return data;
 }
 
-std::vector<Topic> ChmFile::sitemap(const QString& name) const {
+Sitemap ChmFile::sitemap(const QString& name) const {
     if (name.isEmpty())
         return {};
     const auto data = read(name);
-    return data ? parseContents(*data) : std::vector<Topic>{};
+    return data ? parseContents(*data) : Sitemap{};
 }
 
 void ChmFile::readSystemRecord() {

@@ -12,12 +12,19 @@ struct chmFile;
 
 namespace help {
 
+// A damaged file may claim any length for an object; no help page or picture
+// comes near this.
+inline constexpr unsigned long long LargestObject = 64 * 1024 * 1024;
+
 // One compiled help file, open for reading for as long as this lives.
 // Opening throws platform::Error: FileNotFound, FileAccess (cannot be read)
-// or BadFileFormat (damaged, or no help file at all).
+// or BadFileFormat (no help file at all). CHMLib trusts what it reads: open
+// only a file that a ChmCheck has found sound.
 class ChmFile {
 public:
     explicit ChmFile(const QString& path);
+    // The same errors as opening for a file that is missing or cannot be read.
+    static void checkReadable(const QString& path);
 
     const QString& path() const { return path_; }
     const QString& title() const { return title_; }
@@ -25,8 +32,9 @@ public:
     // page of its contents.
     const QString& defaultTopic() const { return defaultTopic_; }
     // The contents tree and the keyword index, empty when the file has none.
-    std::vector<Topic> contents() const { return sitemap(contentsFile_); }
-    std::vector<Topic> index() const { return sitemap(indexFile_); }
+    // Reading them may take a while on a large file; any thread may.
+    Sitemap contents() const { return sitemap(contentsFile_); }
+    Sitemap index() const { return sitemap(indexFile_); }
 
     // An object inside the file by its path ("page.html" or "/page.html");
     // nothing when it is not there or cannot be read whole.
@@ -37,7 +45,7 @@ private:
         void operator()(chmFile* file) const;
     };
     void readSystemRecord();
-    std::vector<Topic> sitemap(const QString& name) const;
+    Sitemap sitemap(const QString& name) const;
 
     QString path_;
     std::unique_ptr<chmFile, Close> file_;

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <optional>
 
 namespace help {
@@ -10,13 +11,20 @@ namespace {
 // Attribute values of a tag, with the few character references that names
 // and file names use decoded.
 QString attribute(const QString& tag, const QString& name) {
-    const QRegularExpression re(
-        QStringLiteral("\\b%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))").arg(name),
-        QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(tag);
-    if (!m.hasMatch())
+    // Compiled once: an index may hold many thousands of entries.
+    static const QRegularExpression re(
+        QStringLiteral("\\b([A-Za-z]+)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"));
+    QString value;
+    bool found = false;
+    for (auto it = re.globalMatch(tag); it.hasNext() && !found;) {
+        const auto m = it.next();
+        if (m.captured(1).compare(name, Qt::CaseInsensitive) == 0) {
+            value = m.captured(2) + m.captured(3) + m.captured(4);
+            found = true;
+        }
+    }
+    if (!found)
         return {};
-    QString value = m.captured(1) + m.captured(2) + m.captured(3);
     static const QRegularExpression numeric(QStringLiteral("&#(\\d+);"));
     for (auto it = numeric.globalMatch(value); it.hasNext();) {
         const auto n = it.next();
@@ -30,11 +38,13 @@ QString attribute(const QString& tag, const QString& name) {
 
 } // namespace
 
-std::vector<Topic> parseContents(const QByteArray& sitemap) {
-    std::vector<Topic> root;
-    // The lists being filled, innermost last. Only the innermost one grows,
-    // so the pointers to the outer ones stay valid.
-    std::vector<std::vector<Topic>*> lists;
+Sitemap parseContents(const QByteArray& sitemap) {
+    Sitemap map;
+    // Per open list: whether it opened a level (a list right after an entry
+    // holds that entry's children; one without a heading adds no level).
+    std::vector<bool> opened;
+    // Per level: how many entries it holds so far.
+    std::vector<int> filled;
     std::optional<Topic> pending;
     bool inSitemap = false;
 
@@ -47,14 +57,16 @@ std::vector<Topic> parseContents(const QByteArray& sitemap) {
         const QString attrs = m.captured(3);
         if (name == QLatin1String("ul")) {
             if (closing) {
-                if (!lists.empty())
-                    lists.pop_back();
-            } else if (lists.empty()) {
-                lists.push_back(&root);
-            } else if (!lists.back()->empty()) {
-                lists.push_back(&lists.back()->back().children);
+                if (!opened.empty()) {
+                    if (opened.back())
+                        filled.pop_back();
+                    opened.pop_back();
+                }
             } else {
-                lists.push_back(lists.back()); // a list without a heading: flatten it
+                const bool level = filled.empty() || filled.back() > 0;
+                opened.push_back(level);
+                if (level)
+                    filled.push_back(0);
             }
         } else if (name == QLatin1String("object")) {
             if (!closing) {
@@ -63,8 +75,18 @@ std::vector<Topic> parseContents(const QByteArray& sitemap) {
                 if (inSitemap)
                     pending.emplace();
             } else if (inSitemap && pending) {
-                if (!pending->name.isEmpty() || !pending->local.isEmpty())
-                    (lists.empty() ? root : *lists.back()).push_back(std::move(*pending));
+                if (!pending->name.isEmpty() || !pending->local.isEmpty()) {
+                    if (static_cast<int>(map.topics.size()) >= MostTopics) {
+                        map.tooMany = true;
+                        break;
+                    }
+                    const int depth = filled.empty() ? 0 : static_cast<int>(filled.size()) - 1;
+                    pending->level = std::min(depth, DeepestLevel);
+                    map.tooDeep = map.tooDeep || depth > DeepestLevel;
+                    map.topics.push_back(std::move(*pending));
+                    if (!filled.empty())
+                        ++filled.back();
+                }
                 pending.reset();
                 inSitemap = false;
             }
@@ -76,16 +98,13 @@ std::vector<Topic> parseContents(const QByteArray& sitemap) {
                 pending->local = attribute(attrs, QStringLiteral("value"));
         }
     }
-    return root;
+    return map;
 }
 
 QString firstPage(const std::vector<Topic>& topics) {
-    for (const Topic& topic : topics) {
+    for (const Topic& topic : topics)
         if (!topic.local.isEmpty())
             return topic.local;
-        if (QString page = firstPage(topic.children); !page.isEmpty())
-            return page;
-    }
     return {};
 }
 

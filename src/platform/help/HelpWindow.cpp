@@ -2,9 +2,11 @@
 
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpScheme.h"
+#include "platform/help/HelpSealed.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -15,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace help {
@@ -22,7 +25,7 @@ namespace {
 constexpr int PageRole = Qt::UserRole;
 }
 
-HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
+HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& contents, const Sitemap& index)
     : QWidget(nullptr), file_(std::move(file)),
       // A profile of the viewer's own, so its scheme handler serves this file
       // only and no other window's pages.
@@ -31,6 +34,9 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(file_->title().isEmpty() ? QFileInfo(file_->path()).fileName() : file_->title());
     profile_->installUrlSchemeHandler(pageUrl({}).scheme().toUtf8(), new SchemeHandler(file_, profile_));
+    // A help file may come from anyone (it is read from the current folder):
+    // its pages run no scripts and reach nothing outside the file.
+    seal(profile_);
     view_->setPage(new QWebEnginePage(profile_, view_));
 
     tree_->setObjectName(QStringLiteral("contents"));
@@ -40,8 +46,7 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
     keyword_->setAccessibleName(tr("Keyword"));
     index_->setAccessibleName(tr("Index"));
     view_->setAccessibleName(tr("Help page"));
-    addTopics(file_->contents(), nullptr);
-    tree_->expandAll();
+    addTopics(contents);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && !item->data(0, PageRole).toString().isEmpty())
             showTopic(item->data(0, PageRole).toString());
@@ -55,9 +60,28 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file)
 
     auto* tabs = new QTabWidget;
     tabs->addTab(tree_, tr("Contents"));
-    tabs->addTab(makeIndex(), tr("Index"));
+    tabs->addTab(makeIndex(index), tr("Index"));
+    // What a crafted file holds beyond what the window shows is said, not hidden.
+    QStringList limits;
+    if (contents.tooDeep)
+        limits << tr("The contents go deeper than %1 levels; the deeper entries are shown at that level.")
+                      .arg(DeepestLevel);
+    if (contents.tooMany)
+        limits << tr("The contents hold more than %1 entries; only the first %1 are shown.").arg(MostTopics);
+    if (index.tooMany)
+        limits << tr("The index holds more than %1 keywords; only the first %1 are shown.").arg(MostTopics);
+    auto* side = new QWidget;
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    sideLayout->addWidget(tabs);
+    if (!limits.isEmpty()) {
+        auto* notice = new QLabel(limits.join(QLatin1Char('\n')));
+        notice->setObjectName(QStringLiteral("limits"));
+        notice->setWordWrap(true);
+        sideLayout->addWidget(notice);
+    }
     auto* split = new QSplitter;
-    split->addWidget(tabs);
+    split->addWidget(side);
     split->addWidget(view_);
     split->setStretchFactor(1, 1);
     split->setSizes({260, 640});
@@ -82,11 +106,12 @@ void HelpWindow::showTopic(const QString& local) {
 
 // The keywords in a list; typing narrows it to the keywords that hold the
 // typed text, and Enter shows the first of them.
-QWidget* HelpWindow::makeIndex() {
+QWidget* HelpWindow::makeIndex(const Sitemap& index) {
     index_->setObjectName(QStringLiteral("index"));
     keyword_->setObjectName(QStringLiteral("keyword"));
     keyword_->setPlaceholderText(tr("Type a keyword"));
-    for (const Topic& keyword : file_->index()) {
+    index_->setUniformItemSizes(true);
+    for (const Topic& keyword : index.topics) {
         auto* item = new QListWidgetItem(keyword.name, index_);
         item->setData(PageRole, keyword.local);
     }
@@ -119,13 +144,25 @@ void HelpWindow::filterIndex(const QString& typed) {
     index_->setCurrentItem(first);
 }
 
-void HelpWindow::addTopics(const std::vector<Topic>& topics, QTreeWidgetItem* parent) {
-    for (const Topic& topic : topics) {
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+// The tree from the list in reading order, each entry under the last one a
+// level above it; no recursion, however deep a crafted file goes.
+void HelpWindow::addTopics(const Sitemap& contents) {
+    std::vector<QTreeWidgetItem*> parents; // the last item at each level
+    QList<QTreeWidgetItem*> top;
+    for (const Topic& topic : contents.topics) {
+        const auto level = std::min<std::size_t>(static_cast<std::size_t>(topic.level), parents.size());
+        parents.resize(level);
+        auto* item = new QTreeWidgetItem;
         item->setText(0, topic.name.isEmpty() ? topic.local : topic.name);
         item->setData(0, PageRole, topic.local);
-        addTopics(topic.children, item);
+        if (parents.empty())
+            top << item;
+        else
+            parents.back()->addChild(item);
+        parents.push_back(item);
     }
+    tree_->addTopLevelItems(top);
+    tree_->expandAll();
 }
 
 // Keeps the tree on the page shown, whether it came from the tree, a link or

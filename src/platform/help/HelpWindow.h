@@ -14,14 +14,15 @@ class QWebEngineView;
 namespace help {
 
 class ChmFile;
-struct Topic;
+struct Sitemap;
 
 // The help viewer: a top-level window of its own with the file's contents
 // as a tree beside the page. Pages and images come from the help file.
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit HelpWindow(std::shared_ptr<const ChmFile> file);
+    // The contents and the index as read from the file, off the window's thread.
+    HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& contents, const Sitemap& index);
     ~HelpWindow() override;
 
     const ChmFile& file() const { return *file_; }
@@ -33,8 +34,8 @@ public:
     void showTopic(const QString& local);
 
 private:
-    void addTopics(const std::vector<Topic>& topics, QTreeWidgetItem* parent);
-    QWidget* makeIndex();
+    void addTopics(const Sitemap& contents);
+    QWidget* makeIndex(const Sitemap& index);
     void filterIndex(const QString& typed);
     void followPage(const QUrl& url);
 

@@ -3,6 +3,7 @@
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Placement.h"
+#include "platform/help/ChmCheck.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpWindow.h"
 
@@ -10,6 +11,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QThread>
+
+#include <memory>
+#include <optional>
 
 namespace help {
 namespace {
@@ -38,35 +43,123 @@ QString problem(const QString& path, const platform::Error& error) {
             .arg(shown, error.description());
     }
 }
+
+void tell(const QString& path, const platform::Error& error) {
+    forms::MsgBox(problem(path, error), forms::vbCritical);
+}
+
+// One help file on its way to the viewer: checked in a process of its own,
+// then read on a thread of its own, the busy pointer shown meanwhile.
+class Opening : public QObject {
+public:
+    explicit Opening(const QString& path) : path_(path), check_(path, nullptr) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        connect(&check_, &ChmCheck::finished, this, &Opening::checked);
+    }
+    ~Opening() override {
+        if (reader_)
+            reader_->wait(); // bounded: the file was found sound
+        if (busy_)
+            QApplication::restoreOverrideCursor();
+    }
+    const QString& path() const { return path_; }
+
+private:
+    void checked(ChmCheck::Outcome outcome) {
+        if (outcome != ChmCheck::Outcome::Sound) {
+            fail(
+                outcome == ChmCheck::Outcome::NoChecker
+                    ? platform::Error(err::FileAccess,
+                                      QStringLiteral("The program's part that checks help files (%1) is "
+                                                     "missing. Install the program again.")
+                                          .arg(QDir::toNativeSeparators(checkProgram())))
+                    : platform::Error(err::BadFileFormat, QStringLiteral("It is not a compiled help file, or "
+                                                                         "parts of it are lost.")));
+            return;
+        }
+        reader_.reset(QThread::create([this] {
+            try {
+                auto file = std::make_shared<const ChmFile>(path_);
+                contents_ = file->contents();
+                index_ = file->index();
+                file_ = std::move(file);
+            } catch (const platform::Error& error) {
+                error_.emplace(error);
+            }
+        }));
+        connect(reader_.get(), &QThread::finished, this, &Opening::read);
+        reader_->start();
+    }
+
+    void read() {
+        if (error_) {
+            fail(*error_);
+            return;
+        }
+        done();
+        if (viewer())
+            viewer()->close();
+        // The window deletes itself when closed, and at the latest when the
+        // program ends, while the page engine is still there.
+        auto* window = new HelpWindow(std::move(file_), contents_, index_);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
+        viewer() = window;
+        forms::placeOnScreen(window);
+        window->show();
+        forms::placeOnScreen(window);
+        window->raise();
+        window->activateWindow();
+    }
+
+    void fail(const platform::Error& error) {
+        done();
+        tell(path_, error);
+    }
+
+    // The pointer is itself again before any box or window shows.
+    void done() {
+        if (std::exchange(busy_, false))
+            QApplication::restoreOverrideCursor();
+        deleteLater();
+    }
+
+    QString path_;
+    ChmCheck check_;
+    std::unique_ptr<QThread> reader_;
+    bool busy_ = true;
+    // Filled by the reading thread, read once it has finished.
+    std::shared_ptr<const ChmFile> file_;
+    Sitemap contents_, index_;
+    std::optional<platform::Error> error_;
+};
+
+QPointer<Opening>& opening() {
+    static QPointer<Opening> current;
+    return current;
+}
+
+QString canonical(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
 } // namespace
 
-HelpWindow* HtmlHelp(const QString& path) {
-    if (HelpWindow* window = viewer();
-        window && QFileInfo(window->file().path()).absoluteFilePath() == QFileInfo(path).absoluteFilePath()) {
+void HtmlHelp(const QString& path) {
+    if (HelpWindow* window = viewer(); window && canonical(window->file().path()) == canonical(path)) {
         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
         window->show();
         window->raise();
         window->activateWindow();
-        return window;
+        return;
     }
-    std::shared_ptr<const ChmFile> file;
+    if (opening() && canonical(opening()->path()) == canonical(path))
+        return; // on its way already
     try {
-        file = std::make_shared<const ChmFile>(path);
+        ChmFile::checkReadable(path);
     } catch (const platform::Error& error) {
-        forms::MsgBox(problem(path, error), forms::vbCritical);
-        return nullptr;
+        tell(path, error);
+        return;
     }
-    if (viewer())
-        viewer()->close();
-    // The window deletes itself when closed, and at the latest when the
-    // program ends, while the page engine is still there.
-    auto* window = new HelpWindow(std::move(file));
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
-    viewer() = window;
-    forms::placeOnScreen(window);
-    window->show();
-    forms::placeOnScreen(window);
-    return window;
+    opening() = new Opening(path); // deletes itself once the viewer shows or the user is told
 }
+
+HelpWindow* shownHelp() { return viewer(); }
 
 } // namespace help

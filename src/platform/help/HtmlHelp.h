@@ -12,10 +12,14 @@ class HelpWindow;
 void registerUrlScheme();
 
 // Opens a compiled help file at its default topic in the help viewer, a
-// window of its own that no other window owns. While the viewer shows that
-// file, a second call brings the same viewer back. A file that is missing,
-// unreadable or damaged gets a message box naming it and what to do; the
-// result is then null.
-HelpWindow* HtmlHelp(const QString& path);
+// window of its own that no other window owns. The file is checked and read
+// while every window goes on, under the busy pointer; the viewer shows when
+// it is ready. While the viewer shows that file, a second call brings the
+// same viewer back. A file that is missing, unreadable or damaged gets a
+// message box naming it and what to do.
+void HtmlHelp(const QString& path);
+
+// The viewer shown last, while it is open; null before it is ready.
+HelpWindow* shownHelp();
 
 } // namespace help

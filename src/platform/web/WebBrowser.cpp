@@ -1,8 +1,13 @@
 #include "platform/web/WebBrowser.h"
 
+#include "platform/web/FolderScheme.h"
+#include "platform/web/LocalFiles.h"
+#include "platform/web/Page.h"
+
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
-#include <QWebEnginePage>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
@@ -10,7 +15,8 @@ namespace web {
 
 WebBrowser::WebBrowser(QWidget* parent)
     : QWidget(parent), profile_(new QWebEngineProfile(this)), // no storage name: kept in memory only
-      view_(new QWebEngineView(this)), page_(new QWebEnginePage(profile_, view_)) {
+      view_(new QWebEngineView(this)), page_(new Page(profile_, view_)) {
+    profile_->setUrlRequestInterceptor(new LocalFiles(profile_));
     view_->setPage(page_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -20,13 +26,30 @@ WebBrowser::WebBrowser(QWidget* parent)
     view_->setMinimumSize(0, 0);
 
     // The engine has taken the navigation asked for once it starts loading,
-    // or once a move within the page (an anchor) has reached its address. An
-    // earlier page's late end must not count.
-    connect(page_, &QWebEnginePage::loadStarted, this, [this] { requested_.clear(); });
-    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
-        if (url == requested_)
+    // or once a move within the page (an anchor) has changed the address;
+    // it has dropped it when it stops, fails or hands the address elsewhere
+    // (another program, a download). An earlier page's late end must not count.
+    // A typed address may show before its load starts: only a move within
+    // the page, which loads nothing, is done when the address changes.
+    const auto reached = [this](const QUrl& url) {
+        if (url.toString(QUrl::FullyEncoded) == requested_.toString(QUrl::FullyEncoded))
             requested_.clear();
+    };
+    connect(page_, &QWebEnginePage::loadStarted, this, [this] { requested_.clear(); });
+    connect(page_, &QWebEnginePage::urlChanged, this, [this, reached](const QUrl& url) {
+        if (withinPage_)
+            reached(url);
     });
+    connect(page_, &QWebEnginePage::loadingChanged, this, [reached](const QWebEngineLoadingInfo& info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            reached(info.url());
+    });
+    connect(profile_, &QWebEngineProfile::downloadRequested, this,
+            [this](QWebEngineDownloadRequest* download) {
+                // The window saves nothing: a download is refused, and ends the wait.
+                download->cancel();
+                requested_.clear();
+            });
     connect(page_, &QWebEnginePage::loadFinished, this, [this] { emit DownloadComplete(); });
 }
 
@@ -35,27 +58,39 @@ WebBrowser::~WebBrowser() {
     delete view_;
 }
 
+void WebBrowser::serveFolder(const QString& scheme, const QString& folder) {
+    profile_->installUrlSchemeHandler(scheme.toLatin1(), makeFolderScheme(folder, profile_));
+}
+
+bool WebBrowser::endDialogs() { return page_->endDialogs(); }
+
 void WebBrowser::Navigate(const QString& address) {
     const QUrl url = QUrl::fromUserInput(address);
     if (!url.isValid())
         return;
     // A script address runs in the page and loads nothing: nothing to wait for.
     if (url.scheme() != QLatin1String("javascript"))
-        requested_ = url;
+        request(url);
     page_->load(url);
+}
+
+void WebBrowser::request(const QUrl& url) {
+    requested_ = url;
+    withinPage_ = url.hasFragment() &&
+                  url.adjusted(QUrl::RemoveFragment) == page_->url().adjusted(QUrl::RemoveFragment);
 }
 
 void WebBrowser::GoBack() {
     if (!page_->history()->canGoBack())
         return;
-    requested_ = page_->history()->backItem().url();
+    request(page_->history()->backItem().url());
     page_->triggerAction(QWebEnginePage::Back);
 }
 
 void WebBrowser::GoForward() {
     if (!page_->history()->canGoForward())
         return;
-    requested_ = page_->history()->forwardItem().url();
+    request(page_->history()->forwardItem().url());
     page_->triggerAction(QWebEnginePage::Forward);
 }
 
@@ -65,7 +100,7 @@ void WebBrowser::GoSearch() { Navigate(search_.toString()); }
 void WebBrowser::Refresh() {
     if (page_->url().isEmpty())
         return;
-    requested_ = page_->url();
+    request(page_->url());
     page_->triggerAction(QWebEnginePage::Reload);
 }
 

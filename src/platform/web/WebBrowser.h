@@ -4,11 +4,12 @@
 #include <QUrl>
 #include <QWidget>
 
-class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
 
 namespace web {
+
+class Page;
 
 // The browser control: shows one page and offers the members its window uses,
 // under their names. It knows nothing of the program: its home and search
@@ -40,6 +41,12 @@ public:
     void setHomePage(const QUrl& page) { home_ = page; }
     QUrl searchPage() const { return search_; }
     void setSearchPage(const QUrl& page) { search_ = page; }
+    // Shows a folder's files under a scheme made known with
+    // registerFolderScheme(), as "scheme://site/file".
+    void serveFolder(const QString& scheme, const QString& folder);
+    // Closes a box the page shows and lets it show no more; true when one
+    // was open, and the control must then outlive the current event.
+    bool endDialogs();
 
 signals:
     // A navigation has ended: loaded, failed (the engine's error page shows)
@@ -47,14 +54,18 @@ signals:
     void DownloadComplete();
 
 private:
+    // Notes a navigation asked for, until the engine takes or drops it.
+    void request(const QUrl& url);
+
     QWebEngineProfile* profile_;
     QWebEngineView* view_;
-    QWebEnginePage* page_;
+    Page* page_;
     QUrl home_;
     QUrl search_;
     // The page asked for until the engine has taken the navigation, so that
     // Busy holds from the request on.
     QUrl requested_;
+    bool withinPage_ = false; // it only moves to another part of the page shown
 };
 
 } // namespace web
