@@ -85,6 +85,9 @@ signals:
     // The record count became known or changed, by this program or another.
     void RecordCountChanged(qint64 count);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     struct Binding {
         QLineEdit* box;
@@ -117,6 +120,8 @@ private:
     QTimer* countCheck_;
     QTimer* writeCheck_;
     std::optional<qint64> lastCount_;
+    bool drawn_ = false;
+    bool countAfterDrawing_ = false;
 };
 
 } // namespace data
