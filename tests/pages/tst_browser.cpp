@@ -1,0 +1,271 @@
+// The browser window on a real engine, against pages served by a small HTTP
+// server on 127.0.0.1 that the test starts.
+#include "HttpServer.h"
+#include "app/frmPhone.h"
+#include "identity/Identity.h"
+#include "pages/frmBrowser.h"
+#include "pages/web/WebBrowser.h"
+#include "platform/core/AppPath.h"
+#include "platform/forms/Twips.h"
+#include "support/PhoneBookFile.h"
+#include "support/ScriptedBoxes.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace testing;
+using pages::frmBrowser;
+
+namespace {
+// Waits out a page load; long, because the engine's first start is slow.
+constexpr int LoadTimeout = 20000;
+
+QStringList listOf(const QComboBox* box) {
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i)
+        entries << box->itemText(i);
+    return entries;
+}
+
+void clickButton(frmBrowser* w, const char* key) {
+    QAction* button = w->tbToolBar->findChild<QAction*>(QLatin1String(key));
+    QVERIFY(button);
+    QTest::mouseClick(w->tbToolBar->widgetForAction(button), Qt::LeftButton);
+}
+
+void typeAndEnter(frmBrowser* w, const QString& text) {
+    QLineEdit* edit = w->cboAddress->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Waits until the window is idle on a page with this title.
+bool settlesOn(frmBrowser* w, const QString& title) {
+    return QTest::qWaitFor([&] { return !w->timTimer->isActive() && w->windowTitle() == title; },
+                           LoadTimeout);
+}
+} // namespace
+
+class BrowserTest : public QObject {
+    Q_OBJECT
+    HttpServer server;
+    QTemporaryDir folder;
+    QList<QPointer<frmBrowser>> opened;
+
+    frmBrowser* open(const QString& address) {
+        frmBrowser* w = pages::OpenBrowser(address);
+        opened << w;
+        return w;
+    }
+
+private slots:
+    void initTestCase() {
+        server.addPage("/a", "Page A");
+        server.addPage("/b", "Page B");
+        server.addPage("/search", "Search");
+        // A program folder with the maker's pages as the build places them.
+        QVERIFY(QDir(folder.path()).mkdir("maker"));
+        for (const char* page : {"index.html", "phone.html", "maker.css"})
+            QVERIFY(QFile::copy(QStringLiteral(QUORVEL_OUT_DIR "/maker/") + page,
+                                folder.filePath(QStringLiteral("maker/") + page)));
+        platform::setAppPath(folder.path());
+    }
+
+    void cleanup() {
+        for (const QPointer<frmBrowser>& w : std::exchange(opened, {}))
+            delete w.data();
+    }
+
+    void loadShowsTheStartingAddressThenThePageTitle() {
+        ScriptedBoxes boxes;
+        const int requestsOfA = server.hits("/a");
+        frmBrowser* w = open(server.url("/a"));
+        QSignalSpy completed(w->brwWebBrowser, &web::WebBrowser::DownloadComplete);
+        QCOMPARE(w->cboAddress->currentText(), server.url("/a"));
+        QCOMPARE(listOf(w->cboAddress), QStringList{server.url("/a")});
+        QVERIFY(w->timTimer->isActive());
+        QVERIFY(settlesOn(w, "Page A"));
+        QTRY_COMPARE(completed.count(), 1);
+        // The list update after the page came records it once and navigates nowhere.
+        QCOMPARE(listOf(w->cboAddress), QStringList{server.url("/a")});
+        QCOMPARE(w->cboAddress->currentText(), server.url("/a"));
+        QCOMPARE(server.hits("/a"), requestsOfA + 1);
+        QVERIFY_BOXES(boxes);
+    }
+
+    void addressBoxNavigatesAsTypedAndAsPicked() {
+        ScriptedBoxes boxes;
+        frmBrowser* w = open(server.url("/a"));
+        QVERIFY(settlesOn(w, "Page A"));
+        const QString typed = server.url("/b?q=as%20typed");
+        typeAndEnter(w, typed);
+        // Enter adds nothing by itself; the page reached is recorded first.
+        QCOMPARE(listOf(w->cboAddress), QStringList{server.url("/a")});
+        QVERIFY(w->timTimer->isActive());
+        server.addPage("/b?q=as%20typed", "Typed");
+        QVERIFY(settlesOn(w, "Typed"));
+        QCOMPARE(server.hits("/b?q=as%20typed"), 1);
+        QTRY_COMPARE(listOf(w->cboAddress), QStringList({typed, server.url("/a")}));
+
+        // Picking the second entry with the keyboard goes there; it moves up, once.
+        w->cboAddress->setFocus();
+        QTest::keyClick(w->cboAddress, Qt::Key_Down);
+        QVERIFY(settlesOn(w, "Page A"));
+        QTRY_COMPARE(listOf(w->cboAddress), QStringList({server.url("/a"), typed}));
+        QCOMPARE(w->cboAddress->currentText(), server.url("/a"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    // Stop ends "Working..." at once; an address nobody answers shows the
+    // engine's page and the window settles too.
+    void stopAndUnreachablePagesLeaveTheWindowIdle() {
+        ScriptedBoxes boxes;
+        frmBrowser* w = open(server.url("/a"));
+        QVERIFY(settlesOn(w, "Page A"));
+        typeAndEnter(w, server.url("/slow"));
+        QVERIFY(QTest::qWaitFor([&] { return server.hits("/slow") == 1; }, LoadTimeout));
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("Working..."));
+
+        QSignalSpy captions(w, &QWidget::windowTitleChanged);
+        clickButton(w, "Stop");
+        QVERIFY(!w->timTimer->isActive());
+        QCOMPARE(w->windowTitle(), w->brwWebBrowser->LocationName());
+        server.releaseSlow();
+        QTest::qWait(200);
+        for (const QList<QVariant>& caption : captions)
+            QVERIFY(caption.first().toString() != "Working...");
+
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString nobody = QStringLiteral("http://127.0.0.1:%1/").arg(closed.serverPort());
+        closed.close();
+        typeAndEnter(w, nobody);
+        QVERIFY(QTest::qWaitFor([&] { return !w->timTimer->isActive(); }, LoadTimeout));
+        QCOMPARE(w->windowTitle(), w->brwWebBrowser->LocationName());
+        QCOMPARE(w->brwWebBrowser->LocationURL(), nobody);
+        QVERIFY_BOXES(boxes);
+    }
+
+    void toolbarButtonsAndKeys() {
+        ScriptedBoxes boxes;
+        const int requestsOfA = server.hits("/a");
+        frmBrowser* w = open(server.url("/a"));
+        QVERIFY(settlesOn(w, "Page A"));
+        // No history, or a key none of the buttons has: nothing happens and the timer goes off.
+        for (const char* key : {"Back", "Forward", "back", "Print"}) {
+            w->tbToolBar_ButtonClick(QLatin1String(key));
+            QVERIFY2(settlesOn(w, "Page A"), key);
+            QCOMPARE(w->brwWebBrowser->LocationURL(), server.url("/a"));
+        }
+        QCOMPARE(server.hits("/a"), requestsOfA + 1);
+
+        typeAndEnter(w, server.url("/b"));
+        QVERIFY(settlesOn(w, "Page B"));
+        clickButton(w, "Back");
+        QVERIFY(settlesOn(w, "Page A"));
+        clickButton(w, "Forward");
+        QVERIFY(settlesOn(w, "Page B"));
+        const int before = server.hits("/b");
+        clickButton(w, "Refresh");
+        QVERIFY(QTest::qWaitFor([&] { return server.hits("/b") == before + 1; }, LoadTimeout));
+        QVERIFY(settlesOn(w, "Page B"));
+
+        clickButton(w, "Home");
+        QVERIFY(settlesOn(w, "Quorvel Book Dialer"));
+        QCOMPARE(w->brwWebBrowser->LocationURL(), identity::makerHomePage());
+        w->brwWebBrowser->setSearchPage(QUrl(server.url("/search")));
+        clickButton(w, "Search");
+        QVERIFY(settlesOn(w, "Search"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    void theProductPageShipsWithTheProgram() {
+        frmBrowser* w = open(identity::productPage());
+        QVERIFY(settlesOn(w, "Quorvel Book Dialer Pro"));
+    }
+
+    // An empty starting address loads nothing; the layout follows every size.
+    void emptyWindowKeepsItsDesignStateAndResizes() {
+        ScriptedBoxes boxes;
+        frmBrowser* w = open(QString());
+        QVERIFY(!w->timTimer->isActive());
+        QCOMPARE(w->windowTitle(), identity::makerHomePage().toUpper());
+        QCOMPARE(w->cboAddress->currentText(), identity::makerHomePage());
+        QCOMPARE(w->cboAddress->count(), 0);
+        QCOMPARE(w->brwWebBrowser->LocationURL(), QString());
+
+        w->resizeClient(6540, 5124);
+        QCOMPARE(forms::twipsGeometry(w->brwWebBrowser), QRect(30, 1215, 6440, 3917));
+        QCOMPARE(forms::twipsGeometry(w->cboAddress), QRect(50, 330, 6440, 315));
+        w->resizeClient(7540, 5124);
+        QCOMPARE(forms::twipsGeometry(w->brwWebBrowser), QRect(30, 1215, 7440, 3917));
+        QCOMPARE(forms::twipsGeometry(w->cboAddress).width(), 7440);
+        QCOMPARE(w->picAddress->width(), forms::twipsToPixels(7540));
+
+        // Too narrow, too short, minimized: the page and box shrink to nothing.
+        w->resizeClient(60, 900);
+        QCOMPARE(forms::twipsGeometry(w->brwWebBrowser).size(), QSize(0, 0));
+        QCOMPARE(forms::twipsGeometry(w->cboAddress).width(), 0);
+        w->showMinimized();
+        w->showNormal();
+        QVERIFY(w->isVisible());
+        QVERIFY_BOXES(boxes);
+    }
+
+    void windowsAreIndependent() {
+        frmBrowser* first = open(server.url("/a"));
+        frmBrowser* second = open(server.url("/b"));
+        QVERIFY(settlesOn(first, "Page A"));
+        QVERIFY(settlesOn(second, "Page B"));
+        const int slowRequests = server.hits("/slow");
+        typeAndEnter(second, server.url("/slow"));
+        QTRY_COMPARE(second->windowTitle(), QStringLiteral("Working..."));
+        // Released only once the request is held, or a late one waits forever.
+        QVERIFY(QTest::qWaitFor([&] { return server.hits("/slow") > slowRequests; }, LoadTimeout));
+        QVERIFY(!first->timTimer->isActive());
+        QCOMPARE(first->windowTitle(), "Page A");
+        QCOMPARE(listOf(first->cboAddress), QStringList{server.url("/a")});
+        QCOMPARE(listOf(second->cboAddress), QStringList{server.url("/b")});
+        server.releaseSlow();
+        QVERIFY(settlesOn(second, "Slow"));
+        QCOMPARE(listOf(first->cboAddress), QStringList{server.url("/a")});
+    }
+
+    // Last: Quit ends the application's event loop, and the windows with it.
+    void browsersOutliveTheMainWindowButNotQuit() {
+        ScriptedBoxes boxes;
+        QTemporaryDir dir;
+        phonebook::create(dir.filePath("Quorvel.mdb"), {contact("Ashford, Nora", "555-0101")});
+        platform::setAppPath(dir.path());
+        QSignalSpy last(qApp, &QGuiApplication::lastWindowClosed);
+        QPointer<frmBrowser> outliving, quitting;
+        bool stayedOpen = false;
+        int lastAfterClose = -1;
+        auto first = std::make_unique<app::frmPhone>();
+        auto second = std::make_unique<app::frmPhone>();
+        QTimer::singleShot(0, qApp, [&] {
+            first->show();
+            outliving = pages::OpenBrowser(server.url("/a"));
+            first->close();
+            lastAfterClose = last.count();
+            stayedOpen = outliving && outliving->isVisible();
+            second->show();
+            quitting = pages::OpenBrowser(server.url("/b"));
+            QTest::mouseClick(second->CmdQuit, Qt::LeftButton);
+        });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(lastAfterClose, 0);
+        QVERIFY(stayedOpen);
+        QVERIFY(!outliving);
+        QVERIFY(!quitting);
+        QVERIFY_BOXES(boxes);
+    }
+};
+
+QUORVEL_TEST_MAIN(BrowserTest)
+#include "tst_browser.moc"
