@@ -17,6 +17,11 @@ rounds=${2:-21}
 sizes=${QUORVEL_STARTUP_SIZES:-1000 10000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Whatever the programs keep at run time stays in the work folder.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 
 kinds=(bare controls)
 for n in $sizes; do

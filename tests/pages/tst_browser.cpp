@@ -3,6 +3,7 @@
 #include "HttpServer.h"
 #include "app/frmPhone.h"
 #include "identity/Identity.h"
+#include "pages/Services.h"
 #include "pages/frmBrowser.h"
 #include "pages/web/WebBrowser.h"
 #include "platform/core/AppPath.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -234,6 +236,40 @@ private slots:
         server.releaseSlow();
         QVERIFY(settlesOn(second, "Slow"));
         QCOMPARE(listOf(first->cboAddress), QStringList{server.url("/a")});
+    }
+
+    // A number link clicked in a page goes to the program to dial, and the
+    // page stays where it is.
+    void numberLinksGoToTheProgram() {
+        const QString page = folder.filePath(QStringLiteral("numbers.html"));
+        QFile file(page);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<!DOCTYPE html><html><head><title>Numbers</title><style>"
+                   "body{margin:0} a{display:block;height:50vh}</style></head><body>"
+                   "<a href='tel:+1-555-0101'>call</a><a href='callto:555-0102'>call too</a></body></html>");
+        file.close();
+        QStringList dialed;
+        pages::Host host;
+        pages::setServices(&host);
+        const auto unset = qScopeGuard([] { pages::setServices(nullptr); });
+        frmBrowser* w = open(QUrl::fromLocalFile(page).toString());
+        QVERIFY(settlesOn(w, QStringLiteral("Numbers")));
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        // The engine takes input on the view's drawing surface.
+        QWidget* surface = nullptr;
+        for (QWidget* child : w->brwWebBrowser->findChildren<QWidget*>())
+            if (child->inherits("QWebEngineView"))
+                surface = child->focusProxy() ? child->focusProxy() : child;
+        QVERIFY(surface);
+        const QPoint top(surface->width() / 2, surface->height() / 4);
+        const QPoint bottom(surface->width() / 2, surface->height() * 3 / 4);
+
+        host.dialLink = [&](const QString& link) { dialed << link; };
+        QTest::mouseClick(surface, Qt::LeftButton, {}, top);
+        QTest::mouseClick(surface, Qt::LeftButton, {}, bottom);
+        QTRY_COMPARE_WITH_TIMEOUT(dialed, QStringList({"tel:+1-555-0101", "callto:555-0102"}), LoadTimeout);
+        QCOMPARE(w->brwWebBrowser->LocationURL(), QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Numbers"));
     }
 
     // Last: Quit ends the application's event loop, and the windows with it.
