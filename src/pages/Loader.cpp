@@ -31,8 +31,8 @@ void shareContextForPages() {
 }
 
 void refuse(const QString& why) {
-    forms::MsgBox(QStringLiteral("The program's page windows could not be loaded: %1. "
-                                 "Install the program again.")
+    forms::MsgBox(QStringLiteral("The About box, the browser window and the help viewer could not be "
+                                 "loaded: %1. Install the program again.")
                       .arg(why),
                   forms::vbCritical);
 }

@@ -8,6 +8,8 @@
 
 #include <QHBoxLayout>
 
+#include <utility>
+
 namespace data {
 namespace {
 // How often an idle window looks whether another program changed the file:
