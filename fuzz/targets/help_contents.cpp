@@ -2,7 +2,7 @@
 // tree the viewer can build step by step (it starts at the top level and goes
 // at most one level deeper from one entry to the next), and it stays within
 // the depth and the number of entries the viewer shows.
-#include "platform/help/Contents.h"
+#include "pages/help/Contents.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity/Version.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -11,11 +13,6 @@ namespace identity {
 inline const QString ApplicationTitle = QStringLiteral("Quorvel Book Dialer");
 inline const QString FileDescription = QStringLiteral("Phone Book Dialer");
 inline const QString InternalName = QStringLiteral("Quorvel");
-inline const QString VersionText = QStringLiteral("6.01");
-inline constexpr int VersionMajor = 6;
-inline constexpr int VersionMinor = 1;
-inline constexpr int VersionRevision = 0;
-inline constexpr int VersionBuild = 0;
 
 // The notice shown before the commands that the larger edition runs without it.
 inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate popups");

@@ -22,6 +22,9 @@ program_libs=$(ldd "$prefix/Quorvel")
 module_libs=$(ldd "$prefix/libquorvel_windows.so")
 ! grep -qi webengine <<<"$program_libs" || fail "the program itself links the page engine"
 grep -qi webengine <<<"$module_libs" || fail "the windows module does not link the page engine"
+# Both find the layers they share in the install folder, wherever it is.
+! grep -q 'not found' <<<"$program_libs$module_libs" || fail "a shared library is missing: $program_libs $module_libs"
+grep -q "$prefix/libquorvel_forms.so" <<<"$module_libs" || fail "the module does not use the installed forms layer"
 
 # The user's own files, which no install may touch.
 printf 'my phone book' > "$prefix/Quorvel.mdb"
