@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -27,11 +29,10 @@ class DialOperations;
 namespace forms {
 class SharedForm;
 }
-namespace info {
-class InfoCommands;
-}
 
 namespace app {
+
+class InfoCommands;
 
 // The main window: one contact at a time, the record navigator, the record
 // commands, the dial buttons and the menus. It owns the controls and wires
@@ -49,11 +50,12 @@ public:
     // returns false when they could not be stored (the logout is cancelled).
     bool commitData();
 
-    // How the window opens the program's other windows: the window's design
-    // name (frmComPort, frmPrefix, frmAbout, frmBrowser) and, for a browser
-    // window, its address. Tests replace it to see what was opened without
-    // opening it.
-    using OpenWindow = std::function<void(const QString& form, const QString& address)>;
+    // The program's other windows.
+    enum class Window { ComPort, Prefix, About, Browser, Help };
+    // How the window opens them: which one and, for a browser window, its
+    // address, for the help viewer, its file. Tests replace it to see what
+    // was opened without opening it.
+    using OpenWindow = std::function<void(Window window, const QString& address)>;
     void setOpenWindow(OpenWindow open) { Open = std::move(open); }
 
     // Controls, under their design names.
@@ -101,6 +103,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout(QWidget* client);
@@ -113,18 +116,18 @@ private:
     void wireDialer();
     void wireSettingsMenu();
     void wireInfo();
-    void openWindow(const QString& form, const QString& address);
+    void openWindow(Window window, const QString& address);
 
     std::function<void()> End;
     OpenWindow Open;
+    QList<QKeySequence> walkKeys_; // the keys that press the navigator's arrows
     std::unique_ptr<contacts::PhoneBook> phoneBook_;
     std::unique_ptr<contacts::RecordCommands> recordCommands_;
     std::unique_ptr<contacts::FindSort> findSort_;
     std::unique_ptr<dialer::DialOperations> dialOperations_;
     std::unique_ptr<forms::SharedForm> comPort_;
     std::unique_ptr<forms::SharedForm> prefix_;
-    std::unique_ptr<forms::SharedForm> about_;
-    std::unique_ptr<info::InfoCommands> info_;
+    std::unique_ptr<InfoCommands> info_;
 };
 
 } // namespace app

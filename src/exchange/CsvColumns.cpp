@@ -5,6 +5,7 @@
 #include "exchange/VCardProperty.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 namespace exchange {
 namespace {
@@ -39,6 +40,23 @@ const std::vector<std::vector<const char*>> AddressColumns = {{"street", "addres
                                                               {"postal code", "zipcode", "zip"},
                                                               {"country/region", "country"}};
 
+// "<group> <part>" of every address group and part, made once: a header of
+// thousands of columns is looked through for each of them.
+const std::vector<std::vector<QStringList>>& addressNames() {
+    static const auto names = [] {
+        std::vector<std::vector<QStringList>> all(AddressGroups.size());
+        for (size_t group = 0; group < AddressGroups.size(); ++group)
+            for (const auto& part : AddressColumns) {
+                all[group].emplace_back();
+                for (const char* n : part)
+                    all[group].back()
+                        << QLatin1String(AddressGroups[group]) + QLatin1Char(' ') + QLatin1String(n);
+            }
+        return all;
+    }();
+    return names;
+}
+
 // "Phone 1 - Value" beside "Phone 1 - Type" (or "- Label") saying "Mobile".
 const QRegularExpression NumberedPhone(QStringLiteral("^phone (\\d+) - value$"));
 } // namespace
@@ -51,6 +69,7 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
     for (const QString& column : header)
         lower << column.trimmed().toLower();
     bool any = false;
+    QSet<QString> asideNames; // the list would be searched once per column
     for (int c = 0; c < int(lower.size()); ++c) {
         const QString& name = lower[c];
         bool known = false;
@@ -68,8 +87,8 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
                 }
         for (size_t group = 0; group < AddressGroups.size(); ++group)
             for (size_t part = 0; part < AddressColumns.size(); ++part)
-                for (const char* n : AddressColumns[part])
-                    if (name == QLatin1String(AddressGroups[group]) + QLatin1Char(' ') + QLatin1String(n)) {
+                for (const QString& n : addressNames()[group][part])
+                    if (name == n) {
                         addresses_[group][part].push_back(c);
                         known = true;
                     }
@@ -85,7 +104,8 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
             name.startsWith(QLatin1String("phone ")) &&
             (name.endsWith(QLatin1String(" - type")) || name.endsWith(QLatin1String(" - label")));
         any = any || known;
-        if (!known && !kindColumn && !name.isEmpty() && !aside_.contains(header[c].trimmed())) {
+        if (!known && !kindColumn && !name.isEmpty() && !asideNames.contains(header[c].trimmed())) {
+            asideNames.insert(header[c].trimmed());
             aside_ << header[c].trimmed();
             asideColumns_.push_back(c);
         }

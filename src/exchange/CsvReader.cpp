@@ -1,5 +1,6 @@
 #include "exchange/CsvReader.h"
 
+#include "exchange/FieldText.h"
 #include "exchange/ReadError.h"
 #include "exchange/Text.h"
 
@@ -29,8 +30,8 @@ bool CsvReader::readRecord() {
     bool quoted = false;
     for (;;) {
         recordBytes += line.size();
-        if (recordBytes > MaxLineBytes)
-            lineTooLong(recordLine_);
+        if (lines_->cut() || recordBytes > lines_->limits().text)
+            lineTooLong(recordLine_, lines_->limits().text);
         qsizetype i = 0;
         while (i < line.size()) {
             const char c = line[i];
@@ -81,9 +82,9 @@ bool CsvReader::next(Card& card) {
     card = Card{};
     values_.resize(size_t(fieldCount_));
     for (qsizetype i = 0; i < fieldCount_; ++i)
-        values_[size_t(i)] = decodeText(fields_[size_t(i)]);
+        values_[size_t(i)] = fromSpreadsheetSafe(decodeText(fields_[size_t(i)]));
     columns_->compose(values_, card);
-    joinLines(card);
+    finish(card);
     return true;
 }
 

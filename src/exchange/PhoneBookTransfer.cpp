@@ -3,6 +3,7 @@
 #include "book/ContactIds.h"
 #include "book/Upgrade.h"
 #include "exchange/CardWriter.h"
+#include "exchange/DamagedBook.h"
 #include "exchange/Progress.h"
 #include "platform/core/Error.h"
 #include "platform/data/Columns.h"
@@ -16,18 +17,14 @@ QString orderField() { return data::quoteIdentifier(book::orderField()); }
 QString idField() { return data::quoteIdentifier(QLatin1String(book::IdField)); }
 QString cardsTable() { return data::quoteIdentifier(QLatin1String(book::CardsTable)); }
 
-// "SELECT <the seven fields>[, the id] FROM <the table> ", and the rest of the query.
-QString selectCards(const QString& rest, bool withId = false) {
-    return QStringLiteral("SELECT %1%2 FROM %3 %4")
-        .arg(data::columnList(book::fieldNames()), withId ? QStringLiteral(", ") + idField() : QString(),
-             table(), rest);
+// "SELECT <the seven fields> FROM <the table> ", and the rest of the query.
+QString selectCards(const QString& rest) {
+    return QStringLiteral("SELECT %1 FROM %2 %3").arg(data::columnList(book::fieldNames()), table(), rest);
 }
 
-Card readCard(const data::Statement& st, bool withId = false) {
+Card readCard(const data::Statement& st) {
     Card card;
     data::readTexts(st, 0, card);
-    if (withId)
-        card.uid = st.text(FieldCount);
     return card;
 }
 } // namespace
@@ -126,40 +123,63 @@ void PhoneBookImport::considerFilter() {
         names_->add(all.utf8(0)); // NULL as the empty name, as the lookup takes it
 }
 
-qint64 exportContacts(data::Database& db, CardWriter& writer) {
+namespace {
+// Gives each contact without an id its own before they go out. A book that
+// cannot be written now, or is damaged, goes out without new ids: they are
+// given at a later export.
+void giveIds(data::Database& db) {
+    try {
+        if (book::lacksContactIds(db))
+            db.transaction([&] { book::assignContactIds(db); });
+    } catch (const platform::Error& error) {
+        if (!book::cannotWriteNow(error) && !isDamage(error))
+            throw;
+    }
+}
+} // namespace
+
+Exported exportContacts(data::Database& db, CardWriter& writer) {
     // A book that could not be brought up to date (read-only) goes out without ids.
     const bool withIds = book::versionOf(db) >= 1;
-    if (withIds && !db.isReadOnly() && book::lacksContactIds(db)) {
-        try {
-            db.transaction([&] { book::assignContactIds(db); });
-        } catch (const platform::Error& error) {
-            // Ids are given at a later export then; this one goes out without them.
-            if (!book::cannotWriteNow(error))
-                throw;
-        }
-    }
-    const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
-    data::Statement all(
-        db, withIds ? QStringLiteral("SELECT %1, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON "
+    if (withIds && !db.isReadOnly())
+        giveIds(db);
+    Exported result;
+    ExportKey last;
+    try {
+        const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
+        data::Statement all(
+            db, withIds
+                    ? QStringLiteral("SELECT %1, p.rowid, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON "
                                      "k.%2 = p.%2 %5")
                           .arg(data::columnList(book::fieldNames()), idField(), table(), cardsTable(), order)
-                    : selectCards(order));
-    qint64 written = 0;
-    Progress progress("exporting", countContacts(db));
-    while (all.step()) {
-        progress.update(written, written);
-        Card card = readCard(all, withIds);
-        if (withIds)
-            card.kept = all.blob(FieldCount + 1);
-        writer.write(card);
-        ++written;
+                    : QStringLiteral("SELECT %1, p.rowid FROM %2 AS p %3")
+                          .arg(data::columnList(book::fieldNames()), table(), order));
+        Progress progress("exporting", countContacts(db));
+        while (all.step()) {
+            progress.update(result.written, result.written);
+            Card card = readCard(all);
+            if (withIds) {
+                card.uid = all.text(IdColumn);
+                card.kept = all.blob(KeptColumn);
+            }
+            writer.write(card);
+            last = keyOf(all);
+            ++result.written;
+        }
+    } catch (const platform::Error& e) {
+        if (!isDamage(e))
+            throw;
+        result.damage = e.description();
+        exportReadable(db, writer, last, withIds, result);
     }
     writer.flush();
-    return written;
+    return result;
 }
 
 qint64 countContacts(const data::Database& db) {
-    data::Statement count(db, QStringLiteral("SELECT count(*) FROM %1").arg(table()));
+    // Counted in the table itself: the index of ids may be whole where the
+    // contacts are damaged, and a damaged book is told at once.
+    data::Statement count(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(table()));
     count.step();
     return count.integer(0);
 }

@@ -24,8 +24,9 @@ public:
     explicit ReadAhead(std::unique_ptr<CardReader> reader, const QIODevice* in = nullptr);
     ~ReadAhead() override;
     bool next(Card& card) override;
-    // Known once next() has returned false.
+    // These two are known once next() has returned false.
     QStringList ignoredColumns() const override { return reader_->ignoredColumns(); }
+    ReadNotes notes() const override { return reader_->notes(); }
     // How far the reading thread is in the file, for telling progress.
     qint64 bytesRead() const { return bytesRead_.load(std::memory_order_relaxed); }
 

@@ -19,7 +19,9 @@ private:
     bool readLogicalLine();
     // Takes one logical line of a card; true at the card's end.
     bool take(Card& card, Parts& parts, QByteArrayView line);
-    static void finish(Card& card, const Parts& parts);
+    // The Name from FN when N gave none; lines joined, NULs counted.
+    void complete(Card& card, const Parts& parts);
+    bool leaveOut(bool binary);
     void readProperty(Card& card, Parts& parts, vcard::Kind kind, QByteArrayView params,
                       QByteArrayView value);
 
