@@ -121,10 +121,16 @@ bool VCardReader::next(Card& card) {
             break;
         if (line_.isEmpty())
             continue; // a picture left out for its length is not kept either
-        // The card is kept whole, to be written back.
-        card.kept.append(line_.data(), line_.size());
-        card.kept.append('\n');
+        // The card is kept whole, to be written back. Room for a card like
+        // the one before saves growing it line by line.
+        if (card.kept.isEmpty())
+            card.kept.reserve(keptSize_);
+        const qsizetype at = card.kept.size();
+        card.kept.resize(at + line_.size() + 1);
+        std::memcpy(card.kept.data() + at, line_.data(), size_t(line_.size()));
+        card.kept[at + line_.size()] = '\n';
     }
+    keptSize_ = card.kept.size() + card.kept.size() / 4;
     complete(card, parts);
     return true;
 }

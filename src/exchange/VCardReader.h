@@ -30,6 +30,7 @@ private:
     QByteArray folded_;
     qint64 lineNumber_ = 0; // where it began
     bool version21_ = false;
+    qsizetype keptSize_ = 0; // what the card before needed, and some
 };
 
 } // namespace exchange
