@@ -65,6 +65,19 @@ Transport::Transport(Connection connection, QObject* parent)
 }
 
 void Transport::send(Request request, Answered answered, Failed failed) {
+    // The password is for the server the user named: an href from its replies
+    // that points elsewhere is not followed, as a redirect there would not be.
+    if (origin_.isEmpty())
+        origin_ = request.url;
+    if (!sameServer(origin_, request.url)) {
+        const QUrl to = request.url;
+        QTimer::singleShot(0, this, [=, this] {
+            failed(platform::Error(err::Redirected,
+                                   QStringLiteral("%1 points to another server, %2 (%3); it was not followed")
+                                       .arg(serverName(origin_), serverName(to), to.toDisplayString())));
+        });
+        return;
+    }
     auto exchange = std::make_shared<Exchange>();
     exchange->url = request.url;
     exchange->request = std::move(request);

@@ -41,7 +41,7 @@ struct Response {
 // "host" or "host:port": how messages name a server.
 QString serverName(const QUrl& url);
 
-// Sends HTTP requests to one CardDAV server without blocking: each answer
+// Sends HTTP requests to one CardDAV server (the one of the first request) without blocking: each answer
 // (of any HTTP status) or failure comes back through a callback from the
 // event loop. Redirects are followed only on the same server; replies are
 // capped in size and time; TLS certificates must be trusted.
@@ -63,6 +63,7 @@ private:
     void finished(const std::shared_ptr<Exchange>& exchange);
 
     Connection connection_;
+    QUrl origin_; // the server of the first request: the one every later request must go to
     QNetworkAccessManager manager_;
     int sent_ = 0;
 };

@@ -88,7 +88,7 @@ bool DavServer::launch(Kind kind, bool tls, QString& why) {
         return waitUntilListening(why);
     }
     const QString store = d + QStringLiteral("/store/collection-root/ida/");
-    if (!writeFile(d + QStringLiteral("/users"), "ida:secret\n") ||
+    if (!writeFile(d + QStringLiteral("/users"), "ida:Olsen-7Kq\n") ||
         !writeFile(store + QStringLiteral("contacts/.Radicale.props"),
                    R"({"tag": "VADDRESSBOOK", "D:displayname": "Contacts"})") ||
         !writeFile(store + QStringLiteral("work/.Radicale.props"),

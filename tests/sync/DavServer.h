@@ -10,7 +10,7 @@ namespace testing {
 
 // A CardDAV server of its own for a test, on 127.0.0.1 at a free port, with
 // its storage in a temporary folder; stopped when this goes.
-//  - Radicale: user "ida", password "secret", address books "Contacts" and "Work";
+//  - Radicale: user "ida", password "Olsen-7Kq", address books "Contacts" and "Work";
 //    with `tls`, over https with a certificate of a certificate authority made here.
 //  - Xandikos: no passwords; one address book, "addressbook".
 //  - Hostile: hostile_server.py, whose first path part picks what goes wrong.

@@ -3,7 +3,8 @@
 
 The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 /malformed/, /entities/ (nested entities), /slow/ (never answers),
-/redirect/ (to another host), /html/ (a web page, not DAV), /status/NNN/,
+/redirect/ (to another host), /elsewhere/ (a principal on another
+host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for). Prints its port, then serves until killed."""
 import socketserver
@@ -73,6 +74,11 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(30)
         elif fault == "redirect":
             self.send(301, b"", extra=[("Location", "http://elsewhere.invalid/dav/")])
+        elif fault == "elsewhere":
+            self.send(207, MS + b'<d:response><d:href>/elsewhere/</d:href><d:propstat><d:prop>'
+                      b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
+                      b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
+                      b'</d:response>' + END)
         elif fault == "html":
             self.send(200, b"<html><body>Welcome</body></html>", "text/html")
         elif fault == "status":

@@ -33,7 +33,7 @@ struct Session {
     std::optional<platform::Error> error;
 };
 
-carddav::Connection account(const QString& password = QStringLiteral("secret")) {
+carddav::Connection account(const QString& password = QStringLiteral("Olsen-7Kq")) {
     carddav::Connection c;
     c.user = QStringLiteral("ida");
     c.password = password;
@@ -254,6 +254,8 @@ private slots:
         QTest::newRow("slow server") << "/slow/" << carddav::err::TimedOut << "sent nothing for 2 seconds";
         QTest::newRow("redirect elsewhere")
             << "/redirect/" << carddav::err::Redirected << "elsewhere.invalid";
+        QTest::newRow("principal elsewhere")
+            << "/elsewhere/" << carddav::err::Redirected << "elsewhere.invalid";
         QTest::newRow("web page") << "/html/" << carddav::err::NotCardDav << "not as a CardDAV server";
         QTest::newRow("403") << "/status/403/" << carddav::err::Forbidden << "ask the server's administrator";
         QTest::newRow("503") << "/status/503/" << carddav::err::ServerFailed << "Try again later";
