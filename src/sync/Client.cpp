@@ -282,22 +282,31 @@ void Client::fetchFrom(const QUrl& collection, QStringList hrefs, qsizetype from
         return;
     }
     const QStringList asked = hrefs.mid(from, batchSize);
-    davRequest("REPORT", collection, 1, multigetBody(asked),
-               [=, this](const Multistatus& ms, const QUrl& url) {
-                   // Only what was asked for: a card under another name is not taken on the server's word.
-                   QSet<QString> wanted;
-                   for (const QString& href : asked)
-                       wanted.insert(url.resolved(QUrl(href)).path(QUrl::FullyEncoded));
-                   QList<FetchedCard> cards;
-                   for (const DavResource& r : ms.resources) {
-                       const QString path = url.resolved(QUrl(r.href)).path(QUrl::FullyEncoded);
-                       if (r.status == 404 || r.addressData.isEmpty() || !wanted.remove(path))
-                           continue;
-                       cards << FetchedCard{r.href, r.etag, r.addressData};
-                   }
-                   batch(std::move(cards));
-                   fetchFrom(collection, hrefs, from + batchSize, batchSize, batch, done);
-               });
+    // Cards with large photos can make a batch larger than a reply may be: halve it and go on.
+    Failed tooLarge = [=, this](const platform::Error& e) {
+        if (e.number() == err::TooLarge && batchSize > 1)
+            fetchFrom(collection, hrefs, from, batchSize / 2, batch, done);
+        else
+            failed_(e);
+    };
+    davRequest(
+        "REPORT", collection, 1, multigetBody(asked),
+        [=, this](const Multistatus& ms, const QUrl& url) {
+            // Only what was asked for: a card under another name is not taken on the server's word.
+            QSet<QString> wanted;
+            for (const QString& href : asked)
+                wanted.insert(url.resolved(QUrl(href)).path(QUrl::FullyEncoded));
+            QList<FetchedCard> cards;
+            for (const DavResource& r : ms.resources) {
+                const QString path = url.resolved(QUrl(r.href)).path(QUrl::FullyEncoded);
+                if (r.status == 404 || r.addressData.isEmpty() || !wanted.remove(path))
+                    continue;
+                cards << FetchedCard{r.href, r.etag, r.addressData};
+            }
+            batch(std::move(cards));
+            fetchFrom(collection, hrefs, from + asked.size(), batchSize, batch, done);
+        },
+        tooLarge);
 }
 
 void Client::put(const QUrl& card, const QByteArray& vcard, const QByteArray& etag,

@@ -58,8 +58,9 @@ public:
     // What changed in a collection since `token`, or everything when the
     // token is empty or the server no longer knows it.
     void list(const QUrl& collection, const QString& token, std::function<void(Listing)> listed);
-    // The cards of `hrefs`, `batchSize` per request; each batch is handed
-    // over as it arrives, then `done` runs.
+    // The cards of `hrefs`, `batchSize` per request (fewer when a batch
+    // would pass the reply cap); each batch is handed over as it arrives,
+    // then `done` runs.
     void fetch(const QUrl& collection, const QStringList& hrefs,
                std::function<void(QList<FetchedCard>)> batch, std::function<void()> done,
                int batchSize = 200);

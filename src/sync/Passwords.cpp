@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QTimer>
+
+#include <memory>
 #include <qt6keychain/keychain.h>
+#include <utility>
 
 namespace carddav {
 namespace {
@@ -12,6 +15,25 @@ constexpr qint64 MaxPasswordBytes = 4096;
 
 QString keyOf(const SyncSettings& s) {
     return QStringLiteral("%1@%2").arg(s.user, s.addressBook.toString(QUrl::FullyEncoded));
+}
+
+// A store that waits on a prompt nobody sees must not hold the command forever.
+constexpr int StoreSeconds = 60;
+const QString StoreSilent = QStringLiteral("the desktop's secret store did not answer within 60 seconds");
+
+// Starts a job; `answered` or, when it never finishes, `silent` runs, once.
+void whenAnswered(QKeychain::Job* job, std::function<void(QKeychain::Job*)> answered,
+                  std::function<void()> silent) {
+    auto once = std::make_shared<bool>(false);
+    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
+        if (!std::exchange(*once, true))
+            answered(done);
+    });
+    QTimer::singleShot(StoreSeconds * 1000, job, [=] {
+        if (!std::exchange(*once, true))
+            silent();
+    });
+    job->start();
 }
 
 void writePasswordFile(const QString& path, const QString& password) {
@@ -25,26 +47,31 @@ void writePasswordFile(const QString& path, const QString& password) {
 } // namespace
 
 void storePassword(const QString& book, const SyncSettings& settings, const QString& password,
-                   std::function<void(PasswordPlace)> stored,
+                   std::function<void(PasswordPlace, QString)> stored,
                    std::function<void(const platform::Error&)> failed) {
     auto* job = new QKeychain::WritePasswordJob(Service); // deletes itself when finished
     job->setKey(keyOf(settings));
     job->setTextData(password);
-    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
-        if (done->error() == QKeychain::NoError) {
-            QFile::remove(passwordFile(book)); // an older copy outside the store goes
-            stored(PasswordPlace::SecretStore);
-            return;
-        }
+    auto toFile = [=](const QString& why) {
         try {
             writePasswordFile(passwordFile(book), password);
         } catch (const platform::Error& e) {
             failed(e);
             return;
         }
-        stored(PasswordPlace::File);
-    });
-    job->start();
+        stored(PasswordPlace::File, why);
+    };
+    whenAnswered(
+        job,
+        [=](QKeychain::Job* done) {
+            if (done->error() != QKeychain::NoError) {
+                toFile(done->errorString());
+                return;
+            }
+            QFile::remove(passwordFile(book)); // an older copy outside the store goes
+            stored(PasswordPlace::SecretStore, {});
+        },
+        [=] { toFile(StoreSilent); });
 }
 
 void loadPassword(const QString& book, const SyncSettings& settings, std::function<void(QString)> loaded,

@@ -7,6 +7,7 @@
 #include "sync/Terminal.h"
 
 #include <QFileInfo>
+#include <QHostAddress>
 
 #include <optional>
 
@@ -81,7 +82,7 @@ int runSetup(const SetupRequest& request, QTextStream& out, QTextStream& err) {
             settings.caFile = QFileInfo(request.caFile).absoluteFilePath();
         storePassword(
             request.book, settings, *password,
-            [&, book, settings](PasswordPlace place) mutable {
+            [&, book, settings](PasswordPlace place, const QString& why) mutable {
                 settings.password = place;
                 try {
                     writeSettings(request.book, settings);
@@ -93,10 +94,16 @@ int runSetup(const SetupRequest& request, QTextStream& out, QTextStream& err) {
                     << book.url.toDisplayString()
                     << (book.syncTokens ? "" : " (no sync tokens: changes are found by ETags)") << ".\n";
                 if (place == PasswordPlace::File)
-                    out << "No secret store answered: the password is kept in " << passwordFile(request.book)
-                        << ", which only you can read.\n";
+                    out << "No secret store answered (" << why << "): the password is kept in "
+                        << passwordFile(request.book) << ", which only you can read.\n";
                 else
                     out << "The password is kept in the desktop's secret store.\n";
+                if (book.url.scheme() == QLatin1String("http") &&
+                    !QHostAddress(book.url.host()).isLoopback() &&
+                    book.url.host() != QLatin1String("localhost"))
+                    out << "Mind: over http:// the password travels unencrypted; use https:// where the "
+                           "server "
+                           "offers it.\n";
                 out.flush();
                 run.done();
             },

@@ -92,6 +92,12 @@ void Transport::start(std::shared_ptr<Exchange> ex) {
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     for (const auto& [name, value] : ex->request.headers)
         req.setRawHeader(name, value);
+    // Sent at once rather than after a 401: a server that refuses a request before reading its body
+    // (and closes the connection) would otherwise break every first upload; and it saves a round trip.
+    if (!connection_.user.isEmpty())
+        req.setRawHeader(
+            "Authorization",
+            "Basic " + (connection_.user + QLatin1Char(':') + connection_.password).toUtf8().toBase64());
     if (!ex->request.body.isEmpty() && !req.hasRawHeader("Content-Type"))
         req.setRawHeader("Content-Type", "application/xml; charset=utf-8");
     if (ex->url.scheme() == QLatin1String("https")) {

@@ -19,8 +19,9 @@ struct Connection {
     QString user;
     QString password;
     QList<QSslCertificate> trusted; // certificate authorities trusted besides the system's
-    int idleSeconds = 30;           // no byte from the server for this long: give up
-    int totalSeconds = 300;         // one request may take at most this long
+    // A server may think a while before the first byte of a large listing.
+    int idleSeconds = 90;   // no byte from the server for this long: give up
+    int totalSeconds = 600; // one request may take at most this long
     qint64 maxReplyBytes = qint64(64) << 20;
 };
 

@@ -244,6 +244,30 @@ private slots:
         QCOMPARE(restart->cards.size(), 4);
     }
 
+    // Cards with photos larger together than a reply may be still come down, in smaller batches.
+    void largeCardsComeInSmallerBatches() {
+        carddav::Connection c = account();
+        c.maxReplyBytes = qint64(1) << 20;
+        Session s(c);
+        const QUrl book = radicale->url(QStringLiteral("/ida/work/"));
+        const QByteArray photo = QByteArray(300 * 1024, 'Q').toBase64();
+        QStringList hrefs;
+        for (int i = 0; i < 4; ++i) {
+            const QUrl card = book.resolved(QUrl(QStringLiteral("photo-%1.vcf").arg(i)));
+            QByteArray data = vcard(QStringLiteral("p%1").arg(i), QStringLiteral("Photo %1").arg(i));
+            data.insert(data.indexOf("END:VCARD"), "PHOTO;ENCODING=b;TYPE=JPEG:" + photo + "\r\n");
+            QVERIFY2(put(s, card, data, {}).first == Written::Stored,
+                     s.error ? qPrintable(s.error->description()) : "not stored");
+            hrefs << card.path();
+        }
+        const int before = s.client.requestsSent();
+        const auto cards = fetch(s, book, hrefs, 4);
+        QVERIFY2(!s.error, s.error ? qPrintable(s.error->description()) : "");
+        QCOMPARE(cards.size(), 4);
+        QVERIFY(cards[3].vcard.contains(photo.left(1000)));
+        QVERIFY(s.client.requestsSent() - before > 1);
+    }
+
     void failuresNameTheServerAndWhatToDo_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("number");

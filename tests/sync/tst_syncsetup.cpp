@@ -20,8 +20,10 @@ struct Result {
 };
 
 // Runs quorvel-book with `input` on its standard input (not a terminal).
-Result run(const QStringList& args, const QByteArray& input = {}) {
+Result run(const QStringList& args, const QByteArray& input = {},
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(QUORVEL_BOOK_EXE), args);
     p.write(input);
     p.closeWriteChannel();
@@ -142,6 +144,57 @@ private slots:
         r = run({"--book", dir.filePath(QStringLiteral("never-set-up.mdb")), "sync", "--dry-run"});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QLatin1String("sync --setup")), qPrintable(r.err));
+    }
+
+    // With a desktop secret store on its own session bus, the password goes there and nowhere else.
+    void secretStoreKeepsThePassword() {
+        QTemporaryDir desktop;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), desktop.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), desktop.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), desktop.path());
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + desktop.filePath(QStringLiteral("bus")));
+        QProcess bus, keyring;
+        bus.setProcessEnvironment(env);
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {"--session", "--nofork", "--nopidfile",
+                   "--address=" + env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"))});
+        QVERIFY(
+            QTest::qWaitFor([&] { return QFile::exists(desktop.filePath(QStringLiteral("bus"))); }, 10000));
+        keyring.setProcessEnvironment(env);
+        keyring.start(QStringLiteral("gnome-keyring-daemon"),
+                      {"--foreground", "--unlock", "--components=secrets"});
+        QVERIFY(keyring.waitForStarted());
+        keyring.write("keyring-pass");
+        keyring.closeWriteChannel();
+        QVERIFY(keyring.waitForBytesWritten());
+
+        const QString thirdBook = dir.filePath(QStringLiteral("Third.mdb"));
+        testing::phonebook::createSample(thirdBook);
+        // The keyring daemon takes a moment to claim its name on the bus: a set-up before that finds no
+        // store.
+        Result r;
+        (void)QTest::qWaitFor(
+            [&] {
+                QFile::remove(thirdBook + QStringLiteral(".sync.password"));
+                r = run({"--book", thirdBook, "sync", "--setup", secure->url().toString(), "--user", "ida",
+                         "--password-stdin", "--addressbook", "Contacts", "--ca", secure->authorityFile()},
+                        "Olsen-7Kq\n", env);
+                return r.code != 0 || !r.out.contains(QLatin1String("No secret store answered"));
+            },
+            30000);
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("kept in the desktop's secret store")),
+                 qPrintable(r.out + r.err));
+        QVERIFY(!QFile::exists(thirdBook + QStringLiteral(".sync.password")));
+        QVERIFY(!fileBytes(thirdBook + QStringLiteral(".sync")).contains("Olsen-7Kq"));
+        // The dry run logs in with what the store gives back (the server refuses anything else).
+        r = run({"--book", thirdBook, "sync", "--dry-run"}, {}, env);
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("\"Contacts\"")), qPrintable(r.out + r.err));
+        keyring.kill();
+        bus.kill();
+        keyring.waitForFinished();
+        bus.waitForFinished();
     }
 };
 
