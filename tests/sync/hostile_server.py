@@ -6,7 +6,7 @@ The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 /redirect/ (to another host), /elsewhere/ (a principal on another
 host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
-with cards nobody asked for). Prints its port, then serves until killed."""
+with cards nobody asked for), /weak/ (a PUT answered with a weak ETag). Prints its port, then serves until killed."""
 import socketserver
 import sys
 import time
@@ -79,6 +79,9 @@ class Handler(BaseHTTPRequestHandler):
                       b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
                       b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                       b'</d:response>' + END)
+        elif fault == "weak":
+            # Stored, but changed on the way in: the ETag is weak and no base for If-Match.
+            self.send(201, b"", extra=[("ETag", 'W/"1"')])
         elif fault == "html":
             self.send(200, b"<html><body>Welcome</body></html>", "text/html")
         elif fault == "status":

@@ -320,7 +320,8 @@ private slots:
     }
 
     // A failure in the middle of a fetch stops it with the reason; what came before was handed over.
-    void brokenFetchesTakeNothingTheyDidNotAskFor() {
+    // Nothing is taken on a broken server's word: cards not asked for, a weak ETag.
+    void brokenRepliesAreNotTakenAtTheirWord() {
         Session s(account());
         const auto batches = fetch(s, hostile->url(QStringLiteral("/batch500/")),
                                    {QStringLiteral("/batch500/a.vcf"), QStringLiteral("/batch500/b.vcf")}, 1);
@@ -334,6 +335,10 @@ private slots:
         QVERIFY(!t.error);
         QCOMPARE(cards.size(), 1);
         QCOMPARE(cards.first().href, QStringLiteral("/strangers/a.vcf"));
+
+        const auto [written, etag] = put(t, hostile->url(QStringLiteral("/weak/a.vcf")), vcard("a", "A"), {});
+        QCOMPARE(written, Written::Stored);
+        QVERIFY2(etag.isEmpty(), etag.constData());
     }
 
     void tlsNeedsATrustedAuthority() {
