@@ -18,13 +18,11 @@ std::optional<AddressBook> byName(const QList<AddressBook>& books, const QString
         if (b.name.compare(name, Qt::CaseInsensitive) == 0)
             return b;
     // The last part of its address names it too ("contacts" for .../ida/contacts/).
-    for (const AddressBook& b : books)
-        if (b.url.path()
-                    .split(QLatin1Char('/'), Qt::SkipEmptyParts)
-                    .value(-1)
-                    .compare(name, Qt::CaseInsensitive) == 0 ||
-            b.url.path().section(QLatin1Char('/'), -2, -2).compare(name, Qt::CaseInsensitive) == 0)
+    for (const AddressBook& b : books) {
+        const QStringList parts = b.url.path().split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        if (!parts.isEmpty() && parts.last().compare(name, Qt::CaseInsensitive) == 0)
             return b;
+    }
     return std::nullopt;
 }
 
