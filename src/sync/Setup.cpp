@@ -60,8 +60,9 @@ int runSetup(const SetupRequest& request, QTextStream& out, QTextStream& err) {
     if (request.passwordFromStdin) {
         password = readInputLine(false);
     } else if (inputIsTerminal()) {
-        err << "Password for \"" << request.user << "\" on " << serverName(request.url) << ": " << Qt::flush;
-        password = readInputLine(true);
+        password = readInputLine(
+            true, QStringLiteral("Password for \"%1\" on %2: ").arg(request.user, serverName(request.url)),
+            &err);
     } else {
         run.fail(QStringLiteral("there is no terminal to ask for the password on; give it on standard input "
                                 "with --password-stdin"));
@@ -129,8 +130,8 @@ int runSetup(const SetupRequest& request, QTextStream& out, QTextStream& err) {
             return;
         }
         for (;;) {
-            out << "Address book to sync (its name): " << Qt::flush;
-            const std::optional<QString> name = readInputLine(false);
+            const std::optional<QString> name =
+                readInputLine(false, QStringLiteral("Address book to sync (its name): "), &out);
             if (!name) {
                 run.fail(QStringLiteral("no address book was picked"));
                 return;

@@ -1,5 +1,7 @@
 #include "sync/Terminal.h"
 
+#include <QTextStream>
+
 #include <cstdio>
 #include <string>
 #include <termios.h>
@@ -10,6 +12,7 @@ namespace {
 constexpr size_t MaxLine = 4096;
 
 // Turns echo off for its lifetime; the terminal is given back as it was even on an early return.
+// TCSANOW, not TCSAFLUSH: what was typed ahead of the prompt is the answer, not to be thrown away.
 class NoEcho {
 public:
     NoEcho() {
@@ -17,11 +20,11 @@ public:
             return;
         termios quiet = saved_;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        active_ = tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+        active_ = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
     }
     ~NoEcho() {
         if (active_) {
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+            tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
             std::fputc('\n', stderr); // the Enter the user typed was not echoed
         }
     }
@@ -36,10 +39,12 @@ private:
 
 bool inputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
-std::optional<QString> readInputLine(bool hidden) {
+std::optional<QString> readInputLine(bool hidden, const QString& prompt, QTextStream* to) {
     std::optional<NoEcho> quiet;
     if (hidden && inputIsTerminal())
-        quiet.emplace();
+        quiet.emplace(); // before the prompt: a fast typist's first keys are not shown either
+    if (to && !prompt.isEmpty())
+        *to << prompt << Qt::flush;
     // Byte by byte: what follows the line in standard input stays there for whoever reads next.
     std::string line;
     char c = 0;

@@ -146,6 +146,26 @@ private slots:
         QVERIFY2(r.err.contains(QLatin1String("sync --setup")), qPrintable(r.err));
     }
 
+    // On a terminal: the password is asked without echo, and one of several address books picked by name.
+    void terminalAsksPasswordAndAddressBook() {
+        const QString fourthBook = dir.filePath(QStringLiteral("Fourth.mdb"));
+        testing::phonebook::createSample(fourthBook);
+        QProcess p;
+        p.start(QStringLiteral("python3"),
+                {QStringLiteral(QUORVEL_ON_TERMINAL), "Password for", "Olsen-7Kq", "Address book to sync",
+                 "Nope", "the names are", "Contacts", "--", QStringLiteral(QUORVEL_BOOK_EXE), "--book",
+                 fourthBook, "sync", "--setup", secure->url().toString(), "--user", "ida", "--ca",
+                 secure->authorityFile()});
+        QVERIFY(p.waitForFinished(90000));
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(p.exitCode() == 0, qPrintable(shown + p.readAllStandardError()));
+        QVERIFY2(!shown.contains(QLatin1String("Olsen-7Kq")), qPrintable(shown));
+        QVERIFY2(shown.contains(QLatin1String("no address book \"Nope\"")) &&
+                     shown.contains(QLatin1String("Sync set up")),
+                 qPrintable(shown));
+        QVERIFY(fileBytes(fourthBook + QStringLiteral(".sync")).contains("/ida/contacts/"));
+    }
+
     // With a desktop secret store on its own session bus, the password goes there and nowhere else.
     void secretStoreKeepsThePassword() {
         QTemporaryDir desktop;
