@@ -129,8 +129,11 @@ void Client::syncReport(const QUrl& collection, const QString& token, Listing so
                 return;
             }
             if (r.status != 207) {
-                // No sync reports here: a listing of every card with its ETag does the same job.
-                if (token.isEmpty() && round == 0 && r.status != 401 && r.status != 404 && r.status < 500)
+                // No sync reports here (501, 405, 403, ...): a listing of every card with its ETag does the
+                // same job. A wrong password, a missing collection or a failing server is told instead.
+                const bool unsupported = r.status == 501 || (r.status >= 400 && r.status < 500 &&
+                                                             r.status != 401 && r.status != 404);
+                if (token.isEmpty() && round == 0 && unsupported)
                     listByEtags(collection, listed);
                 else
                     failed_(statusError(r));

@@ -6,7 +6,8 @@ The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 /redirect/ (to another host), /elsewhere/ (a principal on another
 host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
-with cards nobody asked for), /weak/ (a PUT answered with a weak ETag). Prints its port, then serves until killed."""
+with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
+/nosync/ (no sync-collection report, a PROPFIND listing instead). Prints its port, then serves until killed."""
 import socketserver
 import sys
 import time
@@ -79,6 +80,17 @@ class Handler(BaseHTTPRequestHandler):
                       b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
                       b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                       b'</d:response>' + END)
+        elif fault == "nosync":
+            # An older server: no sync reports, only PROPFIND with ETags.
+            if self.command == "REPORT" and b"sync-collection" in body:
+                self.send(501, b"not implemented")
+            elif self.command == "PROPFIND":
+                self.send(207, MS + book_response("/nosync/") +
+                          b'<d:response><d:href>/nosync/a.vcf</d:href><d:propstat><d:prop><d:getetag>"a1"'
+                          b'</d:getetag><d:resourcetype/></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
+                          b'</d:propstat></d:response>' + END)
+            else:
+                self.send(400, b"unexpected")
         elif fault == "weak":
             # Stored, but changed on the way in: the ETag is weak and no base for If-Match.
             self.send(201, b"", extra=[("ETag", 'W/"1"')])

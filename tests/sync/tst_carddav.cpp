@@ -336,6 +336,13 @@ private slots:
         QCOMPARE(cards.size(), 1);
         QCOMPARE(cards.first().href, QStringLiteral("/strangers/a.vcf"));
 
+        // A server without sync reports is listed card by card with ETags, whole.
+        const auto listing = list(t, hostile->url(QStringLiteral("/nosync/")), QString());
+        QVERIFY2(listing, t.error ? qPrintable(t.error->description()) : "");
+        QVERIFY(listing->whole && listing->syncToken.isEmpty());
+        QCOMPARE(listing->cards.size(), 1);
+        QCOMPARE(listing->cards.first().etag, QByteArray("\"a1\""));
+
         const auto [written, etag] = put(t, hostile->url(QStringLiteral("/weak/a.vcf")), vcard("a", "A"), {});
         QCOMPARE(written, Written::Stored);
         QVERIFY2(etag.isEmpty(), etag.constData());
