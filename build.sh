@@ -20,6 +20,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
+    libphonenumber-dev xdg-utils
 )
 
 as_root() {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -48,6 +49,11 @@ public:
     // The session is ending: asks about typed values as closing would, and
     // returns false when they could not be stored (the logout is cancelled).
     bool commitData();
+
+    // A tel: or callto: link handed to the program: the window comes to the
+    // front and asks whether to dial it. Links that arrive while a box is
+    // open wait for it to close.
+    void takeLink(const QString& link);
 
     // How the window opens the program's other windows: the window's design
     // name (frmComPort, frmPrefix, frmAbout, frmBrowser) and, for a browser
@@ -114,6 +120,7 @@ private:
     void wireSettingsMenu();
     void wireInfo();
     void openWindow(const QString& form, const QString& address);
+    void takeNextLink();
 
     std::function<void()> End;
     OpenWindow Open;
@@ -125,6 +132,8 @@ private:
     std::unique_ptr<forms::SharedForm> prefix_;
     std::unique_ptr<forms::SharedForm> about_;
     std::unique_ptr<info::InfoCommands> info_;
+    QStringList links_;
+    bool takingLink_ = false;
 };
 
 } // namespace app

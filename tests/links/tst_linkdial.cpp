@@ -1,0 +1,99 @@
+// A link handed to the real window: the question, the contact it names, and
+// the dial through the same path as Dial Phone, with a pty pair as the modem.
+#include "app/WindowFixture.h"
+#include "dialer/DialogFixture.h"
+#include "dialer/Module1.h"
+#include "dialer/PtyPair.h"
+#include "support/TestMain.h"
+
+using namespace testing;
+using forms::vbCritical;
+using forms::vbDefaultButton2;
+using forms::vbNo;
+using forms::vbOK;
+using forms::vbOKOnly;
+using forms::vbQuestion;
+using forms::vbYes;
+using forms::vbYesNo;
+
+namespace {
+const QString Title = identity::ApplicationTitle;
+const QString DialTitle = QStringLiteral("Dazu-D-Uzezo");
+constexpr int Question = vbYesNo | vbQuestion | vbDefaultButton2;
+
+} // namespace
+
+class LinkDialTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<ConfigHome> home;
+    std::unique_ptr<PtyPair> pty;
+    std::unique_ptr<Window> win;
+
+private slots:
+    void init() {
+        dialer::Module1::DialerSettings = {};
+        home = std::make_unique<ConfigHome>();
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->isReady());
+        win = std::make_unique<Window>(
+            QList<Contact>{contact("Ashford, Nora", "(212) 555-0100", "212 555 0101"),
+                           contact("Brennan, Tom", "", "+44 20 7031 3000")});
+        // Com 2 on the modem; area code 212, outside line 9, long distance 1.
+        QVERIFY(home->linkComPort(2, pty->programEnd()));
+        writeFile(win->dir.filePath(QStringLiteral("Port.sav")), " 2 \r\n");
+        writeFile(win->dir.filePath(QStringLiteral("Prefix.sav")), " 212  9  1 \r\n");
+    }
+    void cleanup() {
+        win.reset();
+        pty.reset();
+        home.reset();
+    }
+
+    void aLinkIsAskedAboutThenDialedAsDialPhoneDials() {
+        auto& w = win->open();
+        ScriptedBoxes boxes;
+        boxes
+            .expect("The link names the extension 7. Dial it after the number, once the call is answered?",
+                    vbYesNo | vbQuestion, Title, vbYes)
+            .expect("Dial 91212-555-0101,,7?\n\nThe phone book has this number for Ashford, Nora (Mobile).",
+                    Question, Title, vbYes)
+            .expect(identity::ProNotice, vbOKOnly, Title, vbOK)
+            .expect("Dialing 212-555-0101,,7  Pick up the Phone...", vbOKOnly, DialTitle, vbOK);
+        w.takeLink(QStringLiteral("tel:+1-212-555-0101;ext=7"));
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(pty->read(24), QByteArray("ATDT91212-555-0101,,7\r;\r"));
+        QVERIFY(!w.MSComm1->PortOpen());
+    }
+
+    void onlyAYesDialsAndNoLinkReachesTheModemAsACommand() {
+        auto& w = win->open();
+        ScriptedBoxes boxes;
+        // No dials nothing; a declined extension is left off.
+        boxes
+            .expect("Dial 91212-555-0100?\n\nThe phone book has this number for Ashford, Nora (Phone).",
+                    Question, Title, vbNo)
+            .expect("The link names the extension 12. Dial it after the number, once the call is answered?",
+                    vbYesNo | vbQuestion, Title, vbNo)
+            .expect("Dial 91212-555-0199?", Question, Title, vbNo)
+            // Hostile links are refused, named as they came.
+            .expect("The link tel:+1%0D%0AATZ cannot be dialed: its number holds the sign %0D, which a phone "
+                    "number has not.",
+                    vbOKOnly | vbCritical, Title, vbOK)
+            .expect("The link tel:555;ATH cannot be dialed: its number is too short.", vbOKOnly | vbCritical,
+                    Title, vbOK)
+            // Abroad: the access code, and the contact found by the number's digits.
+            .expect("Dial 9011442070313000?\n\nThe phone book has this number for Brennan, Tom (Mobile).",
+                    Question, Title, vbYes)
+            .expect(identity::ProNotice, vbOKOnly, Title, vbOK)
+            .expect("Dialing 011442070313000  Pick up the Phone...", vbOKOnly, DialTitle, vbOK);
+        for (const char* link : {"callto://+1.212.555.0100", "tel:212-555-0199;ext=12", "tel:+1%0D%0AATZ",
+                                 "tel:555;ATH", "tel:+44-20-7031-3000"})
+            w.takeLink(QString::fromLatin1(link));
+        QVERIFY_BOXES(boxes);
+        // The first bytes the modem ever sees are the one dial said yes to.
+        QCOMPARE(pty->read(23), QByteArray("ATDT9011442070313000\r;\r"));
+    }
+};
+
+QUORVEL_TEST_MAIN(LinkDialTest)
+#include "tst_linkdial.moc"
