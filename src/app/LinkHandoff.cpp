@@ -91,29 +91,36 @@ void LinkInbox::accept() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         // A start that says nothing is let go after a while.
         QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > 16)
-                    socket->abort();
-                return;
-            }
-            const QByteArray header = socket->peek(16);
-            bool ok = false;
-            const qsizetype size = header.left(header.indexOf('\n')).toLongLong(&ok);
-            if (!ok || size < 0 || size > MaxMessageBytes) {
-                socket->abort();
-                return;
-            }
-            const qsizetype start = header.indexOf('\n') + 1;
-            if (socket->bytesAvailable() < start + size)
-                return;
-            socket->skip(start);
-            const QString link = QString::fromUtf8(socket->read(size));
-            socket->write(Taken);
-            socket->disconnectFromServer();
-            emit linkArrived(link);
-        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+        // What came with the connection is read at once, not at the next round.
+        read(socket);
     }
+}
+
+void LinkInbox::read(QLocalSocket* socket) {
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > 16)
+            socket->abort();
+        return;
+    }
+    const QByteArray header = socket->peek(16);
+    bool ok = false;
+    const qsizetype size = header.left(header.indexOf('\n')).toLongLong(&ok);
+    if (!ok || size < 0 || size > MaxMessageBytes) {
+        socket->abort();
+        return;
+    }
+    const qsizetype start = header.indexOf('\n') + 1;
+    if (socket->bytesAvailable() < start + size)
+        return;
+    socket->skip(start);
+    const QString link = QString::fromUtf8(socket->read(size));
+    socket->write(Taken);
+    socket->disconnectFromServer();
+    // The question waits in a box of its own event loop, where this socket
+    // may go away: it is asked once this handler has returned.
+    QMetaObject::invokeMethod(
+        this, [this, link] { emit linkArrived(link); }, Qt::QueuedConnection);
 }
 
 } // namespace app

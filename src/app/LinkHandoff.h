@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QObject>
 #include <QString>
 
@@ -29,6 +30,7 @@ signals:
 
 private:
     void accept();
+    void read(QLocalSocket* socket);
     QLocalServer server_;
 };
 

@@ -8,32 +8,58 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sqlite3.h>
+
+#include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace contacts {
 namespace {
-constexpr int Forms = 4;
+// holds(Phone, Mobile): 1 when the phone number's digits are one of the
+// forms sought, 2 when the mobile number's are, else 0. Registered on the
+// lookup's own connection only, so nothing in the file depends on it; one
+// call a row and no copies keep a scan of a large book short.
+struct Sought {
+    std::vector<std::string> forms;
+};
 
-// A field's digits in SQL, with SQLite's own functions only: the separators
-// people write numbers with are taken out.
-QString digitsOf(const char* field) {
-    QString sql = QString::fromLatin1(field);
-    for (const char* separator : {"-", " ", "(", ")", ".", "+", "/"})
-        sql = QStringLiteral("replace(%1, '%2', '')").arg(sql, QLatin1String(separator));
-    return sql;
+bool isSought(const Sought& sought, sqlite3_value* value) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    const int size = sqlite3_value_bytes(value);
+    char digits[64];
+    std::size_t count = 0;
+    for (int i = 0; text && i < size; ++i)
+        if (text[i] >= '0' && text[i] <= '9') {
+            if (count == sizeof digits)
+                return false; // longer than any number sought
+            digits[count++] = text[i];
+        }
+    for (const std::string& form : sought.forms)
+        if (form.size() == count && std::memcmp(form.data(), digits, count) == 0)
+            return true;
+    return false;
+}
+
+void holds(sqlite3_context* context, int, sqlite3_value** argv) {
+    const auto& sought = *static_cast<const Sought*>(sqlite3_user_data(context));
+    sqlite3_result_int(context, isSought(sought, argv[0]) ? 1 : isSought(sought, argv[1]) ? 2 : 0);
 }
 
 QString holderIn(const data::Database& db, const QStringList& digitForms) {
-    QString in = QStringLiteral("(?1, ?2, ?3, ?4)");
+    Sought sought;
+    for (const QString& form : digitForms)
+        sought.forms.push_back(form.toStdString());
+    sqlite3_create_function_v2(db.handle(), "holds", 2, SQLITE_UTF8, &sought, holds, nullptr, nullptr,
+                               nullptr);
     data::Statement query(
-        db, QStringLiteral("SELECT Name, %1 IN %3 FROM PHONEDIR WHERE %1 IN %3 OR %2 IN %3 LIMIT 1")
-                .arg(digitsOf("Phone"), digitsOf("Mobile"), in));
-    for (int i = 0; i < Forms; ++i)
-        query.bind(i + 1, digitForms.value(i, digitForms.first()));
+        db, QStringLiteral("SELECT Name, which FROM (SELECT Name, holds(Phone, Mobile) AS which "
+                           "FROM PHONEDIR) WHERE which > 0 LIMIT 1"));
     if (!query.step())
         return {};
-    return QStringLiteral("%1 (%2)").arg(query.text(0), query.integer(1) ? QStringLiteral("Phone")
-                                                                         : QStringLiteral("Mobile"));
+    return QStringLiteral("%1 (%2)").arg(query.text(0), query.integer(1) == 1 ? QStringLiteral("Phone")
+                                                                              : QStringLiteral("Mobile"));
 }
 } // namespace
 
@@ -50,7 +76,7 @@ QString numberHolder(const QString& bookPath, const QStringList& digitForms,
     QString holder;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            holder = holderIn(*db, digitForms.mid(0, Forms));
+            holder = holderIn(*db, digitForms);
         } catch (const platform::Error&) {
             // Interrupted, locked or damaged: no name.
         }

@@ -13,6 +13,6 @@ namespace contacts {
 // while the window goes on drawing; a book too large to read within
 // `patience` gives no name rather than a frozen window.
 QString numberHolder(const QString& bookPath, const QStringList& digitForms,
-                     std::chrono::milliseconds patience = std::chrono::milliseconds(1000));
+                     std::chrono::milliseconds patience = std::chrono::milliseconds(4000));
 
 } // namespace contacts
