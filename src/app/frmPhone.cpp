@@ -14,10 +14,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QTimer>
+
+#include <array>
 
 namespace app {
 
@@ -41,8 +44,11 @@ frmPhone::frmPhone(QWidget* parent)
     QTimer::singleShot(0, this, &frmPhone::setPointers);
     buildMenus();
     setTabOrder();
-    // A fixed layout: the window keeps the size of its client area and menu bar.
+    // A fixed layout: the window keeps the size of its client area and menu
+    // bar, and its frame offers no maximize button that could do nothing.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     wireKeys();
     wireContacts();
@@ -66,6 +72,33 @@ void frmPhone::wireKeys() {
     // Escape presses the cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, CmdQuit, &QPushButton::click);
+    // The navigator's arrows take no focus: these keys press them from
+    // anywhere in the window, save prompt and all.
+    const std::array<std::pair<QKeySequence, QToolButton*>, 4> arrows = {{
+        {QKeySequence(Qt::Key_PageDown), Data1->nextButton()},
+        {QKeySequence(Qt::Key_PageUp), Data1->previousButton()},
+        {QKeySequence(Qt::CTRL | Qt::Key_Home), Data1->firstButton()},
+        {QKeySequence(Qt::CTRL | Qt::Key_End), Data1->lastButton()},
+    }};
+    for (const auto& [key, arrow] : arrows) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, arrow, &QToolButton::click);
+        walkKeys_ << key;
+    }
+    // A text box would keep Ctrl+Home and Ctrl+End for its cursor; Home and End do that here.
+    for (QLineEdit* box : {txtName, txtAddress, txtCompany, txtEmail, txtWeb, txtPhone, txtMobile})
+        box->installEventFilter(this);
+}
+
+bool frmPhone::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (walkKeys_.contains(QKeySequence(key->keyCombination()))) {
+            event->ignore(); // the window's shortcut takes it
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmPhone::wireContacts() {

@@ -5,8 +5,10 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -107,6 +109,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout(QWidget* client);
@@ -124,6 +127,7 @@ private:
 
     std::function<void()> End;
     OpenWindow Open;
+    QList<QKeySequence> walkKeys_; // the keys that press the navigator's arrows
     std::unique_ptr<contacts::PhoneBook> phoneBook_;
     std::unique_ptr<contacts::RecordCommands> recordCommands_;
     std::unique_ptr<contacts::FindSort> findSort_;

@@ -1,5 +1,6 @@
 // What the user is told when the phone book file fails: what happened, to
 // which file, and what to do about it.
+#include "book/Rescue.h"
 #include "contacts/PhoneBook.h"
 
 #include <QDir>
@@ -11,19 +12,6 @@ namespace err = platform::err;
 using Failure = data::DataControl::Failure;
 
 QString folderOf(const QString& file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
-
-QString rescueAdvice(const QString& file) {
-    const QString rescued =
-        QDir(QFileInfo(file).absolutePath()).filePath(QStringLiteral("Quorvel-rescued.mdb"));
-    // Debian's sqlite3 has no .recover; .dump reads around a bad page and
-    // ends with a ROLLBACK, which the copy must not take.
-    return QStringLiteral(
-               "The contacts that can still be read can be copied into a new file with the "
-               "sqlite3 tool, in a terminal:\n    sqlite3 \"%1\" .dump | sed '$s/^ROLLBACK;.*/COMMIT;/' "
-               "| sqlite3 \"%2\"\nCheck the new file, keep the damaged one, and put the new file in "
-               "place of Quorvel.mdb.")
-        .arg(file, rescued);
-}
 
 // Why a read or a store failed, as a clause.
 QString why(const platform::Error& cause, const QString& file) {
@@ -41,7 +29,7 @@ QString why(const platform::Error& cause, const QString& file) {
     case err::DiskFull:
         return QStringLiteral("the disk is full");
     case err::Damaged:
-        return QStringLiteral("the file is damaged (%1)").arg(cause.description());
+        return book::damagedClause(cause.description());
     default:
         return cause.description();
     }
@@ -64,7 +52,7 @@ QString remedy(const platform::Error& cause, const QString& file) {
     case err::DiskFull:
         return QStringLiteral("Free some disk space, then try again.");
     case err::Damaged:
-        return rescueAdvice(file);
+        return book::rescueAdvice(file);
     default:
         return QStringLiteral("Close any other program using it, then try again.");
     }
@@ -106,7 +94,7 @@ QString openFailed(const platform::Error& cause, const QString& file) {
         break;
     case err::Damaged:
         reason = QStringLiteral("The file is damaged (%1).").arg(cause.description());
-        advice = rescueAdvice(file);
+        advice = book::rescueAdvice(file);
         break;
     case err::Locked:
         reason = QStringLiteral("Another program holds it locked while it changes it.");

@@ -9,6 +9,16 @@ namespace contacts {
 RecordCommands::RecordCommands(data::DataControl& data1, QLineEdit& name) : Data1(data1), txtName(name) {}
 
 void RecordCommands::cmdAdd_Click() {
+    if (!Data1.Recordset().isOpen()) {
+        // The boxes take no typing then; say why rather than start a record
+        // that could never be stored.
+        forms::MsgBox(QStringLiteral("No phone book is open, so a new contact cannot be stored.\n\n"
+                                     "\"%1\" could not be opened when the program started. Put your "
+                                     "Quorvel.mdb beside the program and start it again.")
+                          .arg(Data1.DatabaseName()),
+                      forms::vbExclamation, QStringLiteral("Add Record"));
+        return;
+    }
     if (forms::MsgBox(QStringLiteral(" Enter new record, and click left arrow button."), forms::vbOKCancel,
                       QStringLiteral("Add Record")) != forms::vbOK)
         return;

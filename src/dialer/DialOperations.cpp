@@ -1,5 +1,6 @@
 #include "dialer/DialOperations.h"
 
+#include "dialer/ModemReply.h"
 #include "dialer/Module1.h"
 #include "identity/Identity.h"
 #include "platform/core/Error.h"
@@ -44,7 +45,18 @@ void DialOperations::dialOut(DialKind kind, const Dial& d) {
 
     const QString pickUp = kind == DialKind::Phone ? QStringLiteral("  Pick up the Phone...")
                                                    : QStringLiteral("  Pick up the phone...");
-    MsgBox(QStringLiteral("Dialing ") + d.number + pickUp, forms::vbOKOnly, QStringLiteral("Dazu-D-Uzezo"));
+    const QString dialing = QStringLiteral("Dialing ") + d.number + pickUp;
+    // The modem's answers are read while the user is asked to pick up; one
+    // that says the dial failed closes the box, which would be untrue now.
+    QString replies;
+    const auto listening = QObject::connect(&MSComm1, &comm::MSComm::OnComm, [&] {
+        replies += MSComm1.Input();
+        if (dialFailure(replies))
+            forms::CloseMsgBox(dialing);
+    });
+    MsgBox(dialing, forms::vbOKOnly, QStringLiteral("Dazu-D-Uzezo"));
+    QObject::disconnect(listening);
+    replies += MSComm1.Input();
 
     // The user holds the line now: the modem gets ";" and is let go.
     const forms::BusyPointer busy;
@@ -55,6 +67,8 @@ void DialOperations::dialOut(DialKind kind, const Dial& d) {
         if (MSComm1.PortOpen())
             MSComm1.setPortOpen(false);
     });
+    if (const auto word = dialFailure(replies))
+        MsgBox(dialFailureText(*word, d.number), forms::vbExclamation);
 }
 
 bool DialOperations::sendDialCommand(const QString& command) {

@@ -1,10 +1,12 @@
 #include "dialer/frmComPort.h"
 
 #include "dialer/Module1.h"
+#include "platform/comm/MSComm.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/Twips.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScopeGuard>
 
 namespace dialer {
@@ -38,7 +40,7 @@ frmComPort::frmComPort()
         optCom_[i - 1] =
             forms::placed(new QRadioButton(Frame1), name.constData(), p.left, p.top, p.width, 255);
     }
-    // The labels only name the ports; they take no clicks and no focus.
+    // The labels name the ports; they take no focus.
     Label1 = forms::placed(new QLabel(QStringLiteral("Com 1"), Frame1), "Label1", 480, 336, 480, 204);
     Label2 = forms::placed(new QLabel(QStringLiteral("Com 2"), Frame1), "Label2", 480, 828, 552, 252);
     Label3 = forms::placed(new QLabel(QStringLiteral("Com 3"), Frame1), "Label3", 480, 1272, 552, 192);
@@ -47,10 +49,13 @@ frmComPort::frmComPort()
     Label7 = forms::placed(new QLabel(QStringLiteral("Com 6"), Frame1), "Label7", 1752, 828, 552, 252);
     Label6 = forms::placed(new QLabel(QStringLiteral("Com 7"), Frame1), "Label6", 1752, 1272, 552, 192);
     Label5 = forms::placed(new QLabel(QStringLiteral("Com 8"), Frame1), "Label5", 1752, 1764, 492, 192);
-    // The options have no text of their own: each label names its option for a screen reader.
+    // The options have no text of their own: each label names its option for
+    // a screen reader, and a click on it selects the option.
     const std::array<QLabel*, 8> names = {Label1, Label2, Label3, Label4, Label8, Label7, Label6, Label5};
-    for (int i = 1; i <= 8; ++i)
+    for (int i = 1; i <= 8; ++i) {
         names[i - 1]->setBuddy(optCom(i));
+        names[i - 1]->installEventFilter(this);
+    }
     cmdOK = forms::placed(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 1008, 2640, 795, 315);
     cmdOK->setDefault(true);
 
@@ -97,6 +102,43 @@ void frmComPort::cmdOK_Click() {
     // and the reason; the window stays open and the old file stays as it was.
     Module1::SavePortSetting();
     hideLoaded();
+}
+
+// Which device each port is, as it is now: a USB modem comes and goes.
+void frmComPort::showEvent(QShowEvent* event) {
+    for (int i = 1; i <= 8; ++i) {
+        const comm::MSComm::Device device = comm::MSComm::device(i);
+        QString where = device.path;
+        if (!device.link.isEmpty())
+            where += QStringLiteral(" (the link %1 points there)").arg(device.link);
+        if (!device.present)
+            where += QStringLiteral(", not present");
+        const QString text = QStringLiteral("Com %1: %2").arg(i).arg(where);
+        optCom(i)->setToolTip(text);
+        optCom(i)->setAccessibleDescription(text);
+        if (QLabel* label = captionOf(i))
+            label->setToolTip(text);
+    }
+    Form::showEvent(event);
+}
+
+QLabel* frmComPort::captionOf(int Index) const {
+    for (QLabel* label : Frame1->findChildren<QLabel*>())
+        if (label->buddy() == optCom(Index))
+            return label;
+    return nullptr;
+}
+
+bool frmComPort::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        if (auto* label = qobject_cast<QLabel*>(watched))
+            if (auto* option = qobject_cast<QRadioButton*>(label->buddy())) {
+                option->setFocus(Qt::MouseFocusReason);
+                option->click();
+                return true;
+            }
+    return Form::eventFilter(watched, event);
 }
 
 // Enter clicks OK wherever the focus is: it is the window's default button.

@@ -37,8 +37,13 @@ public:
     void optCom_Click();
     void cmdOK_Click();
 
+    // The label that names the option for Com Index.
+    QLabel* captionOf(int Index) const;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The port of the option shown selected, 0 when none is.

@@ -16,8 +16,8 @@ bool LineSource::next(QByteArrayView& line) {
     return lines_.next(line);
 }
 
-std::unique_ptr<CardReader> openCardReader(QIODevice& in) {
-    auto source = std::make_unique<LineSource>(in);
+std::unique_ptr<CardReader> openCardReader(QIODevice& in, const ReadLimits& limits) {
+    auto source = std::make_unique<LineSource>(in, limits);
     QByteArrayView line;
     while (source->next(line)) {
         if (line.trimmed().isEmpty())
@@ -32,15 +32,21 @@ std::unique_ptr<CardReader> openCardReader(QIODevice& in) {
     return std::make_unique<CsvReader>(std::move(source));
 }
 
-void joinLines(Card& card) {
+qint64 joinLines(Card& card) {
+    qint64 nuls = 0;
     for (QString& value : card) {
-        if (std::none_of(value.cbegin(), value.cend(),
-                         [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }))
+        if (std::none_of(value.cbegin(), value.cend(), [](QChar c) {
+                return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull();
+            }))
             continue;
+        const qsizetype had = value.size();
+        value.remove(QChar(0));
+        nuls += had - value.size();
         value.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         value = value.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1String(", "));
     }
+    return nuls;
 }
 
 } // namespace exchange

@@ -90,7 +90,7 @@ public:
         for (int f = 0; f < FieldCount; ++f) {
             if (f > 0)
                 put(",");
-            const QByteArray value = card[size_t(f)].toUtf8();
+            const QByteArray value = toSpreadsheetSafe(card[size_t(f)]).toUtf8();
             if (value.contains(',') || value.contains('"') || value.contains('\n') || value.contains('\r')) {
                 QByteArray quoted = value;
                 quoted.replace("\"", "\"\"");

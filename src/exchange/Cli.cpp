@@ -1,7 +1,9 @@
 #include "exchange/Cli.h"
 
+#include "book/Rescue.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
+#include "exchange/ExportTarget.h"
 #include "exchange/PhoneBookTransfer.h"
 #include "exchange/ReadAhead.h"
 #include "platform/core/AppPath.h"
@@ -10,10 +12,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <sqlite3.h>
+
+#include <optional>
 
 namespace exchange {
 namespace {
@@ -26,7 +29,7 @@ Commands:
                   fields are skipped; if any file cannot be read, nothing
                   is added
   export FILE     write every contact in name order, as vCard 4.0, or as
-                  CSV when FILE ends in .csv
+                  CSV when FILE ends in .csv; FILE - is standard output
   count           print the number of contacts
 
 Options:
@@ -41,20 +44,42 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
 struct Failure {
     QString file;
     QString what;
+    QString advice = {}; // lines of their own below
 };
 
 QString plural(qint64 n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
+// Names for a line of their own: the first twenty of a header row of thousands.
+QString listed(QStringList names) {
+    constexpr qsizetype Shown = 20;
+    if (names.size() > Shown) {
+        const qsizetype more = names.size() - Shown;
+        names.resize(Shown);
+        names << QStringLiteral("and %1 more").arg(more);
+    }
+    return names.join(QLatin1String(", "));
+}
+
 // What went wrong with the phone book, in words a user can act on.
-QString bookProblem(const platform::Error& error) {
+QString bookProblem(const platform::Error& error, const QString& book) {
     if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
         return QStringLiteral(
             "the phone book is busy: another program is storing into it; try again in a moment");
     if (error.number() == platform::err::CannotOpenDatabase)
         return QStringLiteral("cannot open the phone book (%1)").arg(error.description());
+    if (error.number() == platform::err::DiskFull)
+        return diskFull(book) + QStringLiteral("; free some space on it, then try again");
     return error.description();
+}
+
+// The same as a failure to report, with the rescue of a damaged book; `then`
+// ends the clause.
+Failure bookFailure(const platform::Error& error, const QString& book, const QString& then = {}) {
+    if (error.number() == platform::err::Damaged)
+        return {book, book::damagedClause(error.description()) + then, book::rescueAdvice(book)};
+    return {book, bookProblem(error, book) + then};
 }
 
 void importFiles(const QString& book, const QStringList& files, QTextStream& out, QTextStream& err) {
@@ -62,9 +87,9 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
     try {
         db = data::Database(book);
     } catch (const platform::Error& e) {
-        throw Failure{book, bookProblem(e)};
+        throw bookFailure(e, book);
     }
-    qint64 added = 0, skipped = 0;
+    qint64 added = 0, skipped = 0, nuls = 0;
     QString reading; // the file being read, while one is
     try {
         // A large import touches the whole Name index; a fixed 32 MB page cache
@@ -91,57 +116,94 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                 }
                 if (!reader.ignoredColumns().isEmpty())
                     err << "quorvel-book: " << file
-                        << ": columns ignored: " << reader.ignoredColumns().join(QLatin1String(", "))
-                        << Qt::endl;
+                        << ": columns ignored: " << listed(reader.ignoredColumns()) << Qt::endl;
                 if (empty > 0)
                     err << "quorvel-book: " << file << ": left out "
                         << plural(empty, "card that holds", "cards that hold")
                         << " none of name, company, numbers, address, e-mail or web page" << Qt::endl;
+                if (const ReadNotes notes = reader.notes(); notes.valuesLeftOut > 0)
+                    err << "quorvel-book: " << file << ": left out "
+                        << plural(notes.valuesLeftOut, "picture, sound or key", "pictures, sounds or keys")
+                        << " longer than " << ReadLimits{}.binary / (1024 * 1024) << " MB (the first on line "
+                        << notes.firstLeftOutLine << "); their contacts were added without them" << Qt::endl;
+                nuls += reader.notes().nulsDropped;
                 reading.clear();
             }
         });
     } catch (const platform::Error& e) {
-        const bool fileFault = !reading.isEmpty() && (e.number() == platform::err::BadFileFormat ||
-                                                      e.number() == platform::err::FileAccess);
-        throw Failure{fileFault ? reading : book, (fileFault ? e.description() : bookProblem(e)) +
-                                                      QStringLiteral("; nothing was imported")};
+        const QString nothing = QStringLiteral("; nothing was imported");
+        if (!reading.isEmpty() &&
+            (e.number() == platform::err::BadFileFormat || e.number() == platform::err::FileAccess))
+            throw Failure{reading, e.description() + nothing};
+        throw bookFailure(e, book, nothing);
     }
     out << "Added " << plural(added, "contact", "contacts") << ", skipped " << skipped
-        << " already in the phone book." << Qt::endl;
+        << " already in the phone book";
+    if (nuls > 0) // no text field may hold one: other programs would show the text cut there
+        out << "; left out " << plural(nuls, "NUL character", "NUL characters") << " from their fields";
+    out << '.' << Qt::endl;
 }
 
-void exportFile(const QString& book, const QString& file, QTextStream& out) {
+// What an export could not read of a damaged book.
+QString unreadable(const Exported& exported) {
+    const QString missing = QStringLiteral(" could not be read and %1 not in the export");
+    switch (exported.unreadableCount) {
+    case Exported::Count::Exact:
+        if (exported.unreadable == 0)
+            return QStringLiteral("every contact could still be read and is in the export");
+        return plural(exported.unreadable, "contact", "contacts") +
+               missing.arg(QLatin1String(exported.unreadable == 1 ? "is" : "are"));
+    case Exported::Count::AtMost:
+        return QStringLiteral("up to ") + plural(exported.unreadable, "contact", "contacts") +
+               missing.arg(QLatin1String("are"));
+    case Exported::Count::Unknown:
+        break;
+    }
+    return QStringLiteral("the rest") + missing.arg(QLatin1String("is"));
+}
+
+void exportFile(const QString& book, const QString& file, QTextStream& out, QTextStream& err) {
     if (QFileInfo(file).exists() &&
         QFileInfo(file).canonicalFilePath() == QFileInfo(book).canonicalFilePath())
         throw Failure{file, QStringLiteral("this is the phone book itself; export to another file")};
-    qint64 written = 0;
+    Exported exported;
     try {
         data::Database db(book);
-        QSaveFile save(file);
-        if (!save.open(QIODevice::WriteOnly))
-            throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
-        const auto writer = file.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? makeCsvWriter(save)
-                                                                                      : makeVCardWriter(save);
+        std::optional<ExportTarget> target;
         try {
-            written = exportContacts(db, *writer);
+            target.emplace(file);
+        } catch (const platform::Error& e) {
+            throw Failure{file, e.description()};
+        }
+        const auto writer = file.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)
+                                ? makeCsvWriter(target->device())
+                                : makeVCardWriter(target->device());
+        try {
+            exported = exportContacts(db, *writer);
+            target->commit();
         } catch (const platform::Error& e) {
             if (e.number() == platform::err::FileAccess)
-                throw Failure{file, QStringLiteral("cannot write it (%1)").arg(e.description())};
+                throw Failure{target->name(), target->writeProblem(QStringLiteral("write it"))};
             throw;
         }
-        if (!save.commit())
-            throw Failure{file, QStringLiteral("cannot write it (%1)").arg(save.errorString())};
+        // The contacts themselves may be on standard output: the summary goes beside them.
+        (target->isStandardOutput() ? err : out)
+            << "Exported " << plural(exported.written, "contact", "contacts") << " to " << target->name()
+            << '.' << Qt::endl;
     } catch (const platform::Error& e) {
-        throw Failure{book, bookProblem(e)};
+        throw bookFailure(e, book);
     }
-    out << "Exported " << plural(written, "contact", "contacts") << " to " << file << '.' << Qt::endl;
+    if (!exported.damage.isEmpty())
+        throw Failure{book,
+                      book::damagedClause(exported.damage) + QStringLiteral("; ") + unreadable(exported),
+                      book::rescueAdvice(book)};
 }
 
 void count(const QString& book, QTextStream& out) {
     try {
         out << countContacts(data::Database(book)) << Qt::endl;
     } catch (const platform::Error& e) {
-        throw Failure{book, bookProblem(e)};
+        throw bookFailure(e, book);
     }
 }
 
@@ -182,7 +244,7 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
         if (command == QLatin1String("import") && !words.isEmpty())
             importFiles(book, words, out, err);
         else if (command == QLatin1String("export") && words.size() == 1)
-            exportFile(book, words.first(), out);
+            exportFile(book, words.first(), out, err);
         else if (command == QLatin1String("count") && words.isEmpty())
             count(book, out);
         else if (command == QLatin1String("import"))
@@ -195,6 +257,8 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
             return usage(err, QStringLiteral("unknown command %1").arg(command));
     } catch (const Failure& failure) {
         err << "quorvel-book: " << failure.file << ": " << failure.what << Qt::endl;
+        if (!failure.advice.isEmpty())
+            err << failure.advice << Qt::endl;
         return BadInput;
     }
     return Done;

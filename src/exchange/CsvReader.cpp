@@ -1,7 +1,10 @@
 #include "exchange/CsvReader.h"
 
+#include "exchange/FieldText.h"
 #include "exchange/ReadError.h"
 #include "exchange/Text.h"
+
+#include <QSet>
 
 namespace exchange {
 
@@ -29,8 +32,8 @@ bool CsvReader::readRecord() {
     bool quoted = false;
     for (;;) {
         recordBytes += line.size();
-        if (recordBytes > MaxLineBytes)
-            lineTooLong(recordLine_);
+        if (lines_->cut() || recordBytes > lines_->limits().text)
+            lineTooLong(recordLine_, lines_->limits().text);
         qsizetype i = 0;
         while (i < line.size()) {
             const char c = line[i];
@@ -74,6 +77,7 @@ void CsvReader::readHeader() {
     }();
     bool any = false;
     std::vector<bool> taken(FieldCount, false);
+    QSet<QString> named; // a list would be searched once per column: a wide header took minutes
     for (qsizetype i = 0; i < fieldCount_; ++i) {
         const QString column = decodeText(fields_[size_t(i)]).trimmed();
         int field = -1;
@@ -84,7 +88,8 @@ void CsvReader::readHeader() {
             field = -1; // the first column of a name counts
         if (field >= 0) {
             taken[size_t(field)] = any = true;
-        } else if (!column.isEmpty() && !ignored_.contains(column)) {
+        } else if (!column.isEmpty() && !named.contains(column)) {
+            named.insert(column);
             ignored_ << column;
         }
         columns_.push_back(field);
@@ -105,8 +110,8 @@ bool CsvReader::next(Card& card) {
     card = Card{};
     for (qsizetype i = 0; i < fieldCount_ && i < qsizetype(columns_.size()); ++i)
         if (columns_[size_t(i)] >= 0)
-            card[size_t(columns_[size_t(i)])] = decodeText(fields_[size_t(i)]);
-    joinLines(card);
+            card[size_t(columns_[size_t(i)])] = fromSpreadsheetSafe(decodeText(fields_[size_t(i)]));
+    finish(card);
     return true;
 }
 

@@ -41,6 +41,37 @@ void splitName(const QString& name, QString& family, QString& given) {
     }
 }
 
+namespace {
+constexpr QChar Apostrophe = u'\'';
+
+// What a spreadsheet takes as the start of a formula, and the apostrophe itself.
+bool opensFormula(QChar c) {
+    return c == u'=' || c == u'@' || c == u'+' || c == u'-' || c == u'\t' || c == u'\r' || c == Apostrophe;
+}
+
+// "+1 212 555 0101", "-5": at most arithmetic on numbers, which runs nothing.
+bool isNumber(QStringView digits) {
+    return std::all_of(digits.begin(), digits.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || c == u' ' || c == u'(' || c == u')' || c == u'-' || c == u'.' ||
+               c == u'/';
+    });
+}
+} // namespace
+
+QString toSpreadsheetSafe(const QString& value) {
+    if (value.isEmpty() || !opensFormula(value[0]))
+        return value;
+    if ((value[0] == u'+' || value[0] == u'-') && isNumber(QStringView(value).sliced(1)))
+        return value;
+    return Apostrophe + value;
+}
+
+QString fromSpreadsheetSafe(QString value) {
+    if (value.size() >= 2 && value[0] == Apostrophe && opensFormula(value[1]))
+        value.remove(0, 1);
+    return value;
+}
+
 QString composeAddress(QStringView street, QStringView city, QStringView state, QStringView zip) {
     return joinNonEmpty({street, city, joinNonEmpty({state, zip}, u" ")});
 }

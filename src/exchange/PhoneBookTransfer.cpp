@@ -2,7 +2,12 @@
 
 #include "exchange/CardWriter.h"
 
+#include "platform/core/Error.h"
+
 #include <QStringList>
+
+#include <limits>
+#include <optional>
 
 namespace exchange {
 namespace {
@@ -87,16 +92,163 @@ void PhoneBookImport::considerFilter() {
         names_->add(all.utf8(0)); // NULL as the empty name, as the lookup takes it
 }
 
-qint64 exportContacts(const data::Database& db, CardWriter& writer) {
-    data::Statement all(
-        db, QStringLiteral("SELECT %1 FROM PHONEDIR ORDER BY Name COLLATE NOCASE, rowid").arg(columns()));
-    qint64 written = 0;
-    while (all.step()) {
-        writer.write(readCard(all));
-        ++written;
+namespace {
+constexpr int RowidColumn = FieldCount; // after the seven fields
+
+bool isDamage(const platform::Error& e) { return e.number() == platform::err::Damaged; }
+
+// Where an export in name order has got to.
+struct Key {
+    bool any = false;
+    bool nullName = false;
+    QString name;
+    qint64 rowid = 0;
+};
+
+Key keyOf(const data::Statement& st) {
+    return {true, st.isNull(Name), st.text(Name), st.integer(RowidColumn)};
+}
+
+// Whether the table reads from rowid `at` on: every seek into a damaged
+// page fails, and the probe reads what the copy reads.
+bool readsFrom(data::Statement& probe, qint64 at) {
+    const data::Run run(probe);
+    probe.bind(1, at);
+    try {
+        probe.step();
+        return true;
+    } catch (const platform::Error& e) {
+        if (!isDamage(e))
+            throw;
+        return false;
+    }
+}
+
+// The first rowid past `bad` from which the table reads again: leaps that
+// double, then halving back to the damaged part's end. Nothing when no
+// rowid does.
+std::optional<qint64> readableAfter(data::Statement& probe, qint64 bad) {
+    constexpr qint64 Last = std::numeric_limits<qint64>::max();
+    qint64 good = bad;
+    for (quint64 leap = 1;; leap *= 2) {
+        good = quint64(Last - bad) < leap ? Last : bad + qint64(leap);
+        if (readsFrom(probe, good))
+            break;
+        if (good == Last)
+            return std::nullopt;
+        bad = good;
+    }
+    while (quint64(good) - quint64(bad) > 1) {
+        const qint64 middle = bad + qint64((quint64(good) - quint64(bad)) / 2);
+        (readsFrom(probe, middle) ? good : bad) = middle;
+    }
+    return good;
+}
+
+// Copies every row the table still gives into a temporary table, passing
+// over its damaged parts; returns the rowids passed over.
+qint64 copyReadable(const data::Database& db) {
+    data::Statement(db,
+                    QStringLiteral("CREATE TEMP TABLE readable (rid INTEGER PRIMARY KEY, %1)").arg(columns()))
+        .step();
+    const QString read =
+        QStringLiteral("SELECT %1, rowid FROM main.PHONEDIR WHERE rowid >= ?1 ORDER BY rowid").arg(columns());
+    data::Statement scan(db, read);
+    data::Statement probe(db, read + QStringLiteral(" LIMIT 1"));
+    data::Statement insert(
+        db, QStringLiteral("INSERT INTO temp.readable VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"));
+    qint64 from = std::numeric_limits<qint64>::min();
+    qint64 passedOver = 0;
+    for (;;) {
+        try {
+            const data::Run run(scan);
+            scan.bind(1, from);
+            while (scan.step()) {
+                const data::Run row(insert);
+                insert.bind(1, scan.integer(RowidColumn));
+                for (int f = 0; f < FieldCount; ++f)
+                    scan.isNull(f) ? insert.bindNull(f + 2) : insert.bindUnowned(f + 2, scan.utf8(f));
+                insert.step();
+                from = scan.integer(RowidColumn) + 1;
+            }
+            return passedOver;
+        } catch (const platform::Error& e) {
+            if (!isDamage(e))
+                throw;
+        }
+        const std::optional<qint64> again = readableAfter(probe, from);
+        if (!again)
+            return -1;
+        passedOver += *again - from;
+        from = *again;
+    }
+}
+
+// How many contacts the Name index lists: it may be whole where the table is not.
+std::optional<qint64> countThroughIndex(const data::Database& db) {
+    try {
+        data::Statement count(db, QStringLiteral("SELECT count(*) FROM main.PHONEDIR INDEXED BY Name"));
+        count.step();
+        return count.integer(0);
+    } catch (const platform::Error&) {
+        return std::nullopt;
+    }
+}
+
+// The rest of an export that met a damaged page: every contact still
+// readable that comes after `last` in name order.
+void exportReadable(const data::Database& db, CardWriter& writer, const Key& last, Exported& result) {
+    qint64 passedOver = -1;
+    try {
+        passedOver = copyReadable(db);
+        data::Statement rest(
+            db, QStringLiteral("SELECT %1, rid FROM temp.readable WHERE ?1 = 0 OR CASE WHEN ?2 IS NULL "
+                               "THEN Name IS NOT NULL OR rid > ?3 ELSE Name > ?2 COLLATE NOCASE OR "
+                               "(Name = ?2 COLLATE NOCASE AND rid > ?3) END "
+                               "ORDER BY Name COLLATE NOCASE, rid")
+                    .arg(columns()));
+        rest.bind(1, qint64(last.any));
+        last.nullName ? rest.bindNull(2) : rest.bind(2, last.name);
+        rest.bind(3, last.rowid);
+        while (rest.step()) {
+            writer.write(readCard(rest));
+            ++result.written;
+        }
+    } catch (const platform::Error& e) {
+        if (!isDamage(e))
+            throw; // the schema itself cannot be read: what was written stays
+    }
+    if (const std::optional<qint64> listed = countThroughIndex(db)) {
+        result.unreadable = qMax<qint64>(0, *listed - result.written);
+    } else if (passedOver >= 0) {
+        result.unreadable = passedOver;
+        result.unreadableCount = passedOver == 0 ? Exported::Count::Exact : Exported::Count::AtMost;
+    } else {
+        result.unreadableCount = Exported::Count::Unknown;
+    }
+}
+} // namespace
+
+Exported exportContacts(const data::Database& db, CardWriter& writer) {
+    Exported result;
+    Key last;
+    try {
+        data::Statement all(
+            db, QStringLiteral("SELECT %1, rowid FROM PHONEDIR ORDER BY Name COLLATE NOCASE, rowid")
+                    .arg(columns()));
+        while (all.step()) {
+            writer.write(readCard(all));
+            last = keyOf(all);
+            ++result.written;
+        }
+    } catch (const platform::Error& e) {
+        if (!isDamage(e))
+            throw;
+        result.damage = e.description();
+        exportReadable(db, writer, last, result);
     }
     writer.flush();
-    return written;
+    return result;
 }
 
 qint64 countContacts(const data::Database& db) {

@@ -38,8 +38,19 @@ private:
     qint64 nextCheck_ = 0;
 };
 
-// Writes every contact in name order; returns how many.
-qint64 exportContacts(const data::Database& db, CardWriter& writer);
+// What an export wrote, and of a damaged book what it could not read.
+struct Exported {
+    qint64 written = 0;
+    QString damage; // SQLite's words when the book is damaged
+    // Contacts that could not be read: exactly, at most, or not known.
+    enum class Count { Exact, AtMost, Unknown };
+    qint64 unreadable = 0;
+    Count unreadableCount = Count::Exact;
+};
+
+// Writes every contact in name order. Of a damaged book it writes every
+// contact it can still read, in the same order.
+Exported exportContacts(const data::Database& db, CardWriter& writer);
 qint64 countContacts(const data::Database& db);
 
 } // namespace exchange

@@ -20,8 +20,9 @@ public:
     explicit ReadAhead(std::unique_ptr<CardReader> reader);
     ~ReadAhead() override;
     bool next(Card& card) override;
-    // Known once next() has returned false.
+    // These two are known once next() has returned false.
     QStringList ignoredColumns() const override { return reader_->ignoredColumns(); }
+    ReadNotes notes() const override { return reader_->notes(); }
 
 private:
     using Batch = std::vector<Card>;

@@ -15,16 +15,25 @@ Kind kindOf(QByteArrayView name) {
     return Kind::Other;
 }
 
-bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value) {
+QByteArrayView propertyName(QByteArrayView line) {
     qsizetype i = 0;
     while (i < line.size() && line[i] != ';' && line[i] != ':')
         ++i;
-    name = line.first(i);
+    QByteArrayView name = line.first(i);
     for (qsizetype dot = name.size() - 1; dot >= 0; --dot) // group.NAME
-        if (name[dot] == '.') {
-            name = name.sliced(dot + 1);
-            break;
-        }
+        if (name[dot] == '.')
+            return name.sliced(dot + 1);
+    return name;
+}
+
+bool isBinary(QByteArrayView name) {
+    return sameName(name, "PHOTO") || sameName(name, "LOGO") || sameName(name, "SOUND") ||
+           sameName(name, "KEY");
+}
+
+bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value) {
+    name = propertyName(line);
+    qsizetype i = name.data() - line.data() + name.size();
     const qsizetype paramsFrom = i;
     bool quoted = false;
     for (; i < line.size(); ++i) {

@@ -17,6 +17,11 @@ struct Params {
     QByteArrayView unknownEncoding;
 };
 
+// "NAME" of a line "group.NAME;PARAM=A:value".
+QByteArrayView propertyName(QByteArrayView line);
+// PHOTO, LOGO, SOUND and KEY, whose values may be far longer than text.
+bool isBinary(QByteArrayView name);
+
 // Splits "group.NAME;PARAM=A,B;TYPE=\"c,d\":value". Returns false when the
 // line has no ':' outside quotes.
 bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value);

@@ -39,36 +39,57 @@ struct VCardReader::Parts {
     QString fn;
 };
 
-VCardReader::VCardReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {}
+VCardReader::VCardReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {
+    lines_->allowBinaryLines();
+}
 
 bool VCardReader::readLogicalLine() {
     QByteArrayView line;
     if (!lines_->next(line))
         return false;
     lineNumber_ = lines_->lineNumber();
+    const bool binary = isBinary(propertyName(line));
+    const qsizetype limit = binary ? lines_->limits().binary : lines_->limits().text;
+    bool tooLong = lines_->cut() || line.size() > limit;
     // Most lines are whole: when the next one shows that without reading on,
     // the line is used where it lies, uncopied.
     if (const int after = lines_->peek();
         after >= 0 && after != ' ' && after != '\t' && !(line.endsWith('=') && isQuotedPrintable(line))) {
         line_ = line;
-        return true;
+        return tooLong ? leaveOut(binary) : true;
     }
     folded_.resize(0);
     append(folded_, line);
     while (lines_->next(line)) {
-        if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
+        const bool blankFolded = !line.isEmpty() && (line[0] == ' ' || line[0] == '\t');
+        if (tooLong && blankFolded)
+            continue; // the rest of a value left out, passed over unkept
+        if (blankFolded) {
             append(folded_, version21_ ? line : line.sliced(1)); // 2.1 keeps the blank that folded
-        else if (folded_.endsWith('=') && isQuotedPrintable(folded_)) {
+        } else if (!tooLong && folded_.endsWith('=') && isQuotedPrintable(folded_)) {
             folded_.chop(1); // a soft line break
             append(folded_, line);
         } else {
             lines_->giveBack(line);
             break;
         }
-        if (folded_.size() > MaxLineBytes)
-            lineTooLong(lineNumber_);
+        tooLong = tooLong || lines_->cut() || folded_.size() > limit;
+        if (tooLong && !binary)
+            break;
     }
     line_ = folded_;
+    return tooLong ? leaveOut(binary) : true;
+}
+
+// A property longer than its limit: a picture (sound, key) is left out of
+// the card and counted; text that long means this is no contact file.
+bool VCardReader::leaveOut(bool binary) {
+    if (!binary)
+        lineTooLong(lineNumber_, lines_->limits().text);
+    if (notes_.valuesLeftOut++ == 0)
+        notes_.firstLeftOutLine = lineNumber_;
+    folded_.resize(0);
+    line_ = QByteArrayView(); // passed over as no property at all
     return true;
 }
 
@@ -110,7 +131,7 @@ bool VCardReader::next(Card& card) {
     }
     if (card[Name].isEmpty())
         card[Name] = parts.fn;
-    joinLines(card);
+    finish(card);
     return true;
 }
 

@@ -15,6 +15,7 @@ public:
 private:
     struct Parts;
     bool readLogicalLine();
+    bool leaveOut(bool binary);
     void readProperty(Card& card, Parts& parts, vcard::Kind kind, QByteArrayView params,
                       QByteArrayView value);
 

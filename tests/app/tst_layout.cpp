@@ -200,6 +200,12 @@ private slots:
         w.resize(before + QSize(200, 200));
         QCOMPARE(w.size(), before);
         QCOMPARE(w.txtName->geometry(), QRect(px(150), px(1140), px(4185), px(285)));
+        // So its frame offers no maximize, only minimize and close.
+        const Qt::WindowFlags frame = w.windowFlags();
+        QVERIFY(frame & Qt::CustomizeWindowHint);
+        QVERIFY(!(frame & Qt::WindowMaximizeButtonHint));
+        QVERIFY(frame & Qt::WindowMinimizeButtonHint);
+        QVERIFY(frame & Qt::WindowCloseButtonHint);
     }
 };
 

@@ -118,6 +118,74 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
+    // Page Down, Page Up, Ctrl+Home and Ctrl+End press the arrows wherever
+    // the focus is, a text box or a button, save prompt included.
+    void keysWalkTheBookFromAnywhere() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        const auto press = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
+        };
+        QTest::mouseClick(w.txtAddress, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), w.txtAddress);
+        press(Qt::Key_PageDown);
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        press(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        press(Qt::Key_PageDown); // stays on the last, as the arrow does
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        press(Qt::Key_PageUp);
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        press(Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        QCOMPARE(w.lbRecords->text(), "3");
+
+        // Typing, then a key: the same question as the arrow asks.
+        QTest::mouseClick(w.txtPhone, Qt::LeftButton);
+        press(Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), "9");
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
+        press(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(win.shown(), "Castillo, Maria");
+        QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-01019");
+
+        // From a button too.
+        QTest::mouseClick(w.txtMobile, Qt::LeftButton);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w.cmdDialMobile);
+        press(Qt::Key_PageUp);
+        QCOMPARE(win.shown(), "Brennan, Tom");
+        QVERIFY_BOXES(boxes);
+    }
+
+    // With no phone book open nothing typed could be stored: the boxes take
+    // no typing, and New says why instead of starting a record.
+    void withoutAPhoneBookNothingTypedIsLost() {
+        ScriptedBoxes boxes;
+        Window win({}, false);
+        boxes.expectContaining({"Could not open the phone book", win.book}, forms::vbCritical, vbOK);
+        auto& w = win.open();
+        QTest::mouseClick(w.txtName, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), "Typed, Lost");
+        QCOMPARE(w.txtName->text(), QString());
+        QVERIFY(w.txtPhone->isReadOnly());
+
+        boxes.expect(QStringLiteral("No phone book is open, so a new contact cannot be stored.\n\n\"%1\" "
+                                    "could not be opened when the program started. Put your Quorvel.mdb "
+                                    "beside the program and start it again.")
+                         .arg(win.book),
+                     forms::vbExclamation, QStringLiteral("Add Record"), vbOK);
+        win.click(w.cmdAdd);
+        QTest::mouseClick(w.txtMobile, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), "555-0100");
+        QCOMPARE(w.txtMobile->text(), QString());
+        win.click(w.CmdQuit);
+        QCOMPARE(win.ended, 1);
+        QVERIFY_BOXES(boxes);
+        QVERIFY(!QFileInfo::exists(win.book));
+    }
+
     void aNewRecordIsStoredOnYesAndAbandonedOnNo() {
         ScriptedBoxes boxes;
         Window win(Three);

@@ -46,7 +46,7 @@ PtyPair::PtyPair() {
         return;
     }
     modem_.setPortName(QFileInfo(dir_.filePath(QStringLiteral("B"))).canonicalFilePath());
-    ready_ = modem_.open(QIODevice::ReadOnly);
+    ready_ = modem_.open(QIODevice::ReadWrite);
     if (!ready_)
         qWarning("the modem's end cannot be opened: %s", qPrintable(modem_.errorString()));
 }
@@ -73,6 +73,15 @@ QByteArray PtyPair::read(qsizetype count) {
             break;
     }
     return got;
+}
+
+bool PtyPair::answer(const QByteArray& bytes) {
+    if (modem_.write(bytes) != bytes.size())
+        return false;
+    while (modem_.bytesToWrite() > 0)
+        if (!modem_.waitForBytesWritten(10000))
+            return false;
+    return true;
 }
 
 void PtyPair::pause() {

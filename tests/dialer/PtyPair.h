@@ -44,6 +44,9 @@ public:
     // returns what came, which may be less.
     QByteArray read(qsizetype count);
 
+    // Sends bytes to the program, as the modem answers.
+    bool answer(const QByteArray& bytes);
+
     // Stops and resumes socat, so that the program's end fills up.
     void pause();
     void resume();

@@ -1,10 +1,14 @@
 // The modem port dialog on real files: what it selects, what OK writes, the
 // close box, and a folder it cannot save into.
 #include "DialogFixture.h"
+#include "PtyPair.h"
 #include "dialer/frmComPort.h"
+#include "platform/comm/MSComm.h"
 #include "identity/Identity.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
+
+#include <QFileInfo>
 
 using namespace testing;
 using dialer::frmComPort;
@@ -88,6 +92,42 @@ private slots:
         dialer::Module1::LoadPortSetting();
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         QCOMPARE(contentOf(port), QByteArray(" 6 \r\n"));
+        QVERIFY_BOXES(boxes);
+    }
+
+    // Each port says which device it is, where a link points and whether the
+    // device is there, as it is each time the window shows; a click on a
+    // port's caption selects it.
+    void eachPortNamesItsDeviceAndItsCaptionSelectsIt() {
+        ConfigHome home;
+        const QString links = comm::MSComm::linkFolder();
+        QVERIFY(home.linkComPort(2, QStringLiteral("/dev/null")));
+        QVERIFY(home.linkComPort(3, QStringLiteral("/dev/quorvel-no-modem")));
+        ScriptedBoxes boxes;
+        Dialog<frmComPort> d;
+        const QString two = QStringLiteral("Com 2: /dev/null (the link %1/com2 points there)").arg(links);
+        QCOMPARE(d->optCom(2)->toolTip(), two);
+        QCOMPARE(d->optCom(2)->accessibleDescription(), two);
+        QCOMPARE(d->Label2->toolTip(), two);
+        const QString three =
+            QStringLiteral("Com 3: /dev/quorvel-no-modem (the link %1/com3 points there), not present")
+                .arg(links);
+        QCOMPARE(d->optCom(3)->accessibleDescription(), three);
+        const bool ttyS7 = QFileInfo::exists(QStringLiteral("/dev/ttyS7"));
+        QCOMPARE(d->Label5->toolTip(), ttyS7 ? QStringLiteral("Com 8: /dev/ttyS7")
+                                             : QStringLiteral("Com 8: /dev/ttyS7, not present"));
+
+        QTest::mouseClick(d->Label7, Qt::LeftButton); // "Com 6"
+        QCOMPARE(selected(d), QList<int>{6});
+        QCOMPARE(DialerSettings.ModemPort, 6);
+        QCOMPARE(QApplication::focusWidget(), d->optCom(6));
+
+        // Plugged in while the window was put away: shown again, it says so.
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QVERIFY(home.linkComPort(3, QStringLiteral("/dev/null")));
+        d->Show();
+        QCOMPARE(d->optCom(3)->toolTip(),
+                 QStringLiteral("Com 3: /dev/null (the link %1/com3 points there)").arg(links));
         QVERIFY_BOXES(boxes);
     }
 

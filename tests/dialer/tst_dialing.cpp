@@ -42,6 +42,7 @@ private:
         QString inputBox(const QString& prompt, const QString& title, const QString& text) override {
             return inner->inputBox(prompt, title, text);
         }
+        void closeBox(const QString& prompt) override { inner->closeBox(prompt); }
     };
     Probe* probe_;
 };
@@ -136,14 +137,70 @@ private slots:
         QCOMPARE(pty->read(21), QByteArray("ATDT91415-555-0102\r;\r"));
     }
 
-    void withoutAPortAndWithAnUnreadablePrefixFileCom1IsDialedPlain() {
-        // ModemPort stays 0, which the control refuses: it keeps Com 1. The
-        // failed prefix load is skipped and the prefixes stay 0.
+    void withoutAChosenPortNothingIsWrittenAnywhere() {
+        // Com 1 is the modem here, but nobody chose it: no Port.sav, then
+        // one that holds 0 (OK with no port ticked).
         modemOn(1, {}, "212 nine 1\r\n");
         auto& w = win->open();
+        const QString refused =
+            QStringLiteral("The number was not dialed. No modem port is chosen.\n\nChoose "
+                           "the modem's port under Dialer Settings, Modem Port.");
+        dial(w.cmdDialMobile, refused, vbOKOnly | vbCritical, identity::ApplicationTitle);
+        write(win->dir.filePath(QStringLiteral("Port.sav")), " 0 \r\n");
+        dial(w.cmdDialPhone, refused, vbOKOnly | vbCritical, identity::ApplicationTitle);
+        QVERIFY(!w.MSComm1->PortOpen());
+        // Once chosen, the first bytes the modem ever sees are that dial's;
+        // the unreadable prefix file is skipped and nothing is prefixed.
+        write(win->dir.filePath(QStringLiteral("Port.sav")), " 1 \r\n");
         dial(w.cmdDialMobile, "Dialing 212-555-0101  Pick up the phone...");
         QCOMPARE(pty->read(19), QByteArray("ATDT212-555-0101\r;\r"));
-        QCOMPARE(w.MSComm1->CommPort(), 1);
+    }
+
+    void aModemThatSaysTheDialFailedIsHeard_data() {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QStringList>("told"); // empty: the dial went on, nothing more is said
+        QTest::newRow("no dial tone")
+            << QByteArray("\r\nNO DIALTONE\r\n")
+            << QStringList{"The modem answered NO DIALTONE", "no dial tone", "line plugged into the modem"};
+        QTest::newRow("busy, after the echoed command")
+            << QByteArray("ATDT91212-555-0100\r\r\nBUSY\r\n")
+            << QStringList{"The modem answered BUSY", "212-555-0100 is busy"};
+        QTest::newRow("no carrier, in two pieces")
+            << QByteArray("\r\nNO CAR|RIER\r\n") << QStringList{"The modem answered NO CARRIER"};
+        QTest::newRow("error") << QByteArray("\r\nERROR\r\n")
+                               << QStringList{"The modem answered ERROR", "Dialer Settings, Modem Port"};
+        QTest::newRow("only the echo") << QByteArray("ATDT91212-555-0100\r") << QStringList{};
+    }
+    void aModemThatSaysTheDialFailedIsHeard() {
+        QFETCH(QByteArray, answer);
+        QFETCH(QStringList, told);
+        modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
+        auto& w = win->open();
+        const QString dialing = QStringLiteral("Dialing 212-555-0100  Pick up the Phone...");
+        ScriptedBoxes boxes;
+        boxes.expect(Notice, vbOKOnly, identity::ApplicationTitle, vbOK)
+            .expect(dialing, vbOKOnly, DialTitle, vbOK);
+        if (!told.isEmpty())
+            boxes.expectContaining(told, forms::vbExclamation, vbOK);
+        BoxProbe probe([&](const QString& text) {
+            if (text != dialing)
+                return;
+            QCOMPARE(pty->read(19), QByteArray("ATDT91212-555-0100\r"));
+            for (const QByteArray& piece : answer.split('|')) {
+                QVERIFY(pty->answer(piece));
+                QTest::qWait(20); // the pieces arrive apart
+            }
+            // The box gives way to the answer while it is still open.
+            if (!told.isEmpty())
+                QTRY_COMPARE(boxes.closed(), QStringList{dialing});
+        });
+        win->click(w.cmdDialPhone);
+        QVERIFY_BOXES(boxes);
+        if (told.isEmpty())
+            QVERIFY(boxes.closed().isEmpty());
+        // The modem is let go exactly as after any dial.
+        QCOMPARE(pty->read(2), QByteArray(";\r"));
+        QVERIFY(!w.MSComm1->PortOpen());
     }
 
     void noModemIsReportedInsteadOfDialing() {

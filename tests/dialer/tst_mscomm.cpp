@@ -5,6 +5,7 @@
 #include "platform/core/Error.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
@@ -91,10 +92,16 @@ private slots:
 
     void commPortTakesOneToSixteenAndKeepsItsPortOtherwise() {
         MSComm c;
-        QCOMPARE(c.CommPort(), 1);
+        // Before a port is chosen there is none to open, not the machine's first.
+        QCOMPARE(c.CommPort(), comm::NoPort);
         for (int refused : {0, -1, 17, 32767})
             QCOMPARE(failureOf([&] { c.setCommPort(refused); }).number(), platform::err::InvalidProperty);
-        QCOMPARE(c.CommPort(), 1);
+        QCOMPARE(c.CommPort(), comm::NoPort);
+        platform::Error e = failureOf([&] { c.setPortOpen(true); });
+        QCOMPARE(e.number(), platform::err::PortOpenFailed);
+        QCOMPARE(e.description(), QStringLiteral("No modem port is chosen."));
+        QCOMPARE(failureOf([&] { c.setOutput(QStringLiteral("AT\r")); }).description(), e.description());
+        QVERIFY(!c.PortOpen());
         c.setCommPort(16);
         QCOMPARE(c.CommPort(), 16);
         c.setCommPort(2);
@@ -132,6 +139,31 @@ private slots:
         // A link to nothing still names its target, not a port of the machine.
         QVERIFY(home->linkComPort(5, QStringLiteral("/dev/quorvel-no-modem")));
         QCOMPARE(MSComm::devicePath(5), QStringLiteral("/dev/quorvel-no-modem"));
+    }
+
+    void whatTheModemAnswersIsKeptBoundedUntilTaken() {
+        MSComm c;
+        c.setCommPort(2);
+        c.setPortOpen(true);
+        QSignalSpy arrived(&c, &MSComm::OnComm);
+        QVERIFY(pty->answer("\r\nOK\r\n"));
+        QTRY_COMPARE(c.InBufferCount(), 6);
+        QVERIFY(arrived.count() > 0);
+        QCOMPARE(c.Input(), QStringLiteral("\r\nOK\r\n"));
+        QCOMPARE(c.InBufferCount(), 0);
+        // A device that never stops talking keeps only the latest bytes.
+        int most = 0;
+        connect(&c, &MSComm::OnComm, this, [&] { most = std::max(most, c.InBufferCount()); });
+        QVERIFY(pty->answer(QByteArray(3000, 'x') + "\r\nBUSY\r\n"));
+        QString taken;
+        QTRY_VERIFY((taken += c.Input()).endsWith(QStringLiteral("x\r\nBUSY\r\n")));
+        QVERIFY(most > 0 && most <= comm::InBufferSize);
+        // Opening again starts with nothing kept.
+        QVERIFY(pty->answer("late"));
+        QTRY_COMPARE(c.InBufferCount(), 4);
+        c.setPortOpen(false);
+        c.setPortOpen(true);
+        QCOMPARE(c.InBufferCount(), 0);
     }
 
     void failuresNameThePortTheDeviceAndTheReason() {

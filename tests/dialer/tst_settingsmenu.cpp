@@ -64,6 +64,27 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
+    // A dialog opens centred over the main window, and whole on the screen
+    // when the main window stands at its edge.
+    void dialogsOpenOverTheMainWindowAndOnTheScreen() {
+        ScriptedBoxes boxes;
+        app::frmPhone& w = open();
+        const QRect screen = w.screen()->availableGeometry();
+        w.move(screen.topLeft() + QPoint(60, 40));
+        w.mnuModPortItem->trigger();
+        const frmComPort* comPort = instances<frmComPort>().first();
+        QVERIFY((comPort->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() <= 1);
+
+        w.move(screen.bottomRight() - QPoint(60, 40));
+        QApplication::setActiveWindow(&w); // the menu is the main window's
+        w.mnuAreaCodeItem->trigger();
+        const frmPrefix* prefix = instances<frmPrefix>().first();
+        QVERIFY(prefix->isVisible());
+        QVERIFY(screen.contains(prefix->frameGeometry()));
+        QVERIFY(prefix->frameGeometry().intersects(w.frameGeometry()));
+        QVERIFY_BOXES(boxes);
+    }
+
     // The menu opens its windows through the window's one opener, which a
     // test can take over: then the request is seen and nothing opens.
     void itemsOpenThroughTheOpener() {

@@ -77,6 +77,9 @@ Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<< "$geometry")
 HEIGHT=$(sed -n 's/.*Height: *//p' <<< "$geometry")
 menu_bar=$((HEIGHT - 5640 / 15))
 echo "main window $wid at $X,$Y, menu bar $menu_bar pixels"
+# Its layout cannot grow, so the window manager offers no maximize.
+actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
+case $actions in *MAXIMIZE*) fail "the main window offers to maximize: $actions" ;; esac
 
 # Window coordinates of a point given in twips in the client area (96 dots per inch).
 at() { echo "$(($1 / 15)) $((menu_bar + $2 / 15))"; }
@@ -224,6 +227,17 @@ open_settings() {
 open_settings m
 comport=$(window 'Com Port')
 shot com-port
+# It opens over the main window, not at the screen's corner.
+centre() {
+    local g
+    g=$(xwininfo -id "$1")
+    echo $(($(sed -n 's/.*Absolute upper-left X: *//p' <<< "$g") + $(sed -n 's/.*Width: *//p' <<< "$g") / 2)) \
+        $(($(sed -n 's/.*Absolute upper-left Y: *//p' <<< "$g") + $(sed -n 's/.*Height: *//p' <<< "$g") / 2))
+}
+read -r mx my < <(centre "$wid")
+read -r cx cy < <(centre "$comport")
+[ $(((mx - cx) * (mx - cx) + (my - cy) * (my - cy))) -le 1600 ] ||
+    fail "Com Port opened at $cx,$cy, the main window's middle is $mx,$my"
 # Com 3 is the third option of the left column; its circle lies at twips (288, 1584).
 xdotool mousemove --window "$comport" $((288 / 15 + 6)) $((1584 / 15)) click 1
 xdotool key Return

@@ -12,17 +12,20 @@ using Cards = QList<QStringList>;
 
 QStringList fields(const Card& card) { return QStringList(card.begin(), card.end()); }
 
-Cards readAll(const QByteArray& bytes, QStringList* ignored = nullptr) {
+Cards readAll(const QByteArray& bytes, QStringList* ignored = nullptr, exchange::ReadNotes* notes = nullptr,
+              const exchange::ReadLimits& limits = {}) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    const auto reader = exchange::openCardReader(buffer);
+    const auto reader = exchange::openCardReader(buffer, limits);
     Cards cards;
     Card card;
     while (reader->next(card))
         cards << fields(card);
     if (ignored)
         *ignored = reader->ignoredColumns();
+    if (notes)
+        *notes = reader->notes();
     return cards;
 }
 
@@ -85,6 +88,73 @@ private slots:
                           "\"555 \"\"0102\"\"\",Caf\xE9 Rouge,,w,\r\n")
             << Cards{row("Ashford, Nora", {}, "555-0101", "14 Elm Street, Springfield"),
                      row("Café Rouge", {}, "555 \"0102\"", {}, {}, {}, "w")};
+    }
+
+    void lineEndsOfEveryKind_data() {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray card =
+            "BEGIN:VCARD\nVERSION:3.0\nN:Olsen;Ida\nEMAIL:ida@\n olsen.example\nTEL:1\nEND:VCARD\n";
+        QTest::newRow("LF") << card;
+        QTest::newRow("CR LF") << QByteArray(card).replace("\n", "\r\n");
+        QTest::newRow("CR") << QByteArray(card).replace("\n", "\r");
+        // A CR that ends the first chunk read and the LF that begins the next are one line end:
+        // the file's lines end in LF, not in CR.
+        QTest::newRow("CR LF across chunks") << QByteArray(256 * 1024 - 1, ' ') + "\r\n" + card;
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") +
+                                          QByteArray::fromRawData(reinterpret_cast<const char*>(
+                                                                      QString::fromLatin1(card).utf16()),
+                                                                  card.size() * 2);
+    }
+
+    void lineEndsOfEveryKind() {
+        QFETCH(QByteArray, file);
+        QCOMPARE(readAll(file), Cards{row("Olsen, Ida", {}, "1", {}, {}, "ida@olsen.example")});
+    }
+
+    // Small limits stand for the real ones (4 MB of text, 32 MB of a picture).
+    void longValues() {
+        const exchange::ReadLimits limits{100, 1000};
+        exchange::ReadNotes notes;
+        const QByteArray photo = "PHOTO;ENCODING=b:" + QByteArray(600, 'A');
+        QByteArray folded = "PHOTO;ENCODING=b:";
+        for (int i = 0; i < 30; ++i)
+            folded += "\n " + QByteArray(70, 'B');
+        const Cards cards = readAll("BEGIN:VCARD\nFN:Kept\n" + photo +
+                                        "\nTEL:1\nEND:VCARD\n"
+                                        "BEGIN:VCARD\nFN:Folded\n" +
+                                        folded +
+                                        "\nTEL:2\nEND:VCARD\n"
+                                        "BEGIN:VCARD\nFN:Unfolded\n" +
+                                        photo.repeated(3) + "\nTEL:3\nEND:VCARD\n",
+                                    nullptr, &notes, limits);
+        QCOMPARE(cards, Cards({row("Kept", {}, "1"), row("Folded", {}, "2"), row("Unfolded", {}, "3")}));
+        QCOMPARE(notes.valuesLeftOut, 2);
+        QCOMPARE(notes.firstLeftOutLine, 8);
+        try {
+            readAll("BEGIN:VCARD\nNOTE:" + QByteArray(200, 'x') + "\nEND:VCARD\n", nullptr, nullptr, limits);
+            QFAIL("a note longer than text may be was read");
+        } catch (const platform::Error& e) {
+            QVERIFY2(e.description().startsWith("line 2: the line is longer"), qPrintable(e.description()));
+        }
+    }
+
+    void nulsAreDroppedAndCounted() {
+        static const char file[] = "BEGIN:VCARD\nFN:A\0b\nTEL;ENCODING=QUOTED-PRINTABLE:1=002\nEND:VCARD\n";
+        exchange::ReadNotes notes;
+        QCOMPARE(readAll(QByteArray(file, sizeof file - 1), nullptr, &notes), Cards{row("Ab", {}, "12")});
+        QCOMPARE(notes.nulsDropped, 2);
+    }
+
+    void aWideHeaderIsReadWhole() {
+        QByteArray header = "Name";
+        QByteArray values = "Olsen";
+        for (int i = 0; i < 300000; ++i) {
+            header += ",c" + QByteArray::number(i % 1000);
+            values += ",v";
+        }
+        QStringList ignored;
+        QCOMPARE(readAll(header + ",Phone\n" + values + ",555\n", &ignored), Cards{row("Olsen", {}, "555")});
+        QCOMPARE(ignored.size(), 1000);
     }
 
     void realWorldShapes() {

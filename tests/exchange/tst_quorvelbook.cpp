@@ -1,4 +1,5 @@
 // The real quorvel-book program on phone books in a temporary folder.
+#include "BookProcess.h"
 #include "platform/data/Sqlite.h"
 #include "support/PhoneBookFile.h"
 
@@ -11,27 +12,12 @@ using testing::Contact;
 namespace phonebook = testing::phonebook;
 
 namespace {
-struct Result {
-    int code = -1;
-    QString out, err;
-};
+using testing::finish;
+using testing::Result;
+using testing::write;
 
-QProcess* start(const QStringList& args, QObject* parent) {
-    auto* p = new QProcess(parent);
-    p->start(QStringLiteral(QUORVEL_BOOK_EXE), args);
-    return p;
-}
-
-Result finish(QProcess* p) {
-    if (!p->waitForFinished(120000))
-        p->kill();
-    Result r{p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
-             QString::fromUtf8(p->readAllStandardOutput()), QString::fromUtf8(p->readAllStandardError())};
-    delete p;
-    return r;
-}
-
-Result run(const QStringList& args) { return finish(start(args, nullptr)); }
+QProcess* start(const QStringList& args, QObject* parent) { return testing::startBook(args, parent); }
+Result run(const QStringList& args) { return testing::runBook(args); }
 
 QList<Contact> inNameOrder(const QString& book) {
     data::Database db(book);
@@ -47,29 +33,15 @@ QList<Contact> inNameOrder(const QString& book) {
     return all;
 }
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 const QByteArray TwoCards = "BEGIN:VCARD\nVERSION:3.0\nN:Olsen;Ida\nTEL:1\nEND:VCARD\n"
                             "BEGIN:VCARD\nVERSION:3.0\nN:Olsen;Ida\nTEL:2\nEND:VCARD\n";
 } // namespace
 
-class QuorvelBookTest : public QObject {
+class QuorvelBookTest : public QObject, testing::BookFolder {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    QString book;
-    QString path(const QString& name) const { return dir.filePath(name); }
-
 private slots:
-    void init() {
-        book =
-            path(QStringLiteral("book-%1.mdb").arg(QTest::currentTestFunction()) + QTest::currentDataTag());
-        phonebook::createSample(book);
-    }
+    void init() { makeBook(); }
 
     void exportThenImportGivesBackEveryField_data() {
         QTest::addColumn<QString>("file");

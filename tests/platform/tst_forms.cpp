@@ -124,6 +124,21 @@ private slots:
         QCOMPARE(MsgBox("Notice"), vbOK);
     }
 
+    // The program may close a box that became pointless: only the box with
+    // that text, and its MsgBox returns as after OK.
+    void aBoxClosedByTheProgramReturnsAsAfterOk() {
+        bool otherTextLeftItOpen = false;
+        QTimer::singleShot(0, [&] {
+            forms::CloseMsgBox(QStringLiteral("Another text"));
+            QWidget* box = QApplication::activeModalWidget();
+            otherTextLeftItOpen = box && box->isVisible();
+            forms::CloseMsgBox(QStringLiteral("Dialing"));
+        });
+        QCOMPARE(MsgBox("Dialing"), vbOK);
+        QVERIFY(otherTextLeftItOpen);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
     // Text from the phone book may hold markup or runs of blanks: shown as is.
     void boxesShowTheirTextExactlyAsPlainText() {
         const QString text = "Dialing <b>555</b> &lt;0101&gt;  Pick up the phone...";

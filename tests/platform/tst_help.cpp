@@ -15,12 +15,14 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -94,6 +96,8 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->isWindow());
         QVERIFY(!window->parentWidget());
+        // Whole on the screen, however small the screen.
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
         QVERIFY(showsPage(window, file.defaultTopic()));
         QVERIFY(evaluate(window, QStringLiteral("document.body.innerText.trim().length")).toInt() > 0);
 
@@ -137,6 +141,39 @@ private slots:
         QTRY_VERIFY(!closed);
     }
 
+    // Every page can be found from the index, and the words a user would
+    // type find a keyword that leads to a page about them.
+    void theIndexFindsEveryPageAndTheWordsUsersType() {
+        const help::ChmFile file(QStringLiteral(QUORVEL_HELP_FILE));
+        const std::vector<help::Topic> index = file.index();
+        const auto pageOf = [](const QString& local) { return local.section(QLatin1Char('#'), 0, 0); };
+        QSet<QString> indexed;
+        for (const help::Topic& keyword : index)
+            indexed << pageOf(keyword.local);
+        std::function<void(const std::vector<help::Topic>&)> everyPage = [&](const auto& topics) {
+            for (const help::Topic& topic : topics) {
+                if (!topic.local.isEmpty())
+                    QVERIFY2(indexed.contains(pageOf(topic.local)), qPrintable(topic.local));
+                everyPage(topic.children);
+            }
+        };
+        everyPage(file.contents());
+
+        for (const QString word :
+             {"backup", "restore", "USB", "port", "prefix", "area code", "import", "export", "vCard", "CSV",
+              "screen reader", "keyboard", "Page Down", "BUSY"}) {
+            bool found = false;
+            for (const help::Topic& keyword : index) {
+                if (!keyword.name.contains(word, Qt::CaseInsensitive))
+                    continue;
+                const std::optional<QByteArray> page = file.read(pageOf(keyword.local));
+                QVERIFY2(page, qPrintable(keyword.local));
+                found = found || QString::fromUtf8(*page).contains(word, Qt::CaseInsensitive);
+            }
+            QVERIFY2(found, qPrintable(word));
+        }
+    }
+
     void followsLinksTheTreeAndTheHistory() {
         const QString path = QStringLiteral(QUORVEL_HELP_FILE);
         HelpWindow* window = help::HtmlHelp(path);
@@ -144,11 +181,12 @@ private slots:
         const QString home = window->file().defaultTopic();
         QVERIFY(showsPage(window, home));
 
-        // A click of the mouse on the first link of the page, as a reader would.
+        // A click of the mouse on the first link of the page, as a reader
+        // would: on its first line, for a link may wrap.
         const QVariantList link =
             evaluate(window, QStringLiteral("(() => { const a = document.querySelector("
                                             "'a[href$=\".html\"]'); a.scrollIntoView(); "
-                                            "const r = a.getBoundingClientRect(); return "
+                                            "const r = a.getClientRects()[0]; return "
                                             "[a.getAttribute('href'), r.x + r.width / 2, "
                                             "r.y + r.height / 2]; })()"))
                 .toList();

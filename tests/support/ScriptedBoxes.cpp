@@ -15,6 +15,7 @@ struct Expected {
 struct ScriptedBoxes::State {
     std::deque<Expected> script;
     QList<Box> shown;
+    QStringList closed;
     QStringList problems;
 };
 
@@ -45,6 +46,8 @@ public:
         const Expected* next = take({true, prompt, 0, title});
         return next ? next->reply : QString();
     }
+
+    void closeBox(const QString& prompt) override { state_->closed << prompt; }
 
 private:
     const Expected* take(const Box& box) {
@@ -99,6 +102,8 @@ ScriptedBoxes& ScriptedBoxes::expectInput(const QString& prompt, const QString& 
 
 const QList<Box>& ScriptedBoxes::shown() const { return state_->shown; }
 
+const QStringList& ScriptedBoxes::closed() const { return state_->closed; }
+
 QStringList ScriptedBoxes::problems() const {
     QStringList all = state_->problems;
     for (const Expected& e : state_->script)
@@ -109,6 +114,7 @@ QStringList ScriptedBoxes::problems() const {
 void ScriptedBoxes::clear() {
     state_->script.clear();
     state_->shown.clear();
+    state_->closed.clear();
     state_->problems.clear();
 }
 

@@ -38,6 +38,8 @@ public:
     ScriptedBoxes& expectInput(const QString& prompt, const QString& title, const QString& reply);
 
     const QList<Box>& shown() const;
+    // The texts of the boxes the program closed itself while they waited.
+    const QStringList& closed() const;
     // Unexpected or mismatched boxes, and expected boxes never shown.
     QStringList problems() const;
     void clear();

@@ -11,7 +11,9 @@ namespace comm {
 using platform::Error;
 namespace err = platform::err;
 
-MSComm::MSComm(QObject* parent) : QObject(parent) {}
+MSComm::MSComm(QObject* parent) : QObject(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &MSComm::receive);
+}
 
 MSComm::~MSComm() = default;
 
@@ -20,7 +22,9 @@ QString MSComm::linkFolder() {
     return config.isEmpty() ? QString() : config + QStringLiteral("/quorvel/ports");
 }
 
-QString MSComm::devicePath(int port) {
+QString MSComm::devicePath(int port) { return device(port).path; }
+
+MSComm::Device MSComm::device(int port) {
     const QString folder = linkFolder();
     if (!folder.isEmpty()) {
         const QFileInfo link(folder + QStringLiteral("/com") + QString::number(port));
@@ -28,12 +32,14 @@ QString MSComm::devicePath(int port) {
             // Open the device itself: the port's lock file is named after the
             // path opened, and two links to one device must share it.
             const QString target = link.canonicalFilePath();
-            return target.isEmpty() ? link.symLinkTarget() : target;
+            return {target.isEmpty() ? link.symLinkTarget() : target, link.absoluteFilePath(),
+                    !target.isEmpty()};
         }
         if (link.exists())
-            return link.absoluteFilePath();
+            return {link.absoluteFilePath(), QString(), true};
     }
-    return QStringLiteral("/dev/ttyS") + QString::number(port - 1);
+    const QString path = QStringLiteral("/dev/ttyS") + QString::number(port - 1);
+    return {path, QString(), QFileInfo::exists(path)};
 }
 
 QString MSComm::describe(const QString& device) const {
@@ -84,11 +90,15 @@ void MSComm::setPortOpen(bool open) {
     }
     if (port_.isOpen())
         throw Error(PortAlreadyOpen, QStringLiteral("%1 is already open.").arg(describe(device_)));
+    // Never a port the user did not choose.
+    if (commPort_ == NoPort)
+        throw Error(err::PortOpenFailed, QStringLiteral("No modem port is chosen."));
     const QString device = devicePath(commPort_);
     port_.setPortName(device);
     apply(line_);
-    // Write only: the modem's answers are never read.
-    if (!port_.open(QIODevice::WriteOnly)) {
+    // Read too: what the modem answers is kept for whoever asks.
+    input_.clear();
+    if (!port_.open(QIODevice::ReadWrite)) {
         QString reason = port_.errorString();
         // A lock held by another program comes back as a permission error;
         // when the device itself may be written, that is what it was.
@@ -102,6 +112,8 @@ void MSComm::setPortOpen(bool open) {
 }
 
 void MSComm::setOutput(const QString& text) {
+    if (!port_.isOpen() && commPort_ == NoPort)
+        throw Error(err::PortNotOpen, QStringLiteral("No modem port is chosen."));
     if (!port_.isOpen())
         throw Error(err::PortNotOpen, QStringLiteral("%1 is not open.").arg(describe(devicePath(commPort_))));
     const QByteArray bytes = text.toLatin1();
@@ -122,6 +134,20 @@ void MSComm::setOutput(const QString& text) {
             throw failed(port_.errorString());
         }
     }
+}
+
+void MSComm::receive() {
+    input_ += port_.readAll();
+    // A device that talks and talks must not fill the memory.
+    if (input_.size() > InBufferSize)
+        input_.remove(0, input_.size() - InBufferSize);
+    emit OnComm();
+}
+
+QString MSComm::Input() {
+    const QString text = QString::fromLatin1(input_);
+    input_.clear();
+    return text;
 }
 
 } // namespace comm

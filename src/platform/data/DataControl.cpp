@@ -229,8 +229,12 @@ void DataControl::UpdateControls() {
 
 void DataControl::fillBoxes() {
     const bool showing = recordset_.isOpen() && recordset_.hasCurrent() && !recordset_.isAdding();
-    for (const Binding& b : bindings_)
+    // Without an open record set nothing typed could ever be stored: take none.
+    const bool readOnly = !recordset_.isOpen();
+    for (const Binding& b : bindings_) {
         b.box->setText(showing ? recordset_.field(b.field) : QString());
+        b.box->setReadOnly(readOnly);
+    }
     changed_ = false;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/Pictures.h"
+#include "platform/forms/Placement.h"
 #include "platform/forms/Twips.h"
 
 #include <QCloseEvent>
@@ -32,6 +33,9 @@ Form::Form(const char* name, const QString& caption, int clientWidth, int client
 void Form::Show() {
     if (!loaded_) {
         loaded_ = true;
+        // Near where the user looks, not at the screen's corner; placed
+        // before loading, as a window may show itself while it loads.
+        placeOnScreen(this);
         dispatch([this] { Form_Load(); });
     }
     show();

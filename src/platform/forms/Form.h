@@ -17,7 +17,8 @@ class Form : public QWidget {
 public:
     enum class Border { Fixed, Sizable };
 
-    // Loads the window when it is not loaded yet, then shows it modeless and
+    // Loads the window when it is not loaded yet (placed over the window the
+    // user is in, fully on the screen), then shows it modeless and
     // brings it to the front.
     void Show();
     bool isLoaded() const { return loaded_; }

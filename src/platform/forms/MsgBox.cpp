@@ -30,6 +30,8 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     return current()->inputBox(prompt, titleOrDefault(title), defaultText);
 }
 
+void CloseMsgBox(const QString& prompt) { current()->closeBox(prompt); }
+
 std::unique_ptr<Answerer> setAnswerer(std::unique_ptr<Answerer> answerer) {
     std::swap(current(), answerer);
     return answerer;

@@ -28,11 +28,17 @@ public:
     virtual int messageBox(const QString& prompt, int flags, const QString& title) = 0;
     // Returns the typed text; Cancel gives the empty text.
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) = 0;
+    // Closes the message box showing `prompt` while it waits, as its Escape
+    // would; nothing when none shows it.
+    virtual void closeBox(const QString& prompt) { (void)prompt; }
 };
 
 // Shows a modal message box; an empty title gives the application title.
 int MsgBox(const QString& prompt, int flags = vbOKOnly, const QString& title = {});
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+// For a box that something other than the user can make pointless: closes
+// the open message box showing `prompt`, and its MsgBox returns.
+void CloseMsgBox(const QString& prompt);
 
 // The title of every box that gives none of its own.
 QString applicationTitle();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace forms {
@@ -41,6 +42,12 @@ protected:
 private:
     bool mustChoose_;
 };
+
+// The boxes waiting for an answer, innermost last.
+QList<QPointer<AnswerBox>>& openBoxes() {
+    static QList<QPointer<AnswerBox>> boxes;
+    return boxes;
+}
 } // namespace
 
 int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) {
@@ -84,11 +91,19 @@ int QtBoxes::messageBox(const QString& prompt, int flags, const QString& title) 
         box.setEscapeButton(answers.back().first);
 
     const NormalPointer normal;
+    openBoxes().append(&box);
     box.exec();
+    openBoxes().removeAll(&box);
     for (const auto& [button, result] : answers)
         if (box.clickedButton() == button)
             return result;
     return answers.back().second;
+}
+
+void QtBoxes::closeBox(const QString& prompt) {
+    for (const QPointer<AnswerBox>& box : openBoxes())
+        if (box && box->text() == prompt)
+            box->close();
 }
 
 QString QtBoxes::inputBox(const QString& prompt, const QString& title, const QString& defaultText) {

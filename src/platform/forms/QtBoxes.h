@@ -9,6 +9,7 @@ class QtBoxes final : public Answerer {
 public:
     int messageBox(const QString& prompt, int flags, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    void closeBox(const QString& prompt) override;
 };
 
 } // namespace forms

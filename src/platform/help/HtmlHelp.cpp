@@ -2,6 +2,7 @@
 
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/forms/Placement.h"
 #include "platform/help/ChmFile.h"
 #include "platform/help/HelpWindow.h"
 
@@ -62,7 +63,9 @@ HelpWindow* HtmlHelp(const QString& path) {
     auto* window = new HelpWindow(std::move(file));
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
     viewer() = window;
+    forms::placeOnScreen(window);
     window->show();
+    forms::placeOnScreen(window);
     return window;
 }
 
