@@ -1,9 +1,6 @@
 // A link handed to the real window: the question, the contact it names, and
 // the dial through the same path as Dial Phone, with a pty pair as the modem.
-#include "app/WindowFixture.h"
-#include "dialer/DialogFixture.h"
-#include "dialer/Module1.h"
-#include "dialer/PtyPair.h"
+#include "dialer/ModemWindow.h"
 #include "support/TestMain.h"
 
 using namespace testing;
@@ -25,29 +22,20 @@ constexpr int Question = vbYesNo | vbQuestion | vbDefaultButton2;
 
 class LinkDialTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<ConfigHome> home;
-    std::unique_ptr<PtyPair> pty;
-    std::unique_ptr<Window> win;
+    std::unique_ptr<ModemWindow> modem;
+    Window* win = nullptr;
 
 private slots:
     void init() {
-        dialer::Module1::DialerSettings = {};
-        home = std::make_unique<ConfigHome>();
-        pty = std::make_unique<PtyPair>();
-        QVERIFY(pty->isReady());
-        win = std::make_unique<Window>(
+        modem = std::make_unique<ModemWindow>(
             QList<Contact>{contact("Ashford, Nora", "(212) 555-0100", "212 555 0101"),
                            contact("Brennan, Tom", "", "+44 20 7031 3000")});
+        win = &modem->win;
+        QVERIFY(modem->pty.isReady());
         // Com 2 on the modem; area code 212, outside line 9, long distance 1.
-        QVERIFY(home->linkComPort(2, pty->programEnd()));
-        writeFile(win->dir.filePath(QStringLiteral("Port.sav")), " 2 \r\n");
-        writeFile(win->dir.filePath(QStringLiteral("Prefix.sav")), " 212  9  1 \r\n");
+        modem->modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
     }
-    void cleanup() {
-        win.reset();
-        pty.reset();
-        home.reset();
-    }
+    void cleanup() { modem.reset(); }
 
     void aLinkIsAskedAboutThenDialedAsDialPhoneDials() {
         auto& w = win->open();
@@ -61,7 +49,7 @@ private slots:
             .expect("Dialing 212-555-0101,,7  Pick up the Phone...", vbOKOnly, DialTitle, vbOK);
         w.takeLink(QStringLiteral("tel:+1-212-555-0101;ext=7"));
         QVERIFY_BOXES(boxes);
-        QCOMPARE(pty->read(24), QByteArray("ATDT91212-555-0101,,7\r;\r"));
+        QCOMPARE(modem->pty.read(24), QByteArray("ATDT91212-555-0101,,7\r;\r"));
         QVERIFY(!w.MSComm1->PortOpen());
     }
 
@@ -91,7 +79,7 @@ private slots:
             w.takeLink(QString::fromLatin1(link));
         QVERIFY_BOXES(boxes);
         // The first bytes the modem ever sees are the one dial said yes to.
-        QCOMPARE(pty->read(23), QByteArray("ATDT9011442070313000\r;\r"));
+        QCOMPARE(modem->pty.read(23), QByteArray("ATDT9011442070313000\r;\r"));
     }
 };
 
