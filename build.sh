@@ -33,7 +33,7 @@ install_packages() {
 }
 
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WARNINGS_AS_ERRORS=ON
     cmake --build build --parallel "$(nproc)"
 }
 
@@ -42,7 +42,7 @@ run_tests() {
 }
 
 sanitized_tests() {
-    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON -DQUORVEL_WARNINGS_AS_ERRORS=ON
     cmake --build build-asan --parallel "$(nproc)"
     # The stories of the real program from outside run once, in the plain
     # build: the same code runs sanitized in the tests that drive it in process.

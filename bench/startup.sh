@@ -11,10 +11,17 @@ set -euo pipefail
 # The windows must appear on the X display, whatever the caller's platform.
 unset QT_QPA_PLATFORM
 build=$(cd "$1" && pwd)
+# The books are made once, in the build folder unless told otherwise.
+export QUORVEL_BENCH_CACHE=${QUORVEL_BENCH_CACHE:-$build/bench/cache}
 rounds=${2:-21}
 sizes=${QUORVEL_STARTUP_SIZES:-1000 10000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Whatever the programs keep at run time stays in the work folder.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
 
 kinds=(bare controls)
 for n in $sizes; do

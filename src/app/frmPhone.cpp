@@ -1,11 +1,11 @@
 #include "app/frmPhone.h"
 
+#include "app/InfoCommands.h"
 #include "contacts/FindSort.h"
 #include "contacts/PhoneBook.h"
 #include "contacts/RecordCommands.h"
 #include "dialer/DialOperations.h"
 #include "identity/Identity.h"
-#include "info/InfoCommands.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/SharedForm.h"
@@ -26,7 +26,7 @@ namespace app {
 
 frmPhone::frmPhone(QWidget* parent)
     : QMainWindow(parent), End([] { QCoreApplication::exit(0); }),
-      Open([this](const QString& form, const QString& address) { openWindow(form, address); }) {
+      Open([this](Window window, const QString& address) { openWindow(window, address); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
     // Started as the program, the application holds the icon already: it is
@@ -56,6 +56,7 @@ frmPhone::frmPhone(QWidget* parent)
     wireDialer();
     wireSettingsMenu();
     wireInfo();
+    wireLinks();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });

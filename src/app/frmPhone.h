@@ -30,11 +30,10 @@ class DialOperations;
 namespace forms {
 class SharedForm;
 }
-namespace info {
-class InfoCommands;
-}
 
 namespace app {
+
+class InfoCommands;
 
 // The main window: one contact at a time, the record navigator, the record
 // commands, the dial buttons and the menus. It owns the controls and wires
@@ -57,11 +56,12 @@ public:
     // open wait for it to close.
     void takeLink(const QString& link);
 
-    // How the window opens the program's other windows: the window's design
-    // name (frmComPort, frmPrefix, frmAbout, frmBrowser) and, for a browser
-    // window, its address. Tests replace it to see what was opened without
-    // opening it.
-    using OpenWindow = std::function<void(const QString& form, const QString& address)>;
+    // The program's other windows.
+    enum class Window { ComPort, Prefix, About, Browser, Help };
+    // How the window opens them: which one and, for a browser window, its
+    // address, for the help viewer, its file. Tests replace it to see what
+    // was opened without opening it.
+    using OpenWindow = std::function<void(Window window, const QString& address)>;
     void setOpenWindow(OpenWindow open) { Open = std::move(open); }
 
     // Controls, under their design names.
@@ -122,7 +122,8 @@ private:
     void wireDialer();
     void wireSettingsMenu();
     void wireInfo();
-    void openWindow(const QString& form, const QString& address);
+    void wireLinks();
+    void openWindow(Window window, const QString& address);
     void takeNextLink();
 
     std::function<void()> End;
@@ -134,8 +135,7 @@ private:
     std::unique_ptr<dialer::DialOperations> dialOperations_;
     std::unique_ptr<forms::SharedForm> comPort_;
     std::unique_ptr<forms::SharedForm> prefix_;
-    std::unique_ptr<forms::SharedForm> about_;
-    std::unique_ptr<info::InfoCommands> info_;
+    std::unique_ptr<InfoCommands> info_;
     QStringList links_;
     bool takingLink_ = false;
 };

@@ -1,24 +1,19 @@
 // The About menu and the picture button and picture that advertise the
 // larger edition.
+#include "app/InfoCommands.h"
 #include "app/frmPhone.h"
-
 #include "identity/Identity.h"
-#include "info/InfoCommands.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
-#include "platform/forms/SharedForm.h"
-#include "windows/Windows.h"
 
 namespace app {
 
 void frmPhone::wireInfo() {
-    info_ = std::make_unique<info::InfoCommands>();
-    // Made only once the windows module has loaded.
-    about_ = std::make_unique<forms::SharedForm>([] { return windows::load()->makeAbout(); });
-    forms::wire(mnuHelp, &QAction::triggered, this, [this] { info_->mnuHelp_Click(); });
+    info_ = std::make_unique<InfoCommands>();
+    forms::wire(mnuHelp, &QAction::triggered, this, [this] { Open(Window::Help, InfoCommands::helpFile()); });
     forms::wire(mnuPro, &QAction::triggered, this,
-                [this] { Open(QStringLiteral("frmBrowser"), identity::makerHomePage()); });
-    forms::wire(mnuAbout, &QAction::triggered, this, [this] { Open(QStringLiteral("frmAbout"), {}); });
+                [this] { Open(Window::Browser, identity::makerHomePage()); });
+    forms::wire(mnuAbout, &QAction::triggered, this, [this] { Open(Window::About, {}); });
     forms::wire(cmdEmail, &QPushButton::clicked, this, [this] { info_->cmdEmail_Click(); });
     forms::wire(cmdWeb, &QPushButton::clicked, this, [this] { info_->cmdWeb_Click(); });
     forms::wireMouseMove(Image1, [this] { info_->Image1_MouseMove(); });

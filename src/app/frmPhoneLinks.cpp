@@ -3,9 +3,11 @@
 
 #include "contacts/NumberHolder.h"
 #include "dialer/DialOperations.h"
+#include "pages/Loader.h"
 #include "platform/forms/Dispatch.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QTimer>
 
 namespace app {
@@ -13,6 +15,15 @@ namespace {
 // A page that fires links in a loop gets a few questions, not hundreds.
 constexpr qsizetype MaxWaitingLinks = 4;
 } // namespace
+
+void frmPhone::wireLinks() {
+    // A number clicked in the program's own browser takes the same way as
+    // one from the desktop. The page windows may outlive this window.
+    pages::host().dialLink = [window = QPointer<frmPhone>(this)](const QString& link) {
+        if (window)
+            window->takeLink(link);
+    };
+}
 
 void frmPhone::takeLink(const QString& link) {
     if (isMinimized())

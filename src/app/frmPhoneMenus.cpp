@@ -5,32 +5,41 @@
 
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
+#include "pages/Loader.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/SharedForm.h"
-#include "windows/Windows.h"
 
 namespace app {
 
 void frmPhone::wireSettingsMenu() {
     comPort_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmComPort; });
     prefix_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmPrefix; });
-    forms::wire(mnuModPortItem, &QAction::triggered, this,
-                [this] { Open(QStringLiteral("frmComPort"), {}); });
-    forms::wire(mnuAreaCodeItem, &QAction::triggered, this,
-                [this] { Open(QStringLiteral("frmPrefix"), {}); });
+    forms::wire(mnuModPortItem, &QAction::triggered, this, [this] { Open(Window::ComPort, {}); });
+    forms::wire(mnuAreaCodeItem, &QAction::triggered, this, [this] { Open(Window::Prefix, {}); });
 }
 
-void frmPhone::openWindow(const QString& form, const QString& address) {
-    if (form == QLatin1String("frmComPort"))
+// The page windows belong to their module: each is asked for by name. When
+// the module cannot be loaded the user has been told, and nothing opens.
+void frmPhone::openWindow(Window window, const QString& address) {
+    switch (window) {
+    case Window::ComPort:
         comPort_->show();
-    else if (form == QLatin1String("frmPrefix"))
+        break;
+    case Window::Prefix:
         prefix_->show();
-    else if (form == QLatin1String("frmAbout")) {
-        if (windows::load())
-            about_->show();
-    } else if (form == QLatin1String("frmBrowser")) {
-        if (const windows::Entry* entry = windows::load())
-            entry->openBrowser(address); // a new window each time; it lives on its own
+        break;
+    case Window::About:
+        if (pages::PageWindows* windows = pages::load())
+            windows->showAbout();
+        break;
+    case Window::Browser:
+        if (pages::PageWindows* windows = pages::load())
+            windows->openBrowser(address); // a new window each time; it lives on its own
+        break;
+    case Window::Help:
+        if (pages::PageWindows* windows = pages::load())
+            windows->showHelp(address);
+        break;
     }
 }
 

@@ -3,18 +3,15 @@
 #include "platform/core/AppPath.h"
 #include "platform/forms/Pictures.h"
 
-#include <QUrl>
 
 namespace identity {
 
 QIcon programIcon() { return forms::svgIcon(QStringLiteral(":/icons/quorvel.svg"), {16, 24, 32, 48}); }
 
-QString makerHomePage() {
-    return QUrl::fromLocalFile(platform::appFile(QStringLiteral("maker/index.html"))).toString();
-}
+QString makerFolder() { return platform::appFile(QStringLiteral("maker")); }
 
-QString productPage() {
-    return QUrl::fromLocalFile(platform::appFile(QStringLiteral("maker/phone.html"))).toString();
-}
+QString makerHomePage() { return MakerScheme + QStringLiteral("://maker/index.html"); }
+
+QString productPage() { return MakerScheme + QStringLiteral("://maker/phone.html"); }
 
 } // namespace identity

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity/Version.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -11,11 +13,6 @@ namespace identity {
 inline const QString ApplicationTitle = QStringLiteral("Quorvel Book Dialer");
 inline const QString FileDescription = QStringLiteral("Phone Book Dialer");
 inline const QString InternalName = QStringLiteral("Quorvel");
-inline const QString VersionText = QStringLiteral("6.01");
-inline constexpr int VersionMajor = 6;
-inline constexpr int VersionMinor = 1;
-inline constexpr int VersionRevision = 0;
-inline constexpr int VersionBuild = 0;
 
 // The notice shown before the commands that the larger edition runs without it.
 inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate popups");
@@ -24,8 +21,11 @@ inline const QString ProNotice = QStringLiteral("Get Quorvel Pro to eliminate po
 QIcon programIcon();
 
 // The maker's home page and the product page of the larger edition. The maker
-// has no site anyone can reach, so both ship in the program's folder and are
-// opened from there.
+// has no site anyone can reach, so both ship in the program's folder
+// (makerFolder) and the browser shows them under a scheme of the program's
+// own: as file: pages they could lead nowhere on the network.
+inline const QString MakerScheme = QStringLiteral("quorvel");
+QString makerFolder();
 QString makerHomePage();
 QString productPage();
 

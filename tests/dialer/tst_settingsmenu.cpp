@@ -85,16 +85,24 @@ private slots:
         QVERIFY_BOXES(boxes);
     }
 
-    // The menu opens its windows through the window's one opener, which a
-    // test can take over: then the request is seen and nothing opens.
+    // Every menu opens its windows through the window's one opener, which a
+    // test can take over: then each request is seen and nothing opens, not
+    // even a message about the page windows' module.
     void itemsOpenThroughTheOpener() {
         ScriptedBoxes boxes;
         app::frmPhone& w = open();
-        QStringList opened;
-        w.setOpenWindow([&](const QString& form, const QString& address) { opened << form + address; });
-        w.mnuModPortItem->trigger();
-        w.mnuAreaCodeItem->trigger();
-        QCOMPARE(opened, QStringList({"frmComPort", "frmPrefix"}));
+        using Window = app::frmPhone::Window;
+        QList<std::pair<Window, QString>> opened;
+        w.setOpenWindow([&](Window window, const QString& address) { opened.append({window, address}); });
+        for (QAction* item : {w.mnuModPortItem, w.mnuAreaCodeItem, w.mnuHelp, w.mnuPro, w.mnuAbout})
+            item->trigger();
+        QCOMPARE(opened.size(), 5);
+        const QList<Window> order = {Window::ComPort, Window::Prefix, Window::Help, Window::Browser,
+                                     Window::About};
+        for (qsizetype i = 0; i < order.size(); ++i)
+            QVERIFY2(opened[i].first == order[i], qPrintable(QString::number(i)));
+        QVERIFY(opened[2].second.endsWith(QLatin1String("/phone.chm")));
+        QCOMPARE(opened[3].second, identity::makerHomePage());
         QVERIFY(instances<frmComPort>().isEmpty());
         QVERIFY(instances<frmPrefix>().isEmpty());
         QVERIFY_BOXES(boxes);

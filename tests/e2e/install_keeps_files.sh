@@ -10,7 +10,7 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in Quorvel libquorvel_windows.so quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
+for f in Quorvel libquorvel_windows.so quorvel-chmcheck quorvel-book Quorvel.mdb quorvel.desktop quorvel.svg phone.chm maker/index.html maker/phone.html; do
     [ -e "$prefix/$f" ] || fail "the install did not place $f"
 done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"
@@ -22,6 +22,9 @@ program_libs=$(ldd "$prefix/Quorvel")
 module_libs=$(ldd "$prefix/libquorvel_windows.so")
 ! grep -qi webengine <<<"$program_libs" || fail "the program itself links the page engine"
 grep -qi webengine <<<"$module_libs" || fail "the windows module does not link the page engine"
+# Both find the layers they share in the install folder, wherever it is.
+! grep -q 'not found' <<<"$program_libs$module_libs" || fail "a shared library is missing: $program_libs $module_libs"
+grep -q "$prefix/libquorvel_forms.so" <<<"$module_libs" || fail "the module does not use the installed forms layer"
 
 # The user's own files, which no install may touch.
 printf 'my phone book' > "$prefix/Quorvel.mdb"

@@ -20,8 +20,9 @@ work=$(mktemp -d)
 pid=
 socat_pid=
 reader_pid=
+web_pid=
 cleanup() {
-    for p in "$pid" "$reader_pid" "$socat_pid"; do
+    for p in "$pid" "$reader_pid" "$socat_pid" "$web_pid"; do
         [ -n "$p" ] && kill "$p" 2>/dev/null || true
     done
     rm -rf "$work"
@@ -299,9 +300,41 @@ shot help
 close_window 'Quorvel Book Dialer Help'
 
 about_menu 2 # Pro Version: the browser on the maker's home page, named by it
-window 'Quorvel Book Dialer' >/dev/null
+browser=$(window 'Quorvel Book Dialer')
 shot pro-version
-close_window 'Quorvel Book Dialer'
+# From there to a page of a web server on this computer, typed into the
+# address box: click into it, select all, type, Enter.
+mkdir -p "$work/site"
+printf '<html><head><title>Local Shop</title></head><body><h1>Local Shop</h1></body></html>' > "$work/site/shop.html"
+python3 -u -m http.server --bind 127.0.0.1 --directory "$work/site" 0 > "$work/web.log" 2>&1 &
+web_pid=$!
+until_true grep -q 'port [0-9]' "$work/web.log" || fail "the web server did not start"
+web_port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$work/web.log" | head -n1)
+type_address() {
+    focus "$browser"
+    # The address box lies at twips (50, 432 + 330) in the window.
+    xdotool mousemove --window "$browser" $(((50 + 1500) / 15)) $(((432 + 330 + 157) / 15)) click 1
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+}
+type_address "http://127.0.0.1:$web_port/shop.html"
+window 'Local Shop' >/dev/null
+shot typed-address
+# An address nobody answers: the engine's error page, and the caption leaves "Working...".
+nobody=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+type_address "http://127.0.0.1:$nobody/"
+settled() {
+    local name
+    name=$(xdotool getwindowname "$browser")
+    [ "$name" != 'Working...' ] && [ "$name" != 'Local Shop' ]
+}
+TRIES=300 until_true settled || fail "the browser window still reads '$(xdotool getwindowname "$browser")'"
+TRIES=300 until_true page_drawn "$browser" || fail "the browser shows no error page"
+shot unreachable
+kill "$web_pid" 2>/dev/null || true
+web_pid=
+close_window "$(xdotool getwindowname "$browser")"
 
 about_menu 3 # About, and its link to the product page
 about=$(window 'About')

@@ -1,6 +1,7 @@
 // A link handed to the real window: the question, the contact it names, and
 // the dial through the same path as Dial Phone, with a pty pair as the modem.
 #include "dialer/ModemWindow.h"
+#include "pages/Loader.h"
 #include "support/TestMain.h"
 
 using namespace testing;
@@ -79,6 +80,22 @@ private slots:
             w.takeLink(QString::fromLatin1(link));
         QVERIFY_BOXES(boxes);
         // The first bytes the modem ever sees are the one dial said yes to.
+        QCOMPARE(modem->pty.read(23), QByteArray("ATDT9011442070313000\r;\r"));
+    }
+
+    // A number clicked in the program's own browser reaches the page windows'
+    // host, which the window serves: the same question, and Yes dials.
+    void aLinkFromTheBrowserTakesTheSamePath() {
+        win->open();
+        ScriptedBoxes boxes;
+        boxes
+            .expect("Dial 9011442070313000?\n\nThe phone book has this number for Brennan, Tom (Mobile).",
+                    Question, Title, vbYes)
+            .expect(identity::ProNotice, vbOKOnly, Title, vbOK)
+            .expect("Dialing 011442070313000  Pick up the Phone...", vbOKOnly, DialTitle, vbOK);
+        QVERIFY(pages::host().dialLink);
+        pages::host().dialLink(QStringLiteral("tel:+44-20-7031-3000"));
+        QVERIFY_BOXES(boxes);
         QCOMPARE(modem->pty.read(23), QByteArray("ATDT9011442070313000\r;\r"));
     }
 };

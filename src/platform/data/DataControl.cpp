@@ -8,6 +8,8 @@
 
 #include <QHBoxLayout>
 
+#include <utility>
+
 namespace data {
 namespace {
 // How often an idle window looks whether another program changed the file:
@@ -62,10 +64,16 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         followCount();
     });
     // A count starts from the event loop, once the record on screen is drawn.
+    // Counting a large book costs as much CPU as the window's whole start, so
+    // a window on its way to the screen is drawn first; until then the
+    // counter shows what it showed.
     countStart_ = new QTimer(this);
     countStart_->setSingleShot(true);
     connect(countStart_, &QTimer::timeout, this, [this] {
         if (!recordset_.isOpen() || counter_->running() || recordset_.KnownCount())
+            return;
+        countAfterDrawing_ = window()->isVisible() && !drawn_;
+        if (countAfterDrawing_)
             return;
         if (const auto ticket = recordset_.countTicket())
             counter_->start(recordset_.path(), recordset_.table(), *ticket);
@@ -120,6 +128,13 @@ DataControl::~DataControl() {
     // The boxes may already be gone; nothing may be refilled or asked now.
     recordset_.setBeforeAction({});
     recordset_.setAfterAction({});
+}
+
+void DataControl::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    drawn_ = true;
+    if (std::exchange(countAfterDrawing_, false))
+        countStart_->start(0); // after the rest of the window is drawn too
 }
 
 QString DataControl::Caption() const { return caption_->text(); }

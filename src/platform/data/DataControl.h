@@ -47,8 +47,9 @@ public:
     void Refresh();
 
     // The number of records as far as it is known without counting them.
-    // When it is not known, a count starts in the background and
-    // RecordCountChanged brings the answer.
+    // When it is not known, a count starts in the background (once the
+    // window is drawn, when it is being shown) and RecordCountChanged brings
+    // the answer.
     std::optional<qint64> KnownRecordCount();
 
     // Whether a bound box was typed into since the record was shown.
@@ -85,6 +86,9 @@ signals:
     // The record count became known or changed, by this program or another.
     void RecordCountChanged(qint64 count);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     struct Binding {
         QLineEdit* box;
@@ -117,6 +121,8 @@ private:
     QTimer* countCheck_;
     QTimer* writeCheck_;
     std::optional<qint64> lastCount_;
+    bool drawn_ = false;
+    bool countAfterDrawing_ = false;
 };
 
 } // namespace data

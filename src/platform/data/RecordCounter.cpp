@@ -7,6 +7,9 @@
 
 #include <optional>
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace data {
 
 RecordCounter::RecordCounter(QObject* parent) : QObject(parent) {}
@@ -37,6 +40,10 @@ void RecordCounter::stop() {
 // Runs in the worker thread.
 void RecordCounter::count(const QString& path, const QString& table, const CountTicket& ticket,
                           quint64 generation) {
+    // The count runs only on time no other thread of the machine wants: the
+    // window and whatever the user does meanwhile come first.
+    const sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     std::optional<qint64> result;
     try {
         Database db(path, Database::Mode::ReadOnly);

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <utility>
+
 namespace forms {
 namespace {
 // Watches one control's mouse events; a child of the control, so it goes with it.
@@ -20,8 +22,16 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != control_)
+            return false;
+        // The second press of a double-click is a DblClick: its release is no Click.
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            inDoubleClick_ = true;
+            return false;
+        }
         const bool mouse = event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease;
-        if (watched == control_ && mouse && wanted_(control_, static_cast<const QMouseEvent*>(event)))
+        const bool doubleClickEnds = event->type() == QEvent::MouseButtonRelease && std::exchange(inDoubleClick_, false);
+        if (mouse && !doubleClickEnds && wanted_(control_, static_cast<const QMouseEvent*>(event)))
             dispatch(handler_);
         return false;
     }
@@ -30,6 +40,7 @@ private:
     QWidget* control_;
     Wanted wanted_;
     std::function<void()> handler_;
+    bool inDoubleClick_ = false;
 };
 } // namespace
 
