@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialer/Module1.h"
+#include "links/DialLink.h"
 
 #include <QString>
 
@@ -22,12 +23,7 @@ struct Dial {
 // the long-distance prefix.
 Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues& settings);
 
-// A number read from a link, already in the form the modem dials it.
-struct LinkNumber {
-    QString number;           // the national form, or the access code and the whole number abroad
-    bool longDistance = true; // whether the long-distance prefix goes before it
-    QString extension;        // dialed after pauses once the call is answered; empty for none
-};
+using links::LinkNumber;
 
 // Composes the dial of a number from a link. Links come from anywhere, so
 // only dial characters survive: digits, '*', '#', the hyphens of the

@@ -1,15 +1,20 @@
 #pragma once
 
-#include "dialer/DialCommand.h"
-
 #include <QString>
 #include <QStringList>
 
 namespace links {
 
+// A number from a link, as the dialer's composer takes it.
+struct LinkNumber {
+    QString number;           // the national form, or the access code and the whole number abroad
+    bool longDistance = true; // whether the long-distance prefix goes before it
+    QString extension;        // dialed after pauses once the call is answered; empty for none
+};
+
 // What a link gives the dialer.
 struct LinkDial {
-    dialer::LinkNumber number;
+    LinkNumber number;
     // The number's digits as a phone book may hold it (national, with the
     // country code, with the access code), to find whose number it is.
     QStringList digitForms;

@@ -1,5 +1,6 @@
 // Links as the desktop hands them over, read and composed into the bytes the
 // modem gets, or refused with the message the user sees.
+#include "dialer/DialCommand.h"
 #include "links/DialLink.h"
 #include "platform/core/Error.h"
 
