@@ -1,7 +1,8 @@
 #!/bin/bash
 # bench/run.sh: builds, makes the phone books once (cached in build/bench/cache,
 # or $QUORVEL_BENCH_CACHE), and runs every benchmark: the generator's rate,
-# the clicks against their floors, peak memory, the import, and start-up under Xvfb.
+# the clicks against their floors, peak memory, the import, a CardDAV fetch, and
+# start-up and links from the desktop under Xvfb.
 # About 1.6 GB of disk and, the first time, a few minutes to make the books.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +25,13 @@ for n in 1000 10000000; do build/bench/bench_memory "$n"; done
 echo "== import (quorvel-book, 300,000 and 1,000,000 cards)"
 build/bench/bench_exchange --benchmark_color=false | sed -n '/^Benchmark/,$p'
 
+echo "== CardDAV first sync, way down (Radicale on 127.0.0.1; wall ms, ratio to one GET of the whole book)"
+build/bench/bench_carddav 1000 10000
+
 echo "== start-up"
 unset QT_QPA_PLATFORM
 # A display number of its own: other X servers may start beside it.
 xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1024x768x24" bench/startup.sh build 21
+
+echo "== links from the desktop"
+xvfb-run -a -n $((100 + RANDOM % 400)) -s "-screen 0 1024x768x24" bench/links.sh build 21

@@ -70,6 +70,7 @@ frmPhone::frmPhone(QWidget* parent)
     wireDialer();
     wireSettingsMenu();
     wireInfo();
+    wireLinks();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });

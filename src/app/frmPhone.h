@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -49,6 +50,11 @@ public:
     // The session is ending: asks about typed values as closing would, and
     // returns false when they could not be stored (the logout is cancelled).
     bool commitData();
+
+    // A tel: or callto: link handed to the program: the window comes to the
+    // front and asks whether to dial it. Links that arrive while a box is
+    // open wait for it to close.
+    void takeLink(const QString& link);
 
     // The program's other windows.
     enum class Window { ComPort, Prefix, About, Browser, Help };
@@ -116,7 +122,9 @@ private:
     void wireDialer();
     void wireSettingsMenu();
     void wireInfo();
+    void wireLinks();
     void openWindow(Window window, const QString& address);
+    void takeNextLink();
 
     std::function<void()> End;
     OpenWindow Open;
@@ -128,6 +136,8 @@ private:
     std::unique_ptr<forms::SharedForm> comPort_;
     std::unique_ptr<forms::SharedForm> prefix_;
     std::unique_ptr<InfoCommands> info_;
+    QStringList links_;
+    bool takingLink_ = false;
 };
 
 } // namespace app

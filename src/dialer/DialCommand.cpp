@@ -29,6 +29,18 @@ QString localPart(const QString& number) {
 }
 
 QString prefix(qint16 value) { return value != 0 ? QString::number(value) : QString(); }
+
+QString command(const QString& outLine, const QString& longDist, const QString& number) {
+    return QStringLiteral("ATDT") + outLine + longDist + number + QLatin1Char('\r');
+}
+
+QString onlyDialCharacters(const QString& text, QStringView allowed) {
+    QString clean;
+    for (QChar c : text)
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || allowed.contains(c))
+            clean += c;
+    return clean;
+}
 } // namespace
 
 Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues& settings) {
@@ -39,7 +51,19 @@ Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues&
         number = localPart(number);
         longDist.clear();
     }
-    return {number, QStringLiteral("ATDT") + outLine + longDist + number + QLatin1Char('\r')};
+    return {number, command(outLine, longDist, number)};
+}
+
+Dial composeDial(const LinkNumber& link, const DialerSettingsValues& settings) {
+    QString number = onlyDialCharacters(link.number, u"*#-,");
+    if (number.isEmpty())
+        return {};
+    const QString extension = onlyDialCharacters(link.extension, {});
+    // Two pauses of about two seconds each: long enough for a switchboard to answer.
+    if (!extension.isEmpty())
+        number += QStringLiteral(",,") + extension;
+    return {number, command(prefix(settings.OutLine),
+                            link.longDistance ? prefix(settings.LongDist) : QString(), number)};
 }
 
 } // namespace dialer

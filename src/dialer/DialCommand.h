@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialer/Module1.h"
+#include "links/DialLink.h"
 
 #include <QString>
 
@@ -21,5 +22,12 @@ struct Dial {
 // dialed without them, without the separators that follow them and without
 // the long-distance prefix.
 Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues& settings);
+
+using links::LinkNumber;
+
+// Composes the dial of a number from a link. Links come from anywhere, so
+// only dial characters survive: digits, '*', '#', the hyphens of the
+// national form and the pauses before an extension.
+Dial composeDial(const LinkNumber& link, const DialerSettingsValues& settings);
 
 } // namespace dialer

@@ -33,6 +33,10 @@ void DialOperations::dial(DialKind kind, const QLineEdit& box) {
         MsgBox(QStringLiteral("Enter Phone number first"), forms::vbOKOnly);
         return;
     }
+    dialOut(kind, d);
+}
+
+void DialOperations::dialOut(DialKind kind, const Dial& d) {
     // Port 0 (none chosen) is refused by the control, which keeps its port.
     resumeNext([&] { MSComm1.setCommPort(Module1::DialerSettings.ModemPort); });
     resumeNext([&] { MSComm1.setSettings(QStringLiteral("9600, N, 8, 1")); });

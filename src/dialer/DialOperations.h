@@ -4,6 +4,9 @@
 #include "platform/comm/MSComm.h"
 
 #include <QLineEdit>
+#include <QStringList>
+
+#include <functional>
 
 namespace dialer {
 
@@ -16,8 +19,17 @@ public:
     void cmdDialPhone_Click();
     void cmdDialMobile_Click();
 
+    // Whose number it is: a contact's name for the number's digit forms,
+    // or an empty text.
+    using HolderOf = std::function<QString(const QStringList& digitForms)>;
+    // A tel: or callto: link from the desktop: asks the user, then dials it
+    // as Dial Phone dials.
+    void dialLink(const QString& link, const HolderOf& holderOf);
+
 private:
     void dial(DialKind kind, const QLineEdit& box);
+    // From the port's settings to the port closed again.
+    void dialOut(DialKind kind, const Dial& d);
     // Opens the port and sends the dial command; on failure tells the user
     // why, leaves the port closed and returns false.
     bool sendDialCommand(const QString& command);

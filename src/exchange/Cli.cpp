@@ -11,6 +11,7 @@
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/data/Sqlite.h"
+#include "sync/SyncCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +35,8 @@ Commands:
                   everything its card brought, or as CSV when FILE ends
                   in .csv; FILE - is standard output
   count           print the number of contacts
+  sync ...        set up and check sync with a CardDAV server
+                  (quorvel-book sync --help)
 
 Options:
   --book PATH     the phone book to use (default: Quorvel.mdb beside this
@@ -245,6 +248,8 @@ int usage(QTextStream& err, const QString& what) {
 
 int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
+    if (carddav::isSyncCommand(args))
+        return carddav::runSyncCommand(args, book, out, err);
     QStringList words;
     bool optionsEnd = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

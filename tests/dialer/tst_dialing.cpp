@@ -1,11 +1,7 @@
 // Dial Phone and Dial Mobile through the real window, with the settings files
 // in its program folder and a pty pair standing in for the modem.
-#include "PtyPair.h"
-#include "app/WindowFixture.h"
-#include "dialer/Module1.h"
+#include "dialer/ModemWindow.h"
 #include "support/TestMain.h"
-
-#include <QFile>
 
 #include <functional>
 
@@ -47,28 +43,16 @@ private:
     Probe* probe_;
 };
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 } // namespace
 
 class DialingTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<ConfigHome> home;
-    std::unique_ptr<PtyPair> pty;
-    std::unique_ptr<Window> win;
+    std::unique_ptr<ModemWindow> modem;
+    ConfigHome* home = nullptr;
+    PtyPair* pty = nullptr;
+    Window* win = nullptr;
 
-    // Com n on the pty pair, and Port.sav and Prefix.sav beside the program
-    // as a person writes them (a null text writes no file).
-    void modemOn(int n, const QByteArray& port, const QByteArray& prefix) {
-        QVERIFY(home->linkComPort(n, pty->programEnd()));
-        if (!port.isNull())
-            write(win->dir.filePath(QStringLiteral("Port.sav")), port);
-        if (!prefix.isNull())
-            write(win->dir.filePath(QStringLiteral("Prefix.sav")), prefix);
-    }
+    void modemOn(int n, const QByteArray& port, const QByteArray& prefix) { modem->modemOn(n, port, prefix); }
 
     // Clicks a dial button: the notice, then exactly this box, and no other.
     // `look` sees each box before it is answered.
@@ -84,18 +68,14 @@ class DialingTest : public QObject {
 
 private slots:
     void init() {
-        dialer::Module1::DialerSettings = {};
-        home = std::make_unique<ConfigHome>();
-        pty = std::make_unique<PtyPair>();
+        modem = std::make_unique<ModemWindow>(QList<Contact>{contact(Nora, "212-555-0100", "212-555-0101"),
+                                                             contact("Brennan, Tom", "", "415-555-0102")});
+        home = &modem->home;
+        pty = &modem->pty;
+        win = &modem->win;
         QVERIFY(pty->isReady());
-        win = std::make_unique<Window>(QList<Contact>{contact(Nora, "212-555-0100", "212-555-0101"),
-                                                      contact("Brennan, Tom", "", "415-555-0102")});
     }
-    void cleanup() {
-        win.reset();
-        pty.reset();
-        home.reset();
-    }
+    void cleanup() { modem.reset(); }
 
     void dialMobileOnTheOwnAreaCodeDialsLocally() {
         modemOn(2, " 2 \r\n", " 212  9  1 \r\n");
@@ -146,12 +126,12 @@ private slots:
             QStringLiteral("The number was not dialed. No modem port is chosen.\n\nChoose "
                            "the modem's port under Dialer Settings, Modem Port.");
         dial(w.cmdDialMobile, refused, vbOKOnly | vbCritical, identity::ApplicationTitle);
-        write(win->dir.filePath(QStringLiteral("Port.sav")), " 0 \r\n");
+        writeFile(win->dir.filePath(QStringLiteral("Port.sav")), " 0 \r\n");
         dial(w.cmdDialPhone, refused, vbOKOnly | vbCritical, identity::ApplicationTitle);
         QVERIFY(!w.MSComm1->PortOpen());
         // Once chosen, the first bytes the modem ever sees are that dial's;
         // the unreadable prefix file is skipped and nothing is prefixed.
-        write(win->dir.filePath(QStringLiteral("Port.sav")), " 1 \r\n");
+        writeFile(win->dir.filePath(QStringLiteral("Port.sav")), " 1 \r\n");
         dial(w.cmdDialMobile, "Dialing 212-555-0101  Pick up the phone...");
         QCOMPARE(pty->read(19), QByteArray("ATDT212-555-0101\r;\r"));
     }

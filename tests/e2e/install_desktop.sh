@@ -17,8 +17,12 @@ desktop-file-validate "$entry" || fail "the desktop entry is not valid"
 metainfo=$(ls "$prefix"/*.metainfo.xml)
 appstreamcli validate --no-net "$metainfo" || fail "the software-centre description is not valid"
 
-# Exec, unquoted as a desktop would do it, must name the installed program.
+# Exec, unquoted as a desktop would do it, must name the installed program
+# and take the clicked link.
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
+[ "${exec_line% %u}" != "$exec_line" ] || fail "Exec does not end in the link's field code: $exec_line"
+exec_line=${exec_line% %u}
+grep -qx 'MimeType=x-scheme-handler/tel;x-scheme-handler/callto;' "$entry" || fail "the entry takes no tel: links"
 eval "argv=($(printf '%s' "$exec_line" | sed 's/\\\\/\\/g'))"
 [ "${#argv[@]}" -eq 1 ] || fail "Exec splits into ${#argv[@]} words: $exec_line"
 [ "${argv[0]}" = "$prefix/Quorvel" ] || fail "Exec starts '${argv[0]}', not the installed program"

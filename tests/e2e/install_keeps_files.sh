@@ -14,7 +14,7 @@ for f in Quorvel libquorvel_windows.so quorvel-chmcheck quorvel-book Quorvel.mdb
     [ -e "$prefix/$f" ] || fail "the install did not place $f"
 done
 grep -qx "Path=$prefix" "$prefix/quorvel.desktop" || fail "the desktop entry's working folder is not the program's"
-grep -qx "Exec=$prefix/Quorvel" "$prefix/quorvel.desktop" || fail "the desktop entry does not start the installed program"
+grep -qx "Exec=$prefix/Quorvel %u" "$prefix/quorvel.desktop" || fail "the desktop entry does not start the installed program"
 # The page engine is the windows module's alone: the program starts without it.
 # Whole outputs first: grep -q stops reading early, and under pipefail the
 # writer's broken pipe would fail the check by chance.

@@ -41,31 +41,7 @@ shot() {
     import -window root "$shots/$(printf %02d "$shot_count")-$1.png"
 }
 
-# Polls a command until it succeeds; gives up after about ten seconds (TRIES tenths).
-until_true() {
-    for _ in $(seq "${TRIES:-100}"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
-# A window title as xdotool's pattern: its own characters only ("ARE YOU SURE?").
-pattern() { printf '^%s$' "$(sed 's/[][\.*^$?+(){}|]/\\&/g' <<< "$1")"; }
-visible() { xdotool search --onlyvisible --name "$(pattern "$1")" 2>/dev/null | head -n1; }
-# Waits for a window titled $1, gives it the focus, and prints its id.
-window() {
-    local w=
-    for _ in $(seq 300); do
-        w=$(visible "$1" || true)
-        [ -n "$w" ] && break
-        kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for '$1'"
-        sleep 0.1
-    done
-    [ -n "$w" ] || fail "no window titled '$1' appeared"
-    focus "$w"
-    echo "$w"
-}
+source "$(dirname "$0")/story_lib.sh"
 is_closed() { [ -z "$(visible "$1")" ]; }
 closed() { until_true is_closed "$1" || fail "the window '$1' did not close"; }
 # Answers the box titled $1 with the key $2 (its screenshot named $3) and
@@ -81,21 +57,14 @@ answer() {
 home=$work/Quorvel
 cmake --install "$build_dir" --prefix "$home" >/dev/null
 entry=$home/quorvel.desktop
-exec_path=$(sed -n 's/^Exec=//p' "$entry")
+exec_path=$(sed -n 's/^Exec=\(.*\) %u$/\1/p' "$entry")
 start_dir=$(sed -n 's/^Path=//p' "$entry")
 [ -x "$exec_path" ] && [ -d "$start_dir" ] || fail "the menu entry does not name the installed program"
 sqlite3 "$home/Quorvel.mdb" 'SELECT * FROM PHONEDIR ORDER BY rowid' > "$work/book-before"
 
 # --- The modem: a pty pair; the program's end is linked as Com 3 ------------
 export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/quorvel/ports"
-socat -d -d pty,raw,echo=0,link="$work/program-end" pty,raw,echo=0,link="$work/modem-end" 2> "$work/socat.log" &
-socat_pid=$!
-until_true grep -q 'starting data transfer loop' "$work/socat.log" || fail "socat did not start"
-ln -s "$work/program-end" "$XDG_CONFIG_HOME/quorvel/ports/com3"
-stty -F "$work/modem-end" raw -echo
-cat "$work/modem-end" > "$work/modem-heard" &
-reader_pid=$!
+start_modem 3
 
 # --- Started as the menu entry starts it -------------------------------------
 (cd "$start_dir" && exec "$exec_path") &

@@ -70,7 +70,10 @@ QString currentTopic(HelpWindow* window) {
 // itself, as a damaged file may: a reader that follows it goes round forever.
 QByteArray withDirectoryLoop(QByteArray chm) {
     const auto word = [&](qsizetype at) {
-        return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(chm.constData() + at));
+        quint32 value = 0; // little-endian, and 0 past the end
+        for (qsizetype i = 3; i >= 0; --i)
+            value = value << 8 | (at >= 0 && at + i < chm.size() ? uchar(chm[at + i]) : 0u);
+        return qint32(value);
     };
     const qsizetype itsp = chm.indexOf("ITSP");
     const qsizetype first = itsp + word(itsp + 8); // the chunks follow the directory header

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/core/Error.h"
+
+#include <QEventLoop>
+#include <QSslCertificate>
+#include <QTextStream>
+
+namespace carddav {
+
+// One sync command, run on an event loop of its own: quorvel-book has no
+// other. Whatever step ends it says how.
+class CommandRun {
+public:
+    CommandRun(QTextStream& out, QTextStream& err) : out(out), err(err) {}
+
+    // Starts the event loop unless the run already ended; returns its exit status.
+    int exec() { return ended_ ? code_ : loop_.exec(); }
+    void done() { end(0); }
+    void fail(const QString& what) {
+        err << "quorvel-book: sync: " << what << Qt::endl;
+        end(1);
+    }
+    auto failer() {
+        return [this](const platform::Error& e) { fail(e.description()); };
+    }
+
+    QTextStream& out;
+    QTextStream& err;
+
+private:
+    void end(int code) {
+        code_ = code;
+        ended_ = true;
+        loop_.exit(code);
+    }
+    QEventLoop loop_;
+    int code_ = 0;
+    bool ended_ = false;
+};
+
+// The certificate authorities of a PEM file; throws platform::Error naming the file.
+QList<QSslCertificate> readAuthorities(const QString& file);
+
+} // namespace carddav

@@ -1,0 +1,222 @@
+// quorvel-book sync --setup and --dry-run, the real program against Radicale
+// over TLS and xandikos, each book with a folder of its own.
+#include "DavServer.h"
+#include "support/PhoneBookFile.h"
+#include "sync/Client.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using testing::DavServer;
+
+namespace {
+const QString WrongPassword = QStringLiteral("s3cret-Passw0rd");
+
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+// Runs quorvel-book with `input` on its standard input (not a terminal).
+Result run(const QStringList& args, const QByteArray& input = {},
+           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QUORVEL_BOOK_EXE), args);
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(120000))
+        p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class SyncSetupTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<DavServer> secure, xandikos;
+    QTemporaryDir dir;
+    QString book, otherBook;
+
+    // Cards put straight on the server, as another device would.
+    void addCards(const QUrl& collection, int count, carddav::Connection connection) {
+        bool failed = false;
+        carddav::Client client(std::move(connection), [&](const platform::Error&) { failed = true; });
+        int stored = 0;
+        for (int i = 0; i < count; ++i)
+            client.put(collection.resolved(QUrl(QStringLiteral("card-%1.vcf").arg(i))),
+                       QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:c%1\r\nFN:Server Person %1\r\n"
+                                      "N:Person %1;Server;;;\r\nEND:VCARD\r\n")
+                           .arg(i)
+                           .toUtf8(),
+                       {}, [&](carddav::Written, QByteArray) { ++stored; });
+        QVERIFY(QTest::qWaitFor([&] { return failed || stored == count; }, 60000));
+        QVERIFY(!failed);
+    }
+
+private slots:
+    void initTestCase() {
+        QString why;
+        secure = DavServer::start(DavServer::Radicale, why, true);
+        QVERIFY2(secure, qPrintable(why));
+        xandikos = DavServer::start(DavServer::Xandikos, why);
+        QVERIFY2(xandikos, qPrintable(why));
+        book = dir.filePath(QStringLiteral("Quorvel.mdb"));
+        otherBook = dir.filePath(QStringLiteral("Office.mdb"));
+        testing::phonebook::createSample(book);
+        testing::phonebook::createSample(otherBook);
+    }
+
+    void setupFindsTrustsAndKeepsThePasswordApart() {
+        const QString url = secure->url().toString();
+        const QStringList base{"--book", book, "sync", "--setup", url, "--user", "ida", "--password-stdin"};
+        // An authority the system does not know: told whose certificate, and how to trust it.
+        Result r = run(base, WrongPassword.toUtf8() + '\n');
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QLatin1String("Quorvel Test CA")) &&
+                     r.err.contains(QLatin1String("--ca FILE")),
+                 qPrintable(r.err));
+        QVERIFY(!QFile::exists(book + QStringLiteral(".sync")));
+
+        const QStringList trusted = base + QStringList{"--ca", secure->authorityFile()};
+        // The user's password is "Olsen-7Kq" on this server; another is told as such and keeps nothing.
+        r = run(trusted + QStringList{"--addressbook", "work"}, WrongPassword.toUtf8() + '\n');
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QLatin1String("password is wrong")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(book + QStringLiteral(".sync")));
+
+        // Two address books and nobody to ask: both listed, and how to pick.
+        r = run(trusted, "Olsen-7Kq\n");
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.out.contains(QLatin1String("Contacts")) && r.out.contains(QLatin1String("Work")),
+                 qPrintable(r.out));
+        QVERIFY2(r.err.contains(QLatin1String("--addressbook NAME")), qPrintable(r.err));
+
+        r = run(trusted + QStringList{"--addressbook", "work"}, "Olsen-7Kq\n");
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QLatin1String("\"Work\"")), qPrintable(r.out));
+        // No secret store answers in the tests: the password goes to a file only the user can read.
+        const QString passwordFile = book + QStringLiteral(".sync.password");
+        QCOMPARE(QFile::permissions(passwordFile),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(fileBytes(passwordFile), QByteArray("Olsen-7Kq"));
+        const QByteArray settings = fileBytes(book + QStringLiteral(".sync"));
+        QVERIFY2(settings.contains("/ida/work/") && !settings.contains("Olsen-7Kq"), settings.constData());
+        QVERIFY(!r.out.contains(QLatin1String("Olsen-7Kq")) && !r.err.contains(QLatin1String("Olsen-7Kq")));
+    }
+
+    void dryRunTellsWhatWouldComeDownAndWritesNothing() {
+        carddav::Connection c;
+        c.user = QStringLiteral("ida");
+        c.password = QStringLiteral("Olsen-7Kq");
+        c.trusted = QSslCertificate::fromPath(secure->authorityFile());
+        addCards(secure->url(QStringLiteral("/ida/work/")), 3, c);
+        const QByteArray before = QCryptographicHash::hash(fileBytes(book), QCryptographicHash::Sha256);
+        // The other book syncs elsewhere: its settings are its own.
+        Result r = run({"--book", otherBook, "sync", "--setup", xandikos->url().toString(), "--user", "ida",
+                        "--password-stdin", "--addressbook", "addressbook"},
+                       "x\n");
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+
+        r = run({"--book", book, "sync", "--dry-run"});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QLatin1String("\"Work\"")) &&
+                     r.out.contains(QLatin1String("holds 3 cards")) &&
+                     r.out.contains(QLatin1String("bring down 3 contacts")) &&
+                     r.out.contains(QLatin1String("Person 2, Server")),
+                 qPrintable(r.out));
+        QCOMPARE(QCryptographicHash::hash(fileBytes(book), QCryptographicHash::Sha256), before);
+
+        r = run({"--book", otherBook, "sync", "--dry-run"});
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("holds 0 cards")), qPrintable(r.out + r.err));
+
+        // What is not built yet says so instead of pretending.
+        r = run({"--book", book, "sync"});
+        QCOMPARE(r.code, 2);
+        r = run({"--book", dir.filePath(QStringLiteral("never-set-up.mdb")), "sync", "--dry-run"});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QLatin1String("sync --setup")), qPrintable(r.err));
+    }
+
+    // On a terminal: the password is asked without echo, and one of several address books picked by name.
+    void terminalAsksPasswordAndAddressBook() {
+        const QString fourthBook = dir.filePath(QStringLiteral("Fourth.mdb"));
+        testing::phonebook::createSample(fourthBook);
+        QProcess p;
+        p.start(QStringLiteral("python3"),
+                {QStringLiteral(QUORVEL_ON_TERMINAL), "Password for", "Olsen-7Kq", "Address book to sync",
+                 "Nope", "the names are", "Contacts", "--", QStringLiteral(QUORVEL_BOOK_EXE), "--book",
+                 fourthBook, "sync", "--setup", secure->url().toString(), "--user", "ida", "--ca",
+                 secure->authorityFile()});
+        QVERIFY(p.waitForFinished(90000));
+        const QString shown = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(p.exitCode() == 0, qPrintable(shown + p.readAllStandardError()));
+        QVERIFY2(!shown.contains(QLatin1String("Olsen-7Kq")), qPrintable(shown));
+        QVERIFY2(shown.contains(QLatin1String("no address book \"Nope\"")) &&
+                     shown.contains(QLatin1String("Sync set up")),
+                 qPrintable(shown));
+        QVERIFY(fileBytes(fourthBook + QStringLiteral(".sync")).contains("/ida/contacts/"));
+    }
+
+    // With a desktop secret store on its own session bus, the password goes there and nowhere else.
+    void secretStoreKeepsThePassword() {
+        QTemporaryDir desktop;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), desktop.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), desktop.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), desktop.path());
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + desktop.filePath(QStringLiteral("bus")));
+        QProcess bus, keyring;
+        bus.setProcessEnvironment(env);
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {"--session", "--nofork", "--nopidfile",
+                   "--address=" + env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"))});
+        QVERIFY(
+            QTest::qWaitFor([&] { return QFile::exists(desktop.filePath(QStringLiteral("bus"))); }, 10000));
+        keyring.setProcessEnvironment(env);
+        keyring.start(QStringLiteral("gnome-keyring-daemon"),
+                      {"--foreground", "--unlock", "--components=secrets"});
+        QVERIFY(keyring.waitForStarted());
+        keyring.write("keyring-pass");
+        keyring.closeWriteChannel();
+        QVERIFY(keyring.waitForBytesWritten());
+
+        const QString thirdBook = dir.filePath(QStringLiteral("Third.mdb"));
+        testing::phonebook::createSample(thirdBook);
+        // The keyring daemon takes a moment to claim its name on the bus: a set-up before that finds no
+        // store.
+        Result r;
+        (void)QTest::qWaitFor(
+            [&] {
+                QFile::remove(thirdBook + QStringLiteral(".sync.password"));
+                r = run({"--book", thirdBook, "sync", "--setup", secure->url().toString(), "--user", "ida",
+                         "--password-stdin", "--addressbook", "Contacts", "--ca", secure->authorityFile()},
+                        "Olsen-7Kq\n", env);
+                return r.code != 0 || !r.out.contains(QLatin1String("No secret store answered"));
+            },
+            30000);
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("kept in the desktop's secret store")),
+                 qPrintable(r.out + r.err));
+        QVERIFY(!QFile::exists(thirdBook + QStringLiteral(".sync.password")));
+        QVERIFY(!fileBytes(thirdBook + QStringLiteral(".sync")).contains("Olsen-7Kq"));
+        // The dry run logs in with what the store gives back (the server refuses anything else).
+        r = run({"--book", thirdBook, "sync", "--dry-run"}, {}, env);
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("\"Contacts\"")), qPrintable(r.out + r.err));
+        keyring.kill();
+        bus.kill();
+        keyring.waitForFinished();
+        bus.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(SyncSetupTest)
+#include "tst_syncsetup.moc"
