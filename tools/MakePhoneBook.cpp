@@ -1,7 +1,5 @@
 #include "MakePhoneBook.h"
 
-#include "book/Upgrade.h"
-
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -11,19 +9,16 @@
 #include <sstream>
 #include <unistd.h>
 
-std::string makePhoneBook(const std::string& samplesFile, const std::string& target, bool* created) {
+std::string makePhoneBook(const std::string& schemaFile, const std::string& target, bool* created) {
     if (created)
         *created = false;
     if (access(target.c_str(), F_OK) == 0)
         return {};
+    std::ifstream in(schemaFile);
+    if (!in)
+        return "cannot read " + schemaFile;
     std::stringstream sql;
-    sql << book::createSql().toStdString();
-    if (!samplesFile.empty()) {
-        std::ifstream in(samplesFile);
-        if (!in)
-            return "cannot read " + samplesFile;
-        sql << in.rdbuf();
-    }
+    sql << in.rdbuf();
 
     const std::string temp = target + ".new-" + std::to_string(getpid());
     unlink(temp.c_str());

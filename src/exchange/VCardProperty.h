@@ -48,12 +48,6 @@ inline QString unescape(QString value) {
     return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;
 }
 
-// A value to write: backslash and line breaks escaped, and in text (not in
-// a web address) also ',' and ';'.
-QByteArray escaped(const QString& value, bool uri = false);
-// A quoted parameter value: '^', '"' and line breaks as ^^, ^' and ^n (RFC 6868).
-QByteArray paramValue(const QString& value);
-
 // Names compare without regard to ASCII case.
 inline bool sameName(QByteArrayView a, QByteArrayView b) {
     if (a.size() != b.size())
@@ -68,7 +62,7 @@ inline bool sameName(QByteArrayView a, QByteArrayView b) {
 }
 
 // The properties the reader looks at.
-enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url, Uid };
+enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url };
 Kind kindOf(QByteArrayView name);
 
 } // namespace exchange::vcard
