@@ -1,6 +1,8 @@
 #include "BigBook.h"
 
 #include "MakePhoneBook.h"
+#include "book/Schema.h"
+#include "book/Upgrade.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -161,11 +163,8 @@ QString cacheFolder() {
 
 // Changes to the schema or to this generator make new books.
 QString schemaTag() {
-    QFile schema(QStringLiteral(QUORVEL_SCHEMA));
-    if (!schema.open(QIODevice::ReadOnly))
-        throw std::runtime_error("cannot read the schema " QUORVEL_SCHEMA);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(schema.readAll());
+    hash.addData(book::createSql().toUtf8());
     hash.addData("generator 2");
     return QString::fromLatin1(hash.result().toHex().left(12));
 }
@@ -174,7 +173,7 @@ QString schemaTag() {
 WriteRate writeBigBook(const QString& path, qint64 contacts) {
     QElapsedTimer clock;
     clock.start();
-    const std::string failure = makePhoneBook(QUORVEL_SCHEMA, path.toStdString());
+    const std::string failure = makePhoneBook({}, path.toStdString());
     if (!failure.empty())
         throw std::runtime_error("cannot make " + path.toStdString() + ": " + failure);
     sqlite3* raw = nullptr;
@@ -200,13 +199,10 @@ WriteRate writeBigBook(const QString& path, qint64 contacts) {
     sqlite3_finalize(st);
     for (const std::string& name : names)
         check(raw, sqlite3_exec(raw, ("DROP INDEX \"" + name + "\"").c_str(), nullptr, nullptr, nullptr));
-    check(raw, sqlite3_exec(raw, "DELETE FROM PHONEDIR", nullptr, nullptr, nullptr));
-
-    check(raw,
-          sqlite3_prepare_v2(raw,
-                             "INSERT INTO PHONEDIR (Name, Company, Phone, Address, Mobile, Email, WebPage) "
-                             "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
-                             -1, &st, nullptr));
+    const QByteArray insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")
+                                  .arg(book::table(), book::fieldNames().join(QLatin1String(", ")))
+                                  .toUtf8();
+    check(raw, sqlite3_prepare_v2(raw, insert.constData(), -1, &st, nullptr));
     Random r;
     std::array<Text, 7> f;
     for (qint64 i = 0; i < contacts; ++i) {

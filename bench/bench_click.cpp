@@ -5,6 +5,7 @@
 #include "BigBook.h"
 #include "RatioTable.h"
 #include "Raw.h"
+#include "book/Schema.h"
 #include "platform/data/DataControl.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@
 #include <memory>
 
 namespace {
-const QStringList Fields = {"Name", "Company", "Phone", "Address", "Mobile", "Email", "WebPage"};
+const QStringList Fields = book::fieldNames();
 const std::string Columns =
     "rowid, Name, \"Name\", \"Company\", \"Phone\", \"Address\", \"Mobile\", \"Email\", "
     "\"WebPage\" FROM \"PHONEDIR\" ";
@@ -29,8 +30,8 @@ const QString AfterAll = QString::fromUcs4(U"\U0010FFFF");
 std::string book(benchmark::State& state) { return bigPhoneBook(state.range(0)).toStdString(); }
 
 std::unique_ptr<data::Recordset> openBook(benchmark::State& state) {
-    auto rs = std::make_unique<data::Recordset>(Fields);
-    rs->open(bigPhoneBook(state.range(0)), QStringLiteral("PHONEDIR"));
+    auto rs = std::make_unique<data::Recordset>(Fields, book::orderField());
+    rs->open(bigPhoneBook(state.range(0)), book::table());
     return rs;
 }
 
@@ -43,7 +44,8 @@ void Open(benchmark::State& state) {
         boxes.push_back(std::make_unique<QLineEdit>());
         control.bind(boxes.back().get(), field);
     }
-    control.setRecordSource(QStringLiteral("PHONEDIR"));
+    control.setRecordSource(book::table());
+    control.Recordset().setOrderField(book::orderField());
     control.setDatabaseName(path);
     for (auto _ : state) {
         control.Refresh();
@@ -64,7 +66,7 @@ void Floor_Open(benchmark::State& state) {
 template <bool Forward, bool Named> void Move(benchmark::State& state) {
     auto rs = openBook(state);
     if (Named) {
-        rs->setIndex(QStringLiteral("Name"));
+        rs->setIndex(book::orderIndex());
         rs->Seek(QStringLiteral(">="), Middle);
     }
     for (auto _ : state) {
@@ -101,7 +103,7 @@ template <bool Forward, bool Named> void Floor_Move(benchmark::State& state) {
 
 void MoveLast(benchmark::State& state) {
     auto rs = openBook(state);
-    rs->setIndex(QStringLiteral("Name"));
+    rs->setIndex(book::orderIndex());
     for (auto _ : state)
         rs->MoveLast();
 }
@@ -117,7 +119,7 @@ void Floor_MoveLast(benchmark::State& state) {
 // --- Find: a name that is there, one that is not, one after every name
 void Seek(benchmark::State& state, const QString& key) {
     auto rs = openBook(state);
-    rs->setIndex(QStringLiteral("Name"));
+    rs->setIndex(book::orderIndex());
     for (auto _ : state)
         rs->Seek(QStringLiteral(">="), key);
 }
@@ -136,7 +138,7 @@ void Floor_Seek(benchmark::State& state, const QString& key) {
 void Sort(benchmark::State& state) {
     auto rs = openBook(state);
     for (auto _ : state) {
-        rs->setIndex(QStringLiteral("Name"));
+        rs->setIndex(book::orderIndex());
         rs->MoveFirst();
         state.PauseTiming();
         rs->setIndex(QString()); // back to table order, as before the click

@@ -65,11 +65,11 @@ QString cardFile(int cards) {
     return path;
 }
 
-QString emptyBook() {
-    const QString path = folder() + QStringLiteral("/import-target.mdb");
+QString emptyBook(int cards) {
+    const QString path = folder() + QStringLiteral("/import-target-%1.mdb").arg(cards);
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
-    if (!makePhoneBook(QUORVEL_SCHEMA, path.toStdString()).empty())
+    if (!makePhoneBook({}, path.toStdString()).empty())
         throw std::runtime_error("cannot make a phone book");
     return path;
 }
@@ -149,6 +149,9 @@ void Read_Cards(benchmark::State& state) {
         benchmark::Counter(double(state.range(0)), benchmark::Counter::kIsRate);
 }
 
+std::map<int, QString> importedBooks; // the book each import made, by number of cards
+std::map<int, double> importWall;
+
 void Import_QuorvelBook(benchmark::State& state) {
     const int cards = int(state.range(0));
     const QString path = cardFile(cards);
@@ -156,11 +159,12 @@ void Import_QuorvelBook(benchmark::State& state) {
     double wall = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const QString book = emptyBook();
+        const QString book = emptyBook(cards);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         usage = runBook({"--book", book, "import", path});
         wall = secondsSince(start);
+        importedBooks[cards] = book;
         if (usage.exitCode != 0)
             state.SkipWithError("import failed");
     }
@@ -174,6 +178,32 @@ void Import_QuorvelBook(benchmark::State& state) {
         smallRssKb = double(usage.maxRssKb);
     else if (smallRssKb > 0)
         state.counters["peak_rss_vs_small"] = double(usage.maxRssKb) / smallRssKb;
+    importWall[cards] = wall;
+}
+
+// Every contact of the book the import made goes out again, with the cards it kept.
+void Export_QuorvelBook(benchmark::State& state) {
+    const int cards = int(state.range(0));
+    if (!importedBooks.count(cards)) {
+        state.SkipWithError("no imported book");
+        return;
+    }
+    const QString out = folder() + QStringLiteral("/export-%1.vcf").arg(cards);
+    Usage usage{};
+    double wall = 0;
+    for (auto _ : state) {
+        QFile::remove(out);
+        const auto start = std::chrono::steady_clock::now();
+        usage = runBook({"--book", importedBooks[cards], "export", out});
+        wall = secondsSince(start);
+        if (usage.exitCode != 0)
+            state.SkipWithError("export failed");
+    }
+    state.counters["cards_per_s_wall"] = double(cards) / wall;
+    state.counters["cards_per_s_cpu"] = double(cards) / usage.cpuSeconds;
+    state.counters["x_import_wall"] = wall / importWall[cards];
+    state.counters["peak_rss_MB"] = double(usage.maxRssKb) / 1024.0;
+    QFile::remove(out);
 }
 } // namespace
 
@@ -181,6 +211,12 @@ BENCHMARK(Floor_ReadFileBytes)->Arg(Small)->Arg(Large)->Unit(benchmark::kMillise
 BENCHMARK(Floor_ProgramStartAndCount)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(Read_Cards)->Arg(Large)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(Import_QuorvelBook)
+    ->Arg(Small)
+    ->Arg(Large)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(Export_QuorvelBook)
     ->Arg(Small)
     ->Arg(Large)
     ->Iterations(1)

@@ -4,6 +4,7 @@
 // page of its own in a big book, so the page cache fills), and prints the
 // peak resident memory (VmHWM) of the process.
 #include "BigBook.h"
+#include "book/Schema.h"
 #include "platform/data/DataControl.h"
 
 #include <QApplication>
@@ -41,11 +42,12 @@ int main(int argc, char* argv[]) {
 
     data::DataControl control;
     std::vector<std::unique_ptr<QLineEdit>> boxes;
-    for (const char* field : {"Name", "Company", "Phone", "Address", "Mobile", "Email", "WebPage"}) {
+    for (const QString& field : book::fieldNames()) {
         boxes.push_back(std::make_unique<QLineEdit>());
-        control.bind(boxes.back().get(), QString::fromLatin1(field));
+        control.bind(boxes.back().get(), field);
     }
-    control.setRecordSource(QStringLiteral("PHONEDIR"));
+    control.setRecordSource(book::table());
+    control.Recordset().setOrderField(book::orderField());
     control.setDatabaseName(path);
     try {
         control.Refresh();
@@ -64,7 +66,7 @@ int main(int argc, char* argv[]) {
     constexpr int Walk = 10000;
     for (int i = 0; i < Walk; ++i)
         control.nextButton()->click();
-    control.Recordset().setIndex(QStringLiteral("Name"));
+    control.Recordset().setIndex(book::orderIndex());
     control.Recordset().MoveFirst();
     for (int i = 0; i < Walk; ++i)
         control.nextButton()->click();

@@ -1,16 +1,4 @@
--- The phone book delivered with the program: one table, one index, and a
--- few sample contacts with fictional numbers.
-CREATE TABLE PHONEDIR (
-    Name    TEXT,
-    Company TEXT,
-    Phone   TEXT,
-    Address TEXT,
-    Mobile  TEXT,
-    Email   TEXT,
-    WebPage TEXT
-);
-CREATE INDEX Name ON PHONEDIR (Name COLLATE NOCASE);
-
+-- The sample contacts of the delivered phone book, all with fictional numbers.
 INSERT INTO PHONEDIR (Name, Company, Phone, Address, Mobile, Email, WebPage) VALUES
     ('Ashford, Nora', 'Ashford Bakery', '212-555-0101', '14 Elm Street, Springfield, IL 62701', '212-555-0111', 'nora@ashford.example', 'www.ashford.example'),
     ('Brennan, Tom', 'Brennan & Sons Plumbing', '312-555-0102', '9 Lake Road, Riverton, WY 82501', '312-555-0112', 'tom@brennan.example', 'www.brennan.example'),

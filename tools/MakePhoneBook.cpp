@@ -1,5 +1,7 @@
 #include "MakePhoneBook.h"
 
+#include "book/Upgrade.h"
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -9,16 +11,19 @@
 #include <sstream>
 #include <unistd.h>
 
-std::string makePhoneBook(const std::string& schemaFile, const std::string& target, bool* created) {
+std::string makePhoneBook(const std::string& samplesFile, const std::string& target, bool* created) {
     if (created)
         *created = false;
     if (access(target.c_str(), F_OK) == 0)
         return {};
-    std::ifstream in(schemaFile);
-    if (!in)
-        return "cannot read " + schemaFile;
     std::stringstream sql;
-    sql << in.rdbuf();
+    sql << book::createSql().toStdString();
+    if (!samplesFile.empty()) {
+        std::ifstream in(samplesFile);
+        if (!in)
+            return "cannot read " + samplesFile;
+        sql << in.rdbuf();
+    }
 
     const std::string temp = target + ".new-" + std::to_string(getpid());
     unlink(temp.c_str());

@@ -1,11 +1,12 @@
-// mkphonebook SCHEMA.sql TARGET.mdb: places a new phone book where none is.
+// mkphonebook SAMPLES.sql TARGET.mdb: places a new phone book, holding the
+// sample contacts, where none is.
 #include "MakePhoneBook.h"
 
 #include <iostream>
 
 int main(int argc, char* argv[]) {
     if (argc != 3) {
-        std::cerr << "usage: mkphonebook SCHEMA.sql TARGET\n";
+        std::cerr << "usage: mkphonebook SAMPLES.sql TARGET\n";
         return 2;
     }
     bool created = false;

@@ -23,6 +23,20 @@
 #include <array>
 
 namespace app {
+namespace {
+// Which box shows which field of the phone book.
+contacts::BoundBoxes boundBoxes(const frmPhone& w) {
+    contacts::BoundBoxes boxes{};
+    boxes[book::Name] = w.txtName;
+    boxes[book::Company] = w.txtCompany;
+    boxes[book::Phone] = w.txtPhone;
+    boxes[book::Address] = w.txtAddress;
+    boxes[book::Mobile] = w.txtMobile;
+    boxes[book::Email] = w.txtEmail;
+    boxes[book::WebPage] = w.txtWeb;
+    return boxes;
+}
+} // namespace
 
 frmPhone::frmPhone(QWidget* parent)
     : QMainWindow(parent), End([] { QCoreApplication::exit(0); }),
@@ -68,7 +82,7 @@ frmPhone::~frmPhone() = default;
 
 void frmPhone::wireKeys() {
     // Enter in any text box presses the default button.
-    for (QLineEdit* box : {txtName, txtAddress, txtCompany, txtEmail, txtWeb, txtPhone, txtMobile})
+    for (QLineEdit* box : boundBoxes(*this))
         connect(box, &QLineEdit::returnPressed, cmdDialMobile, &QPushButton::click);
     // Escape presses the cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -103,9 +117,7 @@ bool frmPhone::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmPhone::wireContacts() {
-    phoneBook_ = std::make_unique<contacts::PhoneBook>(
-        *Data1, *lbRecords,
-        contacts::BoundBoxes{txtName, txtCompany, txtPhone, txtAddress, txtMobile, txtEmail, txtWeb});
+    phoneBook_ = std::make_unique<contacts::PhoneBook>(*Data1, *lbRecords, boundBoxes(*this));
     forms::wire(CmdQuit, &QPushButton::clicked, this, [this] { phoneBook_->CmdQuit_Click(End); });
     // Logging out must not lose typing: the session manager waits for the answer.
     connect(

@@ -1,5 +1,6 @@
 #include "contacts/FindSort.h"
 
+#include "book/Schema.h"
 #include "identity/Identity.h"
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
@@ -55,7 +56,7 @@ void FindSort::cmdFind_Click() {
             }
         });
     };
-    step([&] { rs.setIndex(QStringLiteral("Name")); });
+    step([&] { rs.setIndex(book::orderIndex()); });
     step([&] { rs.Seek(QStringLiteral(">="), name); });
     if (failed)
         platform::resumeNext([&] { forms::MsgBox(searchFailedText(*failed), forms::vbCritical); });
@@ -71,7 +72,7 @@ void FindSort::cmdFind_Click() {
 
 void FindSort::cmdSort_Click() {
     auto& rs = Data1.Recordset();
-    platform::resumeNext([&] { rs.setIndex(QStringLiteral("Name")); });
+    platform::resumeNext([&] { rs.setIndex(book::orderIndex()); });
     platform::resumeNext([&] {
         const forms::BusyPointer busy;
         rs.MoveFirst();

@@ -1,5 +1,6 @@
 #include "contacts/PhoneBook.h"
 
+#include "book/Upgrade.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
@@ -13,14 +14,12 @@ namespace contacts {
 PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes& boxes)
     : Data1(data1), lbRecords(records) {
     Data1.setConnect(QStringLiteral("Access"));
-    Data1.setRecordSource(QStringLiteral("PHONEDIR"));
-    Data1.bind(boxes.txtName, QStringLiteral("Name"));
-    Data1.bind(boxes.txtCompany, QStringLiteral("Company"));
-    Data1.bind(boxes.txtPhone, QStringLiteral("Phone"));
-    Data1.bind(boxes.txtAddress, QStringLiteral("Address"));
-    Data1.bind(boxes.txtMobile, QStringLiteral("Mobile"));
-    Data1.bind(boxes.txtEmail, QStringLiteral("Email"));
-    Data1.bind(boxes.txtWeb, QStringLiteral("WebPage"));
+    Data1.setRecordSource(book::table());
+    for (int field = 0; field < book::FieldCount; ++field)
+        Data1.bind(boxes[size_t(field)], book::fieldName(field));
+    Data1.Recordset().setOrderField(book::orderField());
+    // An older book is brought up to date as it opens; a newer one is refused.
+    Data1.Recordset().setOnOpen([](data::Database& db) { book::upgrade(db); });
     Data1.setValidateHandler([this](int& action, int& save) { Data1_Validate(action, save); });
     Data1.setFailureText([this](data::DataControl::Failure failure, const platform::Error& cause) {
         return failureText(failure, cause);

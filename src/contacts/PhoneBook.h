@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/Schema.h"
 #include "platform/core/Error.h"
 #include "platform/data/DataControl.h"
 
@@ -10,16 +11,8 @@
 
 namespace contacts {
 
-// The seven text boxes bound to the fields of PHONEDIR.
-struct BoundBoxes {
-    QLineEdit* txtName;
-    QLineEdit* txtCompany;
-    QLineEdit* txtPhone;
-    QLineEdit* txtAddress;
-    QLineEdit* txtMobile;
-    QLineEdit* txtEmail;
-    QLineEdit* txtWeb;
-};
+// The text box bound to each field of the phone book.
+using BoundBoxes = book::PerField<QLineEdit*>;
 
 // The phone book store of the main window: where the file is, the binding,
 // the record counter, the save prompt, and closing.

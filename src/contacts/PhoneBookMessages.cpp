@@ -96,6 +96,10 @@ QString openFailed(const platform::Error& cause, const QString& file) {
         reason = QStringLiteral("The file is damaged (%1).").arg(cause.description());
         advice = book::rescueAdvice(file);
         break;
+    case err::NewerBook:
+        advice = QStringLiteral("It was left as it is. Start the newer program, or put a phone book of "
+                                "this program's version beside it and start it again.");
+        break;
     case err::Locked:
         reason = QStringLiteral("Another program holds it locked while it changes it.");
         advice = QStringLiteral("Let the other program finish, or close it, and start this one again.");

@@ -1,19 +1,25 @@
 #pragma once
 
-#include <QString>
+#include "book/Schema.h"
 
-#include <array>
+#include <QString>
 
 namespace exchange {
 
-// The seven fields of a contact, in the phone book's column order.
-enum Field { Name, Company, Phone, Address, Mobile, Email, WebPage, FieldCount };
+// A contact's seven fields, in the phone book's column order; the field
+// names are also the CSV header.
+using book::Field;
+using enum book::Field;
+using book::FieldNames;
+using Fields = book::PerField<QString>;
 
-using Card = std::array<QString, FieldCount>;
-
-// Column names of the phone book, which are also the CSV header.
-inline constexpr std::array<const char*, FieldCount> FieldNames = {"Name",   "Company", "Phone",  "Address",
-                                                                   "Mobile", "Email",   "WebPage"};
+// A contact as it goes in or out: its fields, its own id when it has one,
+// and the card it came from (its logical lines, unfolded), when it did.
+struct Card : Fields {
+    QString uid;
+    QByteArray kept;
+    int aside = 0; // properties or columns kept that have no field in the window
+};
 
 inline bool isEmpty(const Card& card) {
     for (const QString& value : card)

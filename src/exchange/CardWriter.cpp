@@ -1,31 +1,19 @@
 #include "exchange/CardWriter.h"
 
 #include "exchange/FieldText.h"
+#include "exchange/KeptCard.h"
+#include "exchange/VCardProperty.h"
 #include "platform/core/Error.h"
 
 #include <QIODevice>
 #include <QStringList>
 
 namespace exchange {
+using vcard::escaped;
+using vcard::paramValue;
+
 namespace {
 constexpr qsizetype FlushBytes = 64 * 1024;
-
-// A vCard value: backslash and line breaks escaped, and in text (not in a
-// web address) also ',' and ';'.
-QByteArray escaped(const QString& value, bool uri = false) {
-    const QByteArray utf8 = value.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size());
-    for (char c : utf8) {
-        if (c == '\\' || (!uri && (c == ',' || c == ';')))
-            out += '\\';
-        if (c == '\n')
-            out += "\\n";
-        else if (c != '\r')
-            out += c;
-    }
-    return out;
-}
 
 class VCardWriter : public CardWriter {
 public:
@@ -34,24 +22,37 @@ public:
     void write(const Card& card) override {
         line("BEGIN:VCARD");
         line("VERSION:4.0");
-        QString family, given;
-        splitName(card[Name], family, given);
-        line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
-        line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
-        if (!card[Company].isEmpty())
-            line("ORG:" + escaped(card[Company]));
-        if (!card[Phone].isEmpty())
-            line("TEL;VALUE=text;TYPE=voice:" + escaped(card[Phone]));
-        if (!card[Mobile].isEmpty())
-            line("TEL;VALUE=text;TYPE=cell:" + escaped(card[Mobile]));
-        if (!card[Address].isEmpty()) {
-            const AddressParts a = splitAddress(card[Address]);
-            line("ADR:;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) + ';' +
-                 escaped(a.zip) + ';');
+        if (!card.uid.isEmpty())
+            line("UID:" + escaped(card.uid, true));
+        FromFields from;
+        from.fields.fill(true);
+        if (!card.kept.isEmpty())
+            from = writeKeptCard(card, [this](const QByteArray& text) { line(text); });
+        auto wanted = [&](Field f) { return from.fields[size_t(f)] && !card[size_t(f)].isEmpty(); };
+        if (from.fields[Name] || from.fnOnly) {
+            QString family, given;
+            splitName(card[Name], family, given);
+            line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
+            if (from.fields[Name])
+                line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
         }
-        if (!card[Email].isEmpty())
+        if (wanted(Company))
+            line("ORG:" + escaped(card[Company]));
+        if (wanted(Phone))
+            line("TEL;VALUE=text;TYPE=voice:" + escaped(card[Phone]));
+        if (wanted(Mobile))
+            line("TEL;VALUE=text;TYPE=cell:" + escaped(card[Mobile]));
+        if (wanted(Address)) {
+            // An address whose parts are not known for sure goes out whole, as
+            // the street and as the label a reader shows.
+            const AddressParts a = splitAddress(card[Address]);
+            const QByteArray label = a.city.isEmpty() ? ";LABEL=\"" + paramValue(card[Address]) + '"' : "";
+            line("ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
+                 ';' + escaped(a.zip) + ';');
+        }
+        if (wanted(Email))
             line("EMAIL:" + escaped(card[Email]));
-        if (!card[WebPage].isEmpty())
+        if (wanted(WebPage))
             line("URL:" + escaped(card[WebPage], true));
         line("END:VCARD");
         endRecord();

@@ -1,10 +1,12 @@
 #include "exchange/Cli.h"
 
 #include "book/Rescue.h"
+#include "book/Upgrade.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"
 #include "exchange/PhoneBookTransfer.h"
+#include "exchange/Progress.h"
 #include "exchange/ReadAhead.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
@@ -15,8 +17,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <sqlite3.h>
-
 #include <optional>
 
 namespace exchange {
@@ -25,12 +25,15 @@ const char* const HelpText = R"(Usage: quorvel-book [--book PATH] COMMAND [FILE.
 Brings contacts into the Quorvel phone book and takes them out again.
 
 Commands:
-  import FILE...  add the contacts of vCard (2.1, 3.0, 4.0) or CSV files;
+  import FILE...  add the contacts of vCard (2.1, 3.0, 4.0) or CSV files
+                  (our column names, or those of other address books);
                   contacts already in the phone book with the same seven
-                  fields are skipped; if any file cannot be read, nothing
-                  is added
-  export FILE     write every contact in name order, as vCard 4.0, or as
-                  CSV when FILE ends in .csv; FILE - is standard output
+                  fields are skipped; what has no field in the window is
+                  kept with the contact; if any file cannot be read,
+                  nothing is added
+  export FILE     write every contact in name order, as vCard 4.0 with
+                  everything its card brought, or as CSV when FILE ends
+                  in .csv; FILE - is standard output
   count           print the number of contacts
   sync ...        set up and check sync with a CardDAV server
                   (quorvel-book sync --help)
@@ -67,7 +70,7 @@ QString listed(QStringList names) {
 
 // What went wrong with the phone book, in words a user can act on.
 QString bookProblem(const platform::Error& error, const QString& book) {
-    if (error.description() == QLatin1String(sqlite3_errstr(SQLITE_BUSY)))
+    if (error.cause() == platform::err::Locked)
         return QStringLiteral(
             "the phone book is busy: another program is storing into it; try again in a moment");
     if (error.number() == platform::err::CannotOpenDatabase)
@@ -88,16 +91,20 @@ Failure bookFailure(const platform::Error& error, const QString& book, const QSt
 void importFiles(const QString& book, const QStringList& files, QTextStream& out, QTextStream& err) {
     data::Database db;
     try {
-        db = data::Database(book);
+        db = book::open(book, book::Upgrade::Required);
     } catch (const platform::Error& e) {
         throw bookFailure(e, book);
     }
-    qint64 added = 0, skipped = 0, nuls = 0;
+    qint64 added = 0, skipped = 0, aside = 0, nuls = 0;
     QString reading; // the file being read, while one is
     try {
         // A large import touches the whole Name index; a fixed 32 MB page cache
         // keeps its pages from being written out and read back again and again.
         db.exec("PRAGMA cache_size = -32768");
+        qint64 totalBytes = 0, bytesBefore = 0, cards = 0;
+        for (const QString& file : files)
+            totalBytes += QFileInfo(file).size();
+        Progress progress("importing", totalBytes);
         db.transaction([&] {
             PhoneBookImport phoneBook(db);
             for (const QString& file : files) {
@@ -106,20 +113,23 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
                 if (!in.open(QIODevice::ReadOnly))
                     throw platform::Error(platform::err::FileAccess,
                                           QStringLiteral("cannot read it (%1)").arg(in.errorString()));
-                ReadAhead reader(openCardReader(in));
+                ReadAhead reader(openCardReader(in), &in);
                 Card card;
                 qint64 empty = 0;
                 while (reader.next(card)) {
                     if (isEmpty(card))
                         ++empty;
                     else if (phoneBook.add(card))
-                        ++added;
+                        ++added, aside += card.aside;
                     else
                         ++skipped;
+                    progress.update(++cards, bytesBefore + reader.bytesRead());
                 }
+                bytesBefore += in.size();
                 if (!reader.ignoredColumns().isEmpty())
                     err << "quorvel-book: " << file
-                        << ": columns ignored: " << listed(reader.ignoredColumns()) << Qt::endl;
+                        << ": columns kept aside with each contact: " << listed(reader.ignoredColumns())
+                        << Qt::endl;
                 if (empty > 0)
                     err << "quorvel-book: " << file << ": left out "
                         << plural(empty, "card that holds", "cards that hold")
@@ -142,6 +152,9 @@ void importFiles(const QString& book, const QStringList& files, QTextStream& out
     }
     out << "Added " << plural(added, "contact", "contacts") << ", skipped " << skipped
         << " already in the phone book";
+    if (aside > 0)
+        out << "; kept aside " << plural(aside, "property or column", "properties or columns")
+            << " that the window has no field for";
     if (nuls > 0) // no text field may hold one: other programs would show the text cut there
         out << "; left out " << plural(nuls, "NUL character", "NUL characters") << " from their fields";
     out << '.' << Qt::endl;
@@ -165,13 +178,30 @@ QString unreadable(const Exported& exported) {
     return QStringLiteral("the rest") + missing.arg(QLatin1String("is"));
 }
 
+// The book brought up to date where it can be; a damaged one is read as it
+// is, so that export can still take out what it holds.
+data::Database openForExport(const QString& book) {
+    data::Database db(book);
+    try {
+        book::upgrade(db, book::Upgrade::IfWritable);
+    } catch (const platform::Error& e) {
+        if (e.number() != platform::err::Damaged)
+            throw;
+    }
+    return db;
+}
+
 void exportFile(const QString& book, const QString& file, QTextStream& out, QTextStream& err) {
     if (QFileInfo(file).exists() &&
         QFileInfo(file).canonicalFilePath() == QFileInfo(book).canonicalFilePath())
         throw Failure{file, QStringLiteral("this is the phone book itself; export to another file")};
     Exported exported;
     try {
-        data::Database db(book);
+        data::Database db = openForExport(book);
+        // Name order visits the rows and their kept cards all over the file;
+        // a fixed 32 MB page cache keeps the inner pages (a memory map would
+        // save a copy of each page, but grow with the book).
+        db.exec("PRAGMA cache_size = -32768");
         std::optional<ExportTarget> target;
         try {
             target.emplace(file);
@@ -204,7 +234,7 @@ void exportFile(const QString& book, const QString& file, QTextStream& out, QTex
 
 void count(const QString& book, QTextStream& out) {
     try {
-        out << countContacts(data::Database(book)) << Qt::endl;
+        out << countContacts(book::open(book, book::Upgrade::IfWritable)) << Qt::endl;
     } catch (const platform::Error& e) {
         throw bookFailure(e, book);
     }

@@ -4,8 +4,6 @@
 #include "exchange/ReadError.h"
 #include "exchange/Text.h"
 
-#include <QSet>
-
 namespace exchange {
 
 CsvReader::CsvReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {}
@@ -69,37 +67,11 @@ void CsvReader::readHeader() {
     headerRead_ = true;
     if (!readRecord())
         return;
-    const QStringList names = [] {
-        QStringList all;
-        for (const char* n : FieldNames)
-            all << QLatin1String(n);
-        return all;
-    }();
-    bool any = false;
-    std::vector<bool> taken(FieldCount, false);
-    QSet<QString> named; // a list would be searched once per column: a wide header took minutes
-    for (qsizetype i = 0; i < fieldCount_; ++i) {
-        const QString column = decodeText(fields_[size_t(i)]).trimmed();
-        int field = -1;
-        for (int f = 0; f < FieldCount; ++f)
-            if (column.compare(names[f], Qt::CaseInsensitive) == 0)
-                field = f;
-        if (field >= 0 && taken[size_t(field)])
-            field = -1; // the first column of a name counts
-        if (field >= 0) {
-            taken[size_t(field)] = any = true;
-        } else if (!column.isEmpty() && !named.contains(column)) {
-            named.insert(column);
-            ignored_ << column;
-        }
-        columns_.push_back(field);
-    }
-    if (!any)
-        badInput(
-            recordLine_,
-            QStringLiteral("this is neither a vCard file (BEGIN:VCARD) nor a CSV file whose first row names "
-                           "its columns (%1)")
-                .arg(names.join(QLatin1String(", "))));
+    QStringList header;
+    for (qsizetype i = 0; i < fieldCount_; ++i)
+        header << decodeText(fields_[size_t(i)]);
+    columns_.emplace(header, recordLine_);
+    ignored_ = columns_->aside();
 }
 
 bool CsvReader::next(Card& card) {
@@ -108,9 +80,10 @@ bool CsvReader::next(Card& card) {
     if (!readRecord())
         return false;
     card = Card{};
-    for (qsizetype i = 0; i < fieldCount_ && i < qsizetype(columns_.size()); ++i)
-        if (columns_[size_t(i)] >= 0)
-            card[size_t(columns_[size_t(i)])] = fromSpreadsheetSafe(decodeText(fields_[size_t(i)]));
+    values_.resize(size_t(fieldCount_));
+    for (qsizetype i = 0; i < fieldCount_; ++i)
+        values_[size_t(i)] = fromSpreadsheetSafe(decodeText(fields_[size_t(i)]));
+    columns_->compose(values_, card);
     finish(card);
     return true;
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "exchange/CardReader.h"
+#include "exchange/CsvColumns.h"
 
+#include <optional>
 #include <vector>
 
 namespace exchange {
 
-// CSV with a header row naming the columns (our seven field names, in any
-// order); quoting as RFC 4180, a quoted field may hold line breaks.
+// CSV with a header row naming the columns (our seven field names in any
+// order, or another address book's, see CsvColumns); quoting as RFC 4180, a
+// quoted field may hold line breaks.
 class CsvReader : public CardReader {
 public:
     explicit CsvReader(std::unique_ptr<LineSource> lines);
@@ -23,7 +26,8 @@ private:
     qsizetype fieldCount_ = 0;
     QByteArray record_;
     qint64 recordLine_ = 0;
-    std::vector<int> columns_; // field of each column, or -1
+    std::optional<CsvColumns> columns_;
+    std::vector<QString> values_; // of the current record, decoded
     QStringList ignored_;
     bool headerRead_ = false;
 };

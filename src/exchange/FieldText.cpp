@@ -1,5 +1,6 @@
 #include "exchange/FieldText.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -77,21 +78,14 @@ QString composeAddress(QStringView street, QStringView city, QStringView state, 
 }
 
 AddressParts splitAddress(const QString& address) {
-    // "Street, City, State Zip": the street keeps any further commas.
-    QStringList parts = address.split(Comma);
-    AddressParts out;
-    if (parts.size() >= 3) {
-        const QString stateZip = parts.takeLast();
-        const qsizetype blank = stateZip.lastIndexOf(QLatin1Char(' '));
-        out.state = blank > 0 ? stateZip.left(blank) : stateZip;
-        out.zip = blank > 0 ? stateZip.mid(blank + 1) : QString();
-    }
-    if (parts.size() >= 2)
-        out.city = parts.takeLast();
-    out.street = parts.join(Comma);
-    if (composeAddress(out.street, out.city, out.state, out.zip) != address)
-        out = AddressParts{address, {}, {}, {}};
-    return out;
+    // Only "Street, City, ST 12345" (or 12345-6789) is split for sure; any
+    // other address, from any country, could be cut in the wrong places.
+    static const QRegularExpression exact(
+        QStringLiteral("^(.*[^ ,].*), ([^,]*[^ ,][^,]*), ([A-Z]{2}) ([0-9]{5}(?:-[0-9]{4})?)$"));
+    const QRegularExpressionMatch m = exact.match(address);
+    if (!m.hasMatch())
+        return AddressParts{address, {}, {}, {}};
+    return AddressParts{m.captured(1), m.captured(2), m.captured(3), m.captured(4)};
 }
 
 } // namespace exchange

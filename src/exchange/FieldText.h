@@ -31,8 +31,8 @@ QString composeAddress(QStringView street, QStringView city, QStringView state, 
 struct AddressParts {
     QString street, city, state, zip;
 };
-// The parts of an Address, such that composeAddress gives it back unchanged;
-// one that does not split that way is all street.
+// The parts of an Address of the exact form "Street, City, ST 12345", such
+// that composeAddress gives it back unchanged; any other is all street.
 AddressParts splitAddress(const QString& address);
 
 } // namespace exchange

@@ -1,27 +1,30 @@
 #include "exchange/PhoneBookTransfer.h"
 
+#include "book/ContactIds.h"
+#include "book/Upgrade.h"
 #include "exchange/CardWriter.h"
-
+#include "exchange/DamagedBook.h"
+#include "exchange/Progress.h"
 #include "platform/core/Error.h"
+#include "platform/data/Columns.h"
 
 #include <QStringList>
 
-#include <limits>
-#include <optional>
-
 namespace exchange {
 namespace {
-QString columns() {
-    QStringList names;
-    for (const char* name : FieldNames)
-        names << QLatin1String(name);
-    return names.join(QLatin1String(", "));
+QString table() { return data::quoteIdentifier(book::table()); }
+QString orderField() { return data::quoteIdentifier(book::orderField()); }
+QString idField() { return data::quoteIdentifier(QLatin1String(book::IdField)); }
+QString cardsTable() { return data::quoteIdentifier(QLatin1String(book::CardsTable)); }
+
+// "SELECT <the seven fields> FROM <the table> ", and the rest of the query.
+QString selectCards(const QString& rest) {
+    return QStringLiteral("SELECT %1 FROM %2 %3").arg(data::columnList(book::fieldNames()), table(), rest);
 }
 
 Card readCard(const data::Statement& st) {
     Card card;
-    for (int f = 0; f < FieldCount; ++f)
-        card[size_t(f)] = st.text(f);
+    data::readTexts(st, 0, card);
     return card;
 }
 } // namespace
@@ -29,13 +32,14 @@ Card readCard(const data::Statement& st) {
 // Both lookups go through the Name index (NOCASE), so checking a card costs
 // one index probe however big the phone book is.
 PhoneBookImport::PhoneBookImport(const data::Database& db)
-    : db_(db),
-      sameName_(db, QStringLiteral("SELECT %1 FROM PHONEDIR WHERE Name = ?1 COLLATE NOCASE").arg(columns())),
-      noName_(db, QStringLiteral("SELECT %1 FROM PHONEDIR WHERE Name IS NULL OR Name = '' COLLATE NOCASE")
-                      .arg(columns())),
-      insert_(
-          db,
-          QStringLiteral("INSERT INTO PHONEDIR (%1) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)").arg(columns())) {}
+    : db_(db), sameName_(db, selectCards(QStringLiteral("WHERE %1 = ?1 COLLATE NOCASE").arg(orderField()))),
+      noName_(db,
+              selectCards(QStringLiteral("WHERE %1 IS NULL OR %1 = '' COLLATE NOCASE").arg(orderField()))),
+      insert_(db, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
+                      .arg(table(), data::columnList(book::fieldNames()), idField())),
+      // A card left behind by a contact that the window deleted since gives way.
+      keep_(db, QStringLiteral("INSERT OR REPLACE INTO %1 (%2, Card) VALUES (?1, ?2)")
+                    .arg(cardsTable(), idField())) {}
 
 bool PhoneBookImport::add(const Card& card) {
     for (int f = 0; f < FieldCount; ++f) {
@@ -52,8 +56,34 @@ bool PhoneBookImport::add(const Card& card) {
     insert_.reset();
     for (int f = 0; f < FieldCount; ++f)
         insert_.bindUnowned(f + 1, utf8_[size_t(f)]);
-    insert_.step();
+    // A card keeps the id it came with, unless a contact of the book has it
+    // already; a card kept beside its contact needs an id now, others get
+    // theirs when first needed.
+    const bool keep = !card.kept.isEmpty();
+    uid_ = (card.uid.isEmpty() && keep ? book::newContactId() : card.uid).toUtf8();
+    if (uid_.isEmpty())
+        insert_.bindNull(FieldCount + 1);
+    else
+        insert_.bindUnowned(FieldCount + 1, uid_);
+    try {
+        insert_.step();
+    } catch (const platform::Error& error) {
+        if (error.cause() != platform::err::DuplicateKey || uid_.isEmpty())
+            throw;
+        uid_ = keep ? book::newContactId().toUtf8() : QByteArray();
+        if (keep)
+            insert_.bindUnowned(FieldCount + 1, uid_);
+        else
+            insert_.bindNull(FieldCount + 1);
+        insert_.step();
+    }
     insert_.reset();
+    if (keep) {
+        const data::Run run(keep_);
+        keep_.bindUnowned(1, uid_);
+        keep_.bindBlob(2, card.kept);
+        keep_.step();
+    }
     if (names_)
         names_->add(utf8_[Name]);
     return true;
@@ -66,7 +96,7 @@ bool PhoneBookImport::isThere(const Card& card) {
         find.bindUnowned(1, utf8_[Name]);
     // A NULL field reads as an empty one, as the window shows it.
     while (find.step())
-        if (readCard(find) == card)
+        if (static_cast<const Fields&>(readCard(find)) == card)
             return true;
     return false;
 }
@@ -81,163 +111,58 @@ void PhoneBookImport::considerFilter() {
         return;
     nextCheck_ = qMax<qint64>(2 * cards_, 1024);
     // Rows are at most the span of their rowids, which two index probes tell.
-    data::Statement span(db_, QStringLiteral("SELECT coalesce((SELECT max(rowid) FROM PHONEDIR) - "
-                                             "(SELECT min(rowid) FROM PHONEDIR) + 1, 0)"));
+    data::Statement span(db_, QStringLiteral("SELECT coalesce((SELECT max(rowid) FROM %1) - "
+                                             "(SELECT min(rowid) FROM %1) + 1, 0)")
+                                  .arg(table()));
     span.step();
     if (span.integer(0) > NamesPerCard * qMax<qint64>(cards_, 1024))
         return;
     names_.emplace();
-    data::Statement all(db_, QStringLiteral("SELECT Name FROM PHONEDIR"));
+    data::Statement all(db_, QStringLiteral("SELECT %1 FROM %2").arg(orderField(), table()));
     while (all.step())
         names_->add(all.utf8(0)); // NULL as the empty name, as the lookup takes it
 }
 
 namespace {
-constexpr int RowidColumn = FieldCount; // after the seven fields
-
-bool isDamage(const platform::Error& e) { return e.number() == platform::err::Damaged; }
-
-// Where an export in name order has got to.
-struct Key {
-    bool any = false;
-    bool nullName = false;
-    QString name;
-    qint64 rowid = 0;
-};
-
-Key keyOf(const data::Statement& st) {
-    return {true, st.isNull(Name), st.text(Name), st.integer(RowidColumn)};
-}
-
-// Whether the table reads from rowid `at` on: every seek into a damaged
-// page fails, and the probe reads what the copy reads.
-bool readsFrom(data::Statement& probe, qint64 at) {
-    const data::Run run(probe);
-    probe.bind(1, at);
+// Gives each contact without an id its own before they go out. A book that
+// cannot be written now, or is damaged, goes out without new ids: they are
+// given at a later export.
+void giveIds(data::Database& db) {
     try {
-        probe.step();
-        return true;
-    } catch (const platform::Error& e) {
-        if (!isDamage(e))
+        if (book::lacksContactIds(db))
+            db.transaction([&] { book::assignContactIds(db); });
+    } catch (const platform::Error& error) {
+        if (!book::cannotWriteNow(error) && !isDamage(error))
             throw;
-        return false;
-    }
-}
-
-// The first rowid past `bad` from which the table reads again: leaps that
-// double, then halving back to the damaged part's end. Nothing when no
-// rowid does.
-std::optional<qint64> readableAfter(data::Statement& probe, qint64 bad) {
-    constexpr qint64 Last = std::numeric_limits<qint64>::max();
-    qint64 good = bad;
-    for (quint64 leap = 1;; leap *= 2) {
-        good = quint64(Last - bad) < leap ? Last : bad + qint64(leap);
-        if (readsFrom(probe, good))
-            break;
-        if (good == Last)
-            return std::nullopt;
-        bad = good;
-    }
-    while (quint64(good) - quint64(bad) > 1) {
-        const qint64 middle = bad + qint64((quint64(good) - quint64(bad)) / 2);
-        (readsFrom(probe, middle) ? good : bad) = middle;
-    }
-    return good;
-}
-
-// Copies every row the table still gives into a temporary table, passing
-// over its damaged parts; returns the rowids passed over.
-qint64 copyReadable(const data::Database& db) {
-    data::Statement(db,
-                    QStringLiteral("CREATE TEMP TABLE readable (rid INTEGER PRIMARY KEY, %1)").arg(columns()))
-        .step();
-    const QString read =
-        QStringLiteral("SELECT %1, rowid FROM main.PHONEDIR WHERE rowid >= ?1 ORDER BY rowid").arg(columns());
-    data::Statement scan(db, read);
-    data::Statement probe(db, read + QStringLiteral(" LIMIT 1"));
-    data::Statement insert(
-        db, QStringLiteral("INSERT INTO temp.readable VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)"));
-    qint64 from = std::numeric_limits<qint64>::min();
-    qint64 passedOver = 0;
-    for (;;) {
-        try {
-            const data::Run run(scan);
-            scan.bind(1, from);
-            while (scan.step()) {
-                const data::Run row(insert);
-                insert.bind(1, scan.integer(RowidColumn));
-                for (int f = 0; f < FieldCount; ++f)
-                    scan.isNull(f) ? insert.bindNull(f + 2) : insert.bindUnowned(f + 2, scan.utf8(f));
-                insert.step();
-                from = scan.integer(RowidColumn) + 1;
-            }
-            return passedOver;
-        } catch (const platform::Error& e) {
-            if (!isDamage(e))
-                throw;
-        }
-        const std::optional<qint64> again = readableAfter(probe, from);
-        if (!again)
-            return -1;
-        passedOver += *again - from;
-        from = *again;
-    }
-}
-
-// How many contacts the Name index lists: it may be whole where the table is not.
-std::optional<qint64> countThroughIndex(const data::Database& db) {
-    try {
-        data::Statement count(db, QStringLiteral("SELECT count(*) FROM main.PHONEDIR INDEXED BY Name"));
-        count.step();
-        return count.integer(0);
-    } catch (const platform::Error&) {
-        return std::nullopt;
-    }
-}
-
-// The rest of an export that met a damaged page: every contact still
-// readable that comes after `last` in name order.
-void exportReadable(const data::Database& db, CardWriter& writer, const Key& last, Exported& result) {
-    qint64 passedOver = -1;
-    try {
-        passedOver = copyReadable(db);
-        data::Statement rest(
-            db, QStringLiteral("SELECT %1, rid FROM temp.readable WHERE ?1 = 0 OR CASE WHEN ?2 IS NULL "
-                               "THEN Name IS NOT NULL OR rid > ?3 ELSE Name > ?2 COLLATE NOCASE OR "
-                               "(Name = ?2 COLLATE NOCASE AND rid > ?3) END "
-                               "ORDER BY Name COLLATE NOCASE, rid")
-                    .arg(columns()));
-        rest.bind(1, qint64(last.any));
-        last.nullName ? rest.bindNull(2) : rest.bind(2, last.name);
-        rest.bind(3, last.rowid);
-        while (rest.step()) {
-            writer.write(readCard(rest));
-            ++result.written;
-        }
-    } catch (const platform::Error& e) {
-        if (!isDamage(e))
-            throw; // the schema itself cannot be read: what was written stays
-    }
-    if (const std::optional<qint64> listed = countThroughIndex(db)) {
-        result.unreadable = qMax<qint64>(0, *listed - result.written);
-    } else if (passedOver >= 0) {
-        result.unreadable = passedOver;
-        result.unreadableCount = passedOver == 0 ? Exported::Count::Exact : Exported::Count::AtMost;
-    } else {
-        result.unreadableCount = Exported::Count::Unknown;
     }
 }
 } // namespace
 
-Exported exportContacts(const data::Database& db, CardWriter& writer) {
+Exported exportContacts(data::Database& db, CardWriter& writer) {
+    // A book that could not be brought up to date (read-only) goes out without ids.
+    const bool withIds = book::versionOf(db) >= 1;
+    if (withIds && !db.isReadOnly())
+        giveIds(db);
     Exported result;
-    Key last;
+    ExportKey last;
     try {
+        const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
         data::Statement all(
-            db, QStringLiteral("SELECT %1, rowid FROM PHONEDIR ORDER BY Name COLLATE NOCASE, rowid")
-                    .arg(columns()));
+            db, withIds
+                    ? QStringLiteral("SELECT %1, p.rowid, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON "
+                                     "k.%2 = p.%2 %5")
+                          .arg(data::columnList(book::fieldNames()), idField(), table(), cardsTable(), order)
+                    : QStringLiteral("SELECT %1, p.rowid FROM %2 AS p %3")
+                          .arg(data::columnList(book::fieldNames()), table(), order));
+        Progress progress("exporting", countContacts(db));
         while (all.step()) {
-            writer.write(readCard(all));
+            progress.update(result.written, result.written);
+            Card card = readCard(all);
+            if (withIds) {
+                card.uid = all.text(IdColumn);
+                card.kept = all.blob(KeptColumn);
+            }
+            writer.write(card);
             last = keyOf(all);
             ++result.written;
         }
@@ -245,14 +170,16 @@ Exported exportContacts(const data::Database& db, CardWriter& writer) {
         if (!isDamage(e))
             throw;
         result.damage = e.description();
-        exportReadable(db, writer, last, result);
+        exportReadable(db, writer, last, withIds, result);
     }
     writer.flush();
     return result;
 }
 
 qint64 countContacts(const data::Database& db) {
-    data::Statement count(db, QStringLiteral("SELECT count(*) FROM PHONEDIR"));
+    // Counted in the table itself: the index of ids may be whole where the
+    // contacts are damaged, and a damaged book is told at once.
+    data::Statement count(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(table()));
     count.step();
     return count.integer(0);
 }

@@ -28,10 +28,12 @@ private:
     // The card's fields, bound until the statements are reset; kept from card
     // to card so that their memory is reused.
     std::array<QByteArray, FieldCount> utf8_;
+    QByteArray uid_;
     QStringEncoder toUtf8_{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
     data::Statement sameName_;
     data::Statement noName_;
     data::Statement insert_;
+    data::Statement keep_;
     // Every name in the book once loaded; then a card it has not seen is new without a lookup.
     std::optional<NameFilter> names_;
     qint64 cards_ = 0;
@@ -48,9 +50,11 @@ struct Exported {
     Count unreadableCount = Count::Exact;
 };
 
-// Writes every contact in name order. Of a damaged book it writes every
-// contact it can still read, in the same order.
-Exported exportContacts(const data::Database& db, CardWriter& writer);
+// Writes every contact in name order, with its id (given first to each
+// contact that has none, where the book can be written) and the card it
+// came from. Of a damaged book it writes every contact it can still read,
+// in the same order.
+Exported exportContacts(data::Database& db, CardWriter& writer);
 qint64 countContacts(const data::Database& db);
 
 } // namespace exchange

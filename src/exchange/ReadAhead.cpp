@@ -6,8 +6,8 @@ constexpr size_t BatchCards = 256; // few hand-overs, each under a millisecond o
 constexpr size_t MaxBatches = 4;
 } // namespace
 
-ReadAhead::ReadAhead(std::unique_ptr<CardReader> reader)
-    : reader_(std::move(reader)), thread_([this] { read(); }) {}
+ReadAhead::ReadAhead(std::unique_ptr<CardReader> reader, const QIODevice* in)
+    : reader_(std::move(reader)), in_(in), thread_([this] { read(); }) {}
 
 ReadAhead::~ReadAhead() {
     {
@@ -26,6 +26,8 @@ void ReadAhead::read() {
             Card card;
             while (batch.size() < BatchCards && (more = reader_->next(card)))
                 batch.push_back(std::move(card));
+            if (in_)
+                bytesRead_.store(in_->pos(), std::memory_order_relaxed);
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stop_ || ready_.size() < MaxBatches; });
             if (stop_)

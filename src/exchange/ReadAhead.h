@@ -2,6 +2,9 @@
 
 #include "exchange/CardReader.h"
 
+#include <QIODevice>
+
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -17,18 +20,23 @@ namespace exchange {
 // long the file. What the reader throws is thrown from next() in its place.
 class ReadAhead : public CardReader {
 public:
-    explicit ReadAhead(std::unique_ptr<CardReader> reader);
+    // `in`, when given, is the file the reader reads: bytesRead() follows it.
+    explicit ReadAhead(std::unique_ptr<CardReader> reader, const QIODevice* in = nullptr);
     ~ReadAhead() override;
     bool next(Card& card) override;
     // These two are known once next() has returned false.
     QStringList ignoredColumns() const override { return reader_->ignoredColumns(); }
     ReadNotes notes() const override { return reader_->notes(); }
+    // How far the reading thread is in the file, for telling progress.
+    qint64 bytesRead() const { return bytesRead_.load(std::memory_order_relaxed); }
 
 private:
     using Batch = std::vector<Card>;
     void read();
 
     std::unique_ptr<CardReader> reader_;
+    const QIODevice* in_;
+    std::atomic<qint64> bytesRead_{0};
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Batch> ready_; // guarded by mutex_, as are the three below

@@ -6,9 +6,9 @@ namespace exchange::vcard {
 
 Kind kindOf(QByteArrayView name) {
     static constexpr std::pair<QByteArrayView, Kind> Known[] = {
-        {"N", Kind::N},     {"FN", Kind::FN},          {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
-        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},    {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
-        {"END", Kind::End}, {"VERSION", Kind::Version}};
+        {"N", Kind::N},     {"FN", Kind::FN},           {"TEL", Kind::Tel}, {"ADR", Kind::Adr},
+        {"ORG", Kind::Org}, {"EMAIL", Kind::Email},     {"URL", Kind::Url}, {"BEGIN", Kind::Begin},
+        {"END", Kind::End}, {"VERSION", Kind::Version}, {"UID", Kind::Uid}};
     for (const auto& [known, kind] : Known)
         if (sameName(name, known))
             return kind;
@@ -110,6 +110,36 @@ Params parseParams(QByteArrayView params) {
             p.text = sameName(value, "text");
     }
     return p;
+}
+
+QByteArray escaped(const QString& value, bool uri) {
+    const QByteArray utf8 = value.toUtf8();
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        if (c == '\\' || (!uri && (c == ',' || c == ';')))
+            out += '\\';
+        if (c == '\n')
+            out += "\\n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
+QByteArray paramValue(const QString& value) {
+    QByteArray out;
+    for (char c : value.toUtf8()) {
+        if (c == '^')
+            out += "^^";
+        else if (c == '"')
+            out += "^'";
+        else if (c == '\n')
+            out += "^n";
+        else if (c != '\r')
+            out += c;
+    }
+    return out;
 }
 
 QString unescape(QStringView value) {

@@ -48,6 +48,12 @@ inline QString unescape(QString value) {
     return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;
 }
 
+// A value to write: backslash and line breaks escaped, and in text (not in
+// a web address) also ',' and ';'.
+QByteArray escaped(const QString& value, bool uri = false);
+// A quoted parameter value: '^', '"' and line breaks as ^^, ^' and ^n (RFC 6868).
+QByteArray paramValue(const QString& value);
+
 // Names compare without regard to ASCII case.
 inline bool sameName(QByteArrayView a, QByteArrayView b) {
     if (a.size() != b.size())
@@ -62,7 +68,7 @@ inline bool sameName(QByteArrayView a, QByteArrayView b) {
 }
 
 // The properties the reader looks at.
-enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url };
+enum class Kind { Other, Begin, End, Version, N, FN, Org, Tel, Adr, Email, Url, Uid };
 Kind kindOf(QByteArrayView name);
 
 } // namespace exchange::vcard

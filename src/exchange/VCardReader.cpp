@@ -34,13 +34,15 @@ void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), byte
 } // namespace
 
 struct VCardReader::Parts {
+    int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
     bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
-         url = false;
+         url = false, uid = false;
     QString fn;
 };
 
 VCardReader::VCardReader(std::unique_ptr<LineSource> lines) : lines_(std::move(lines)) {
-    lines_->allowBinaryLines();
+    if (lines_) // none when only reading kept cards (fieldsOf)
+        lines_->allowBinaryLines();
 }
 
 bool VCardReader::readLogicalLine() {
@@ -108,31 +110,68 @@ bool VCardReader::next(Card& card) {
     }
     const qint64 begun = lineNumber_;
     version21_ = false;
-    int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
     Parts parts;
     for (;;) {
         if (!readLogicalLine())
             badInput(
                 lines_->lineNumber(),
                 QStringLiteral("the file ends inside the card begun on line %1 (no END:VCARD)").arg(begun));
-        if (!splitProperty(line_, name, params, value))
-            continue; // not a property: left over from a picture some programs write unfolded
-        const Kind kind = kindOf(name);
-        if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
-            if (nested-- == 0)
-                break;
-        } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
-            ++nested;
-        } else if (nested == 0 && kind == Kind::Version) {
-            version21_ = value.trimmed() == "2.1";
-        } else if (nested == 0 && kind != Kind::Other) {
-            readProperty(card, parts, kind, params, value);
-        }
+        const bool ended = take(card, parts, line_);
+        if (ended)
+            break;
+        if (line_.isEmpty())
+            continue; // a picture left out for its length is not kept either
+        // The card is kept whole, to be written back. Room for a card like
+        // the one before saves growing it line by line.
+        if (card.kept.isEmpty())
+            card.kept.reserve(keptSize_);
+        const qsizetype at = card.kept.size();
+        card.kept.resize(at + line_.size() + 1);
+        std::memcpy(card.kept.data() + at, line_.data(), size_t(line_.size()));
+        card.kept[at + line_.size()] = '\n';
     }
+    keptSize_ = card.kept.size() + card.kept.size() / 4;
+    complete(card, parts);
+    return true;
+}
+
+bool VCardReader::take(Card& card, Parts& parts, QByteArrayView line) {
+    QByteArrayView name, params, value;
+    if (!splitProperty(line, name, params, value))
+        return false; // not a property: left over from a picture some programs write unfolded
+    const Kind kind = kindOf(name);
+    if (kind == Kind::End && sameName(value.trimmed(), "VCARD")) {
+        if (parts.nested-- == 0)
+            return true;
+    } else if (kind == Kind::Begin && sameName(value.trimmed(), "VCARD")) {
+        ++parts.nested;
+    } else if (parts.nested == 0 && kind == Kind::Version) {
+        version21_ = value.trimmed() == "2.1";
+    } else if (parts.nested == 0 && kind != Kind::Other) {
+        readProperty(card, parts, kind, params, value);
+    } else if (parts.nested == 0) {
+        ++card.aside;
+    }
+    return false;
+}
+
+void VCardReader::complete(Card& card, const Parts& parts) {
     if (card[Name].isEmpty())
         card[Name] = parts.fn;
     finish(card);
-    return true;
+}
+
+Card VCardReader::fieldsOf(QByteArrayView kept) {
+    VCardReader reader(nullptr);
+    Card card;
+    Parts parts;
+    for (QByteArrayView rest = kept; !rest.isEmpty();) {
+        const qsizetype end = rest.indexOf('\n');
+        reader.take(card, parts, rest.first(end < 0 ? rest.size() : end));
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+    }
+    reader.complete(card, parts);
+    return card;
 }
 
 void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayView paramText,
@@ -157,16 +196,23 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
     case Kind::Url:
         seen = &parts.url;
         break;
+    case Kind::Uid:
+        seen = &parts.uid;
+        break;
     default:
         break;
     }
-    if (seen && *seen)
+    if (seen && *seen) {
+        ++card.aside; // more of the same: kept with the card
         return;
+    }
     const Params params = parseParams(paramText);
     if (kind == Kind::Tel) {
         seen = params.cell ? &parts.mobile : &parts.phone;
-        if (*seen)
+        if (*seen) {
+            ++card.aside;
             return;
+        }
     }
 
     if (!params.unknownEncoding.isEmpty())
@@ -215,6 +261,9 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
         break;
     case Kind::Url:
         card[WebPage] = unescape(std::move(*text));
+        break;
+    case Kind::Uid:
+        card.uid = unescape(std::move(*text)).trimmed();
         break;
     default:
         break;

@@ -11,10 +11,16 @@ class VCardReader : public CardReader {
 public:
     explicit VCardReader(std::unique_ptr<LineSource> lines);
     bool next(Card& card) override;
+    // The seven fields of a card kept by next() (its logical lines), read as next() reads them.
+    static Card fieldsOf(QByteArrayView kept);
 
 private:
     struct Parts;
     bool readLogicalLine();
+    // Takes one logical line of a card; true at the card's end.
+    bool take(Card& card, Parts& parts, QByteArrayView line);
+    // The Name from FN when N gave none; lines joined, NULs counted.
+    void complete(Card& card, const Parts& parts);
     bool leaveOut(bool binary);
     void readProperty(Card& card, Parts& parts, vcard::Kind kind, QByteArrayView params,
                       QByteArrayView value);
@@ -24,6 +30,7 @@ private:
     QByteArray folded_;
     qint64 lineNumber_ = 0; // where it began
     bool version21_ = false;
+    qsizetype keptSize_ = 0; // what the card before needed, and some
 };
 
 } // namespace exchange

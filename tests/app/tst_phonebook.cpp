@@ -334,6 +334,8 @@ private slots:
         QTest::newRow("a folder") << "folder" << QStringList{"It is a folder, not a file.", "Rename or move"};
         QTest::newRow("damaged first page of records")
             << "damaged" << QStringList{"The file is damaged", ".dump", "Quorvel-rescued.mdb"};
+        QTest::newRow("made by a newer program")
+            << "newer" << QStringList{"of version 7", "Install the newer program"};
     }
     void aFileThatCannotBeOpenedIsNamedOnceAndTheProgramGoesOn() {
         QFETCH(QString, kind);
@@ -347,6 +349,9 @@ private slots:
         } else if (kind == "damaged") {
             phonebook::create(win.book, Three);
             damagePage(win.book, 2); // the table's first page
+        } else if (kind == "newer") {
+            phonebook::create(win.book, Three);
+            phonebook::exec(win.book, "PRAGMA user_version = 7");
         } else if (kind != "missing") {
             QFile f(win.book);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -373,6 +378,23 @@ private slots:
         QVERIFY(w.close());
         QVERIFY_BOXES(boxes);
         QCOMPARE(contentOf(win.book), before);
+    }
+
+    // A book made by another SQLite tool holds only the seven fields: it is
+    // brought up to date as it opens, and every row stays as it was.
+    void anOlderBookIsUpgradedAsItOpens() {
+        ScriptedBoxes boxes; // no box may appear
+        Window win({}, false);
+        phonebook::createVersion0(win.book, Three);
+        auto& w = win.open();
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        QCOMPARE(phonebook::query(win.book, "PRAGMA user_version"), "1");
+        QCOMPARE(phonebook::read(win.book), Three);
+        win.type(w.txtPhone, "212-555-0199");
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
+        win.click(w.Data1->nextButton());
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(phonebook::read(win.book).first().at(2), "212-555-0199");
     }
 
     void aFailedStoreIsToldAndKeepsWhatWasTyped_data() {

@@ -51,7 +51,7 @@ private slots:
     void bothOrdersWalkEveryRecordOnceFromEitherEnd() {
         make({contact("smith, Zoe"), contact("Adams, Al"), contact("Smith, Anna"), contact("adams, Al"),
               contact("Baker"), contact("ADAMS, al")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         QCOMPARE(rs.field("Name"), "smith, Zoe"); // the first in rowid order
         QCOMPARE(walk(rs, true),
@@ -68,7 +68,7 @@ private slots:
 
     void movesPastEitherEndAndOnEmptyTables() {
         make({contact("A"), contact("B")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.MoveLast();
         rs.MoveNext();
@@ -98,7 +98,7 @@ private slots:
 
     void addNewIsStoredOnlyWhenWrittenAndKeepsThePlace() {
         make({contact("A"), contact("B"), contact("C")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.MoveNext(); // on B
         rs.AddNew();
@@ -120,7 +120,7 @@ private slots:
 
     void theKeptCountFollowsOwnChangesAndDropsOnAnotherProgramsChange() {
         make({contact("A"), contact("B"), contact("C")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         QVERIFY(!rs.KnownCount()); // nothing counted yet
         QCOMPARE(rs.RecordCount(), 3);
@@ -152,7 +152,7 @@ private slots:
 
     void reusedStatementsLeaveNoLockBehind() {
         make({contact("A"), contact("B"), contact("C")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.setIndex("Name");
         rs.Seek(">=", "B");
@@ -173,7 +173,7 @@ private slots:
 
     void updateStoresOnlyWhatWasWritten() {
         make({contact("A"), contact("B")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         QCOMPARE(errorOf([&] { rs.Update(); }), platform::err::UpdateWithoutEdit);
         rs.Edit();
@@ -195,7 +195,7 @@ private slots:
 
     void deleteLeavesNoCurrentRecordUntilTheNextMove() {
         make({contact("A"), contact("B"), contact("C")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.MoveNext();
         rs.Delete();
@@ -218,7 +218,7 @@ private slots:
     void seekFindsTheFirstNameAtOrAfterTheKey() {
         make({contact("Smith, John"), contact("Taylor, Ann"), contact("smith, Al"), contact("Jones"),
               contact("Smith, John")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         QCOMPARE(errorOf([&] { rs.Seek(">=", "Smith"); }), platform::err::NoCurrentIndex);
         QCOMPARE(errorOf([&] { rs.setIndex("Phone"); }), platform::err::NotAnIndex);
@@ -248,7 +248,7 @@ private slots:
     void seekKeysAreBoundNeverSpliced() {
         const QString hostile = "O'Brien\"; DROP TABLE PHONEDIR; --%_";
         make({contact(hostile), contact("Zed")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.setIndex("Name");
         rs.Seek(">=", hostile);
@@ -264,7 +264,7 @@ private slots:
     void namesThatAreNullStillTakePartInNameOrder() {
         make({contact("B"), contact("A")});
         phonebook::exec(path, "INSERT INTO PHONEDIR (Name) VALUES (NULL), (NULL)");
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         rs.setIndex("Name");
         QCOMPARE(walk(rs, true), QStringList({"", "", "A", "B"}));
@@ -273,7 +273,7 @@ private slots:
 
     void closeRaisesValidateAndEndsEveryCall() {
         make({contact("A")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         QList<int> actions;
         rs.setBeforeAction([&](int action) { actions << action; });
@@ -286,7 +286,7 @@ private slots:
     }
 
     void badFilesAreRefusedAndNeverCreated() {
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         const QString missing = dir.filePath("none.mdb");
         QVERIFY(errorOf([&] { rs.open(missing, "PHONEDIR"); }) != 0);
         QVERIFY(!QFile::exists(missing));
@@ -306,7 +306,7 @@ private slots:
 
     void aFailedStoreChangesNothing() {
         make({contact("A")});
-        Recordset rs(Fields);
+        Recordset rs(Fields, "Name");
         rs.open(path, "PHONEDIR");
         // Another connection holds the write lock past the busy timeout.
         data::Database other(path);

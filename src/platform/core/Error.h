@@ -51,6 +51,8 @@ inline constexpr int ReadOnlyFile = 3027;
 inline constexpr int ReadOnlyFolder = 3033;
 inline constexpr int FileMoved = 3044;
 inline constexpr int DiskFull = 3035;
+inline constexpr int NewerBook = 3447;
+inline constexpr int DuplicateKey = 3022; // a value that a unique index already holds
 inline constexpr int DeletedElsewhere = 3167;
 inline constexpr int ChangedElsewhere = 3188;
 // The user answered a question by not storing: nothing more to tell.

@@ -1,30 +1,20 @@
 #include "platform/data/Keyset.h"
 
 namespace data {
-namespace {
-const QString NameKey = QStringLiteral("Name COLLATE NOCASE");
-} // namespace
 
-QString quoteIdentifier(const QString& name) {
-    QString quoted = name;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-Keyset::Keyset(const Database& db, const QString& table, const QStringList& fields, bool byName)
-    : statements_(db), byName_(byName), fieldCount_(int(fields.size())) {
-    QStringList columns;
-    for (const QString& field : fields)
-        columns << quoteIdentifier(field);
-    select_ = QStringLiteral("SELECT rowid, Name, %1 FROM %2 ")
-                  .arg(columns.join(QLatin1String(", ")), quoteIdentifier(table));
+Keyset::Keyset(const Database& db, const Columns& columns, bool ordered)
+    : statements_(db), select_(columns.select()), fieldCount_(int(columns.fields.size())) {
+    if (ordered) {
+        column_ = quoteIdentifier(columns.order);
+        orderKey_ = column_ + QStringLiteral(" COLLATE NOCASE");
+    }
 }
 
 QString Keyset::order(bool descending) const {
     const QString dir = descending ? QStringLiteral(" DESC") : QString();
-    if (!byName_)
+    if (orderKey_.isEmpty())
         return QStringLiteral("ORDER BY rowid") + dir;
-    return QStringLiteral("ORDER BY %1%2, rowid%2").arg(NameKey, dir);
+    return QStringLiteral("ORDER BY %1%2, rowid%2").arg(orderKey_, dir);
 }
 
 QString Keyset::sql(Query query) const {
@@ -36,39 +26,41 @@ QString Keyset::sql(Query query) const {
         orderBy = order(true);
         break;
     case After:
-        where = byName_ ? QStringLiteral("WHERE %1 > ?1").arg(NameKey) : QStringLiteral("WHERE rowid > ?2");
+        where = !orderKey_.isEmpty() ? QStringLiteral("WHERE %1 > ?1").arg(orderKey_)
+                                     : QStringLiteral("WHERE rowid > ?2");
         break;
     case Before:
-        where = byName_ ? QStringLiteral("WHERE %1 < ?1").arg(NameKey) : QStringLiteral("WHERE rowid < ?2");
+        where = !orderKey_.isEmpty() ? QStringLiteral("WHERE %1 < ?1").arg(orderKey_)
+                                     : QStringLiteral("WHERE rowid < ?2");
         orderBy = order(true);
         break;
-    // Many contacts may share a name: equality on the name and a range on the
+    // Many contacts may share a name: equality on the value and a range on the
     // rowid is one probe, where one range over both would walk every namesake.
     case SameNameAfter:
-        where = QStringLiteral("WHERE %1 = ?1 AND rowid > ?2").arg(NameKey);
+        where = QStringLiteral("WHERE %1 = ?1 AND rowid > ?2").arg(orderKey_);
         orderBy = QStringLiteral("ORDER BY rowid");
         break;
     case SameNameBefore:
-        where = QStringLiteral("WHERE %1 = ?1 AND rowid < ?2").arg(NameKey);
+        where = QStringLiteral("WHERE %1 = ?1 AND rowid < ?2").arg(orderKey_);
         orderBy = QStringLiteral("ORDER BY rowid DESC");
         break;
     case AfterNull:
-        where = QStringLiteral("WHERE Name IS NULL AND rowid > ?2");
+        where = QStringLiteral("WHERE %1 IS NULL AND rowid > ?2").arg(column_);
         orderBy = QStringLiteral("ORDER BY rowid");
         break;
     case FirstNamed:
-        where = QStringLiteral("WHERE Name IS NOT NULL");
+        where = QStringLiteral("WHERE %1 IS NOT NULL").arg(column_);
         break;
     case BeforeNull:
-        where = QStringLiteral("WHERE Name IS NULL AND rowid < ?2");
+        where = QStringLiteral("WHERE %1 IS NULL AND rowid < ?2").arg(column_);
         orderBy = QStringLiteral("ORDER BY rowid DESC");
         break;
     case LastNull:
-        where = QStringLiteral("WHERE Name IS NULL");
+        where = QStringLiteral("WHERE %1 IS NULL").arg(column_);
         orderBy = QStringLiteral("ORDER BY rowid DESC");
         break;
     case AtLeast:
-        where = QStringLiteral("WHERE %1 >= ?1").arg(NameKey);
+        where = QStringLiteral("WHERE %1 >= ?1").arg(orderKey_);
         break;
     }
     return select_ + where + QLatin1Char(' ') + orderBy + QStringLiteral(" LIMIT 1");
@@ -80,14 +72,7 @@ std::optional<Row> Keyset::fetch(Query query, const std::function<void(Statement
         bind(*st);
     if (!st->step())
         return std::nullopt;
-    Row row;
-    row.key.rowid = st->integer(0);
-    row.key.nameNull = st->isNull(1);
-    row.key.name = st->text(1);
-    row.values.reserve(fieldCount_);
-    for (int i = 0; i < fieldCount_; ++i)
-        row.values << st->text(2 + i);
-    return row;
+    return readRow(*st, fieldCount_);
 }
 
 std::optional<Row> Keyset::first() { return fetch(First, {}); }
@@ -95,33 +80,33 @@ std::optional<Row> Keyset::last() { return fetch(Last, {}); }
 
 std::optional<Row> Keyset::after(const Key& key) {
     auto byRowid = [&](Statement& st) { st.bind(2, key.rowid); };
-    if (!byName_)
+    if (orderKey_.isEmpty())
         return fetch(After, byRowid);
-    if (key.nameNull) {
+    if (key.valueNull) {
         if (auto row = fetch(AfterNull, byRowid))
             return row;
         return fetch(FirstNamed, {});
     }
-    if (auto row = fetch(SameNameAfter, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+    if (auto row = fetch(SameNameAfter, [&](Statement& st) { st.bind(1, key.value).bind(2, key.rowid); }))
         return row;
-    return fetch(After, [&](Statement& st) { st.bind(1, key.name); });
+    return fetch(After, [&](Statement& st) { st.bind(1, key.value); });
 }
 
 std::optional<Row> Keyset::before(const Key& key) {
     auto byRowid = [&](Statement& st) { st.bind(2, key.rowid); };
-    if (!byName_)
+    if (orderKey_.isEmpty())
         return fetch(Before, byRowid);
-    if (key.nameNull)
+    if (key.valueNull)
         return fetch(BeforeNull, byRowid);
-    if (auto row = fetch(SameNameBefore, [&](Statement& st) { st.bind(1, key.name).bind(2, key.rowid); }))
+    if (auto row = fetch(SameNameBefore, [&](Statement& st) { st.bind(1, key.value).bind(2, key.rowid); }))
         return row;
-    if (auto row = fetch(Before, [&](Statement& st) { st.bind(1, key.name); }))
+    if (auto row = fetch(Before, [&](Statement& st) { st.bind(1, key.value); }))
         return row;
     return fetch(LastNull, {});
 }
 
 std::optional<Row> Keyset::atLeast(const QString& key) {
-    // Every name is at least the empty text, and so is a missing name, which comes first.
+    // Every value is at least the empty text, and so is a missing one, which comes first.
     if (key.isEmpty())
         return first();
     return fetch(AtLeast, [&](Statement& st) { st.bind(1, key); });

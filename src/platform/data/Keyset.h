@@ -1,39 +1,27 @@
 #pragma once
 
+#include "platform/data/Columns.h"
 #include "platform/data/Sqlite.h"
-
-#include <QStringList>
 
 #include <functional>
 #include <optional>
 
 namespace data {
 
-// Where a record stands in an order: its rowid and, for name order, its name.
-struct Key {
-    qint64 rowid = 0;
-    QString name;
-    bool nameNull = true;
-};
-
-struct Row {
-    Key key;
-    QStringList values; // in the order of the field list given to the Keyset
-};
-
 // The keyset queries of one order. Each answer is one probe through an index
-// (the rowid, or Name COLLATE NOCASE then rowid): nothing reads the whole table.
-// Rows whose name is NULL come first in name order, in rowid order. Each query
+// (the rowid, or the order column COLLATE NOCASE then rowid): nothing reads
+// the whole table. Rows whose order value is NULL come first, in rowid order. Each query
 // is prepared on first use and reused for the life of the Keyset.
 class Keyset {
 public:
-    Keyset(const Database& db, const QString& table, const QStringList& fields, bool byName);
+    // `ordered`: in the order of columns.order, else in rowid order.
+    Keyset(const Database& db, const Columns& columns, bool ordered);
 
     std::optional<Row> first();
     std::optional<Row> last();
     std::optional<Row> after(const Key& key);
     std::optional<Row> before(const Key& key);
-    // The first row in name order whose name is >= key.
+    // The first row in order whose order value is >= key.
     std::optional<Row> atLeast(const QString& key);
 
 private:
@@ -57,11 +45,9 @@ private:
 
     StatementCache statements_;
     QString select_;
-    bool byName_;
+    QString column_;   // the order column, quoted; empty in rowid order
+    QString orderKey_; // and COLLATE NOCASE
     int fieldCount_;
 };
-
-// Quotes an identifier for SQL text (identifiers cannot be bound).
-QString quoteIdentifier(const QString& name);
 
 } // namespace data

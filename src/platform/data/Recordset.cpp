@@ -17,21 +17,28 @@ namespace {
 }
 } // namespace
 
-Recordset::Recordset(QStringList fields) : fields_(std::move(fields)) {}
+Recordset::Recordset(QStringList fields, QString orderField)
+    : columns_{QString(), std::move(fields), std::move(orderField)} {}
 Recordset::~Recordset() = default;
 
 void Recordset::setFields(QStringList fields) {
     if (db_.isOpen())
         throw Error(err::InvalidProperty, QStringLiteral("The fields of an open record set cannot change."));
-    fields_ = std::move(fields);
+    columns_.fields = std::move(fields);
+}
+
+void Recordset::setOrderField(QString field) {
+    if (db_.isOpen())
+        throw Error(err::InvalidProperty, QStringLiteral("The order of an open record set cannot change."));
+    columns_.order = std::move(field);
 }
 
 // Statements of one open record set, prepared on first use.
 struct Recordset::Prepared {
-    Prepared(const Database& db, const QString& table, const QStringList& fields)
-        : byRowid(db, table, fields, false), byName(db, table, fields, true), statements(db) {}
+    Prepared(const Database& db, const Columns& columns)
+        : byRowid(db, columns, false), byOrder(db, columns, true), statements(db) {}
     Keyset byRowid;
-    Keyset byName;
+    Keyset byOrder;
     StatementCache statements;
     QSet<QString> indexes; // names found, case-folded
 };
@@ -40,18 +47,21 @@ namespace {
 enum Slot { InsertSlot, UpdateSlot, DeleteSlot, CountSlot, DataVersionSlot, IndexLookupSlot };
 
 // Says what is wrong with a file whose first read failed: a missing table or field.
-void diagnose(const Database& db, const QString& table, const QStringList& fields) {
+void diagnose(const Database& db, const Columns& columns) {
+    const QString& table = columns.table;
     Statement st(db, QStringLiteral(
                          "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE"));
     st.bind(1, table);
     if (!st.step())
         throw Error(err::NoSuchTable, QStringLiteral("It has no table %1.").arg(table));
-    QStringList missing = fields;
-    Statement columns(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
-    columns.bind(1, st.text(0));
-    while (columns.step())
+    QStringList missing = columns.fields;
+    if (!columns.order.isEmpty() && !missing.contains(columns.order))
+        missing << columns.order;
+    Statement names(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    names.bind(1, st.text(0));
+    while (names.step())
         missing.removeIf(
-            [&](const QString& f) { return f.compare(columns.text(0), Qt::CaseInsensitive) == 0; });
+            [&](const QString& f) { return f.compare(names.text(0), Qt::CaseInsensitive) == 0; });
     if (!missing.isEmpty())
         throw Error(err::NoSuchTable, QStringLiteral("Its table %1 has no field %2.")
                                           .arg(st.text(0), missing.join(QLatin1String(", "))));
@@ -77,13 +87,15 @@ void Recordset::open(const QString& path, const QString& table) {
     prepared_.reset();
     db_ = std::move(db);
     path_ = path;
-    table_ = table;
+    columns_.table = table;
     index_.clear();
     adding_ = editing_ = noMatch_ = false;
     kept_.reset();
-    prepared_ = std::make_unique<Prepared>(db_, table_, fields_);
     // Opening reads one row and nothing else; only a failure looks further.
     try {
+        if (onOpen_)
+            onOpen_(db_);
+        prepared_ = std::make_unique<Prepared>(db_, columns_);
         land(keyset().first(), Pos::Empty);
     } catch (const Error&) {
         const auto closing = qScopeGuard([this] {
@@ -91,7 +103,7 @@ void Recordset::open(const QString& path, const QString& table) {
             db_ = Database();
             pos_ = Pos::Empty;
         });
-        diagnose(db_, table_, fields_);
+        diagnose(db_, columns_);
         throw;
     }
 }
@@ -101,7 +113,7 @@ void Recordset::probeWrite() {
     db_.probeWrite();
 }
 
-Keyset& Recordset::keyset() { return index_.isEmpty() ? prepared_->byRowid : prepared_->byName; }
+Keyset& Recordset::keyset() { return index_.isEmpty() ? prepared_->byRowid : prepared_->byOrder; }
 
 void Recordset::requireOpen() const {
     if (!db_.isOpen())
@@ -187,8 +199,9 @@ int Recordset::RecordCount() {
     if (const auto known = KnownCount())
         return int(*known);
     const qint64 version = *dataVersion(true);
-    Run st = prepared_->statements.get(
-        CountSlot, [this] { return QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table_)); });
+    Run st = prepared_->statements.get(CountSlot, [this] {
+        return QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(columns_.table));
+    });
     st->step();
     kept_ = st->integer(0);
     keptVersion_ = version;
@@ -236,7 +249,7 @@ void Recordset::writeRecord(const QStringList& values) {
         noCurrentRecord();
     try {
         if (adding_) {
-            added_ = insertRecord(db_, table_, fields_, values);
+            added_ = insertRecord(db_, columns_, values);
             ++ownChanges_;
             if (kept_)
                 ++*kept_;
@@ -248,11 +261,11 @@ void Recordset::writeRecord(const QStringList& values) {
             // Only what differs from the record as read is stored: a field
             // nobody changed keeps its stored bytes, whatever they are.
             QList<int> changed;
-            for (int i = 0; i < fields_.size(); ++i)
+            for (int i = 0; i < columns_.fields.size(); ++i)
                 if (values.value(i) != values_.value(i))
                     changed << i;
             const Row stored =
-                updateRecord(db_, table_, fields_, key_.rowid, changed, values, expected_, conflicts_);
+                updateRecord(db_, columns_, key_.rowid, changed, values, expected_, conflicts_);
             land(stored, Pos::Empty);
         }
     } catch (const Error& error) {
@@ -277,7 +290,7 @@ bool Recordset::reload() {
     requireOpen();
     if (pos_ != Pos::On || adding_)
         return false;
-    const auto row = readRecord(db_, table_, fields_, key_.rowid);
+    const auto row = readRecord(db_, columns_, key_.rowid);
     if (row)
         land(row, Pos::Empty);
     return row.has_value();
@@ -294,7 +307,7 @@ void Recordset::Delete() {
     int deleted = 0;
     db_.transaction([&] {
         Run st = prepared_->statements.get(DeleteSlot, [this] {
-            return QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(table_));
+            return QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteIdentifier(columns_.table));
         });
         st->bind(1, key_.rowid);
         st->step();
@@ -374,13 +387,15 @@ void Recordset::MovePrevious() {
 
 void Recordset::setIndex(const QString& name) {
     requireOpen();
+    if (!name.isEmpty() && columns_.order.isEmpty())
+        throw Error(err::NotAnIndex, QStringLiteral("This record set has no order to follow an index in."));
     // An index found once is not looked up again: Sort clicked twice costs one probe.
     if (!name.isEmpty() && !prepared_->indexes.contains(name.toCaseFolded())) {
         Run st = prepared_->statements.get(IndexLookupSlot, [] {
             return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = "
                                   "?1 COLLATE NOCASE AND name = ?2 COLLATE NOCASE");
         });
-        st->bind(1, table_).bind(2, name);
+        st->bind(1, columns_.table).bind(2, name);
         if (!st->step())
             throw Error(err::NotAnIndex, QStringLiteral("'%1' isn't an index in this table.").arg(name));
         prepared_->indexes.insert(name.toCaseFolded());
@@ -420,7 +435,7 @@ QString Recordset::field(const QString& name) const {
     requireOpen();
     if (pos_ != Pos::On || adding_)
         noCurrentRecord();
-    const auto column = fields_.indexOf(name);
+    const auto column = columns_.fields.indexOf(name);
     if (column < 0)
         throw Error(err::InvalidProperty, QStringLiteral("Item not found in this collection: %1.").arg(name));
     return values_.value(column);

@@ -36,13 +36,17 @@ struct CountTicket {
 // Every failing member throws platform::Error.
 class Recordset {
 public:
-    // Names of the columns the record set reads and writes, in this order.
-    explicit Recordset(QStringList fields = {});
+    // Names of the columns the record set reads and writes, in this order,
+    // and the column an index orders the records by (see setIndex).
+    explicit Recordset(QStringList fields = {}, QString orderField = {});
     ~Recordset();
 
     // Opens an existing database file and one of its tables and makes the
     // first record current (no Validate).
     void open(const QString& path, const QString& table);
+    // Runs on a newly opened file before its first read: the owner of the
+    // records brings the file up to date there, or refuses it by throwing.
+    void setOnOpen(std::function<void(Database&)> hook) { onOpen_ = std::move(hook); }
     bool isOpen() const { return db_.isOpen(); }
     // Throws the cause when nothing could be stored now (the file or its
     // folder is read-only, ...); stores nothing.
@@ -69,7 +73,7 @@ public:
     // Whether the table holds no record: one probe, not a count.
     bool isEmpty();
     const QString& path() const { return path_; }
-    const QString& table() const { return table_; }
+    const QString& table() const { return columns_.table; }
     void AddNew();
     void Edit();
     void Update();
@@ -83,6 +87,8 @@ public:
     bool Eof() const { return pos_ == Pos::Eof || pos_ == Pos::Empty; }
     bool Bof() const { return pos_ == Pos::Bof || pos_ == Pos::Empty; }
     QString Index() const { return index_; }
+    // Selects an index of the table by its name; moves and seeks then follow
+    // the order field (case-insensitive, then rowid).
     void setIndex(const QString& name);
     void Seek(const QString& comparison, const QString& key);
     bool NoMatch() const { return noMatch_; }
@@ -92,9 +98,10 @@ public:
     bool isAdding() const { return adding_; }
     // The current record's value of a field; no record current throws.
     QString field(const QString& name) const;
-    const QStringList& fields() const { return fields_; }
+    const QStringList& fields() const { return columns_.fields; }
     // Names the columns anew; only while closed.
     void setFields(QStringList fields);
+    void setOrderField(QString field);
 
     // Stores values for every field: inserts the pending new record, or
     // stores in the current one the fields whose values differ from the
@@ -126,9 +133,8 @@ private:
     void land(const std::optional<Row>& row, Pos otherwise);
     void leavePendingAdd();
 
-    QStringList fields_;
+    Columns columns_;
     QString path_;
-    QString table_;
     Database db_;
     std::unique_ptr<Prepared> prepared_; // its statements end before the connection
     std::optional<qint64> kept_;         // the count, true as of keptVersion_
@@ -146,6 +152,7 @@ private:
     std::optional<Row> added_; // the new record last stored by writeRecord
     std::function<void(int)> before_;
     std::function<void()> after_;
+    std::function<void(Database&)> onOpen_;
 };
 
 } // namespace data

@@ -25,6 +25,8 @@ int causeOf(int code) {
         return err::Locked;
     case SQLITE_FULL:
         return err::DiskFull;
+    case SQLITE_CONSTRAINT:
+        return code == SQLITE_CONSTRAINT_UNIQUE ? err::DuplicateKey : err::EngineFailure;
     case SQLITE_READONLY:
         if (code == SQLITE_READONLY_DBMOVED)
             return err::FileMoved; // renamed or deleted since it was opened
@@ -106,6 +108,7 @@ void Database::probeWrite() {
     exec(QStringLiteral("PRAGMA user_version = %1").arg(value).toUtf8().constData());
 }
 
+bool Database::isReadOnly() const { return sqlite3_db_readonly(handle(), "main") == 1; }
 QString Database::lastError() const { return QString::fromUtf8(sqlite3_errmsg(handle())); }
 int Database::changes() const { return sqlite3_changes(handle()); }
 qint64 Database::lastInsertRowid() const { return sqlite3_last_insert_rowid(handle()); }
@@ -137,6 +140,11 @@ Statement& Statement::bind(int index, qint64 number) {
     return *this;
 }
 
+Statement& Statement::bindBlob(int index, QByteArrayView bytes) {
+    sqlite3_bind_blob(stmt_, index, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
 Statement& Statement::bindNull(int index) {
     sqlite3_bind_null(stmt_, index);
     return *this;
@@ -164,6 +172,11 @@ QByteArrayView Statement::utf8(int column) const {
 QString Statement::text(int column) const {
     const QByteArrayView bytes = utf8(column);
     return bytes.data() ? QString::fromUtf8(bytes) : QString();
+}
+
+QByteArray Statement::blob(int column) const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return QByteArray(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
 }
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }

@@ -22,6 +22,8 @@ public:
     explicit Database(const QString& path, Mode mode = Mode::ReadWrite);
 
     bool isOpen() const { return handle_ != nullptr; }
+    // Opened read-only (asked, or the file is write protected).
+    bool isReadOnly() const;
     sqlite3* handle() const { return handle_.get(); }
     void exec(const char* sql);
     // Runs `work` in one write transaction: all of it is stored, or on an
@@ -59,6 +61,8 @@ public:
     // statement is reset.
     Statement& bindUnowned(int index, QByteArrayView utf8);
     Statement& bind(int index, qint64 number);
+    // Bytes kept as they are, not taken as text.
+    Statement& bindBlob(int index, QByteArrayView bytes);
     Statement& bindNull(int index);
 
     // Steps once; true while a row is there. Throws platform::Error on failure.
@@ -69,6 +73,7 @@ public:
     QString text(int column) const;
     // The column's UTF-8 bytes as stored, valid until the next step or reset.
     QByteArrayView utf8(int column) const;
+    QByteArray blob(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 

@@ -6,48 +6,37 @@ namespace data {
 namespace {
 using platform::Error;
 namespace err = platform::err;
-
-QString columnList(const QStringList& fields) {
-    QStringList columns;
-    for (const QString& f : fields)
-        columns << quoteIdentifier(f);
-    return columns.join(QLatin1String(", "));
-}
 } // namespace
 
-std::optional<Row> readRecord(const Database& db, const QString& table, const QStringList& fields,
-                              qint64 rowid) {
-    Statement st(db, QStringLiteral("SELECT rowid, Name, %1 FROM %2 WHERE rowid = ?1")
-                         .arg(columnList(fields), quoteIdentifier(table)));
+std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64 rowid) {
+    Statement st(db, columns.select() + QStringLiteral("WHERE rowid = ?1"));
     st.bind(1, rowid);
     if (!st.step())
         return std::nullopt;
-    Row row{{st.integer(0), st.text(1), st.isNull(1)}, {}};
-    for (int i = 0; i < fields.size(); ++i)
-        row.values << st.text(2 + i);
-    return row;
+    return readRow(st, columns.fields.size());
 }
 
-Row insertRecord(Database& db, const QString& table, const QStringList& fields, const QStringList& values) {
+Row insertRecord(Database& db, const Columns& columns, const QStringList& values) {
+    const QStringList& fields = columns.fields;
     std::optional<Row> stored;
     db.transaction([&] {
         QStringList marks;
         for (int i = 0; i < fields.size(); ++i)
             marks << QStringLiteral("?%1").arg(i + 1);
-        Statement st(db,
-                     QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(quoteIdentifier(table), columnList(fields), marks.join(QLatin1String(", "))));
+        Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                             .arg(quoteIdentifier(columns.table), columnList(fields),
+                                  marks.join(QLatin1String(", "))));
         for (int i = 0; i < fields.size(); ++i)
             st.bind(i + 1, values.value(i));
         st.step();
-        stored = readRecord(db, table, fields, db.lastInsertRowid());
+        stored = readRecord(db, columns, db.lastInsertRowid());
     });
     return *stored;
 }
 
-Row updateRecord(Database& db, const QString& table, const QStringList& fields, qint64 rowid,
-                 const QList<int>& changed, const QStringList& values, QStringList& expected,
-                 QStringList& conflicts) {
+Row updateRecord(Database& db, const Columns& columns, qint64 rowid, const QList<int>& changed,
+                 const QStringList& values, QStringList& expected, QStringList& conflicts) {
+    const QStringList& fields = columns.fields;
     conflicts.clear();
     while (expected.size() < fields.size())
         expected << QString();
@@ -55,7 +44,7 @@ Row updateRecord(Database& db, const QString& table, const QStringList& fields, 
     // The check and the write share one write transaction: no other program
     // can store in between.
     db.transaction([&] {
-        const auto now = readRecord(db, table, fields, rowid);
+        const auto now = readRecord(db, columns, rowid);
         if (!now)
             throw Error(
                 err::DeletedElsewhere,
@@ -76,13 +65,13 @@ Row updateRecord(Database& db, const QString& table, const QStringList& fields, 
         for (int n = 0; n < changed.size(); ++n)
             assignments << QStringLiteral("%1 = ?%2").arg(quoteIdentifier(fields[changed[n]])).arg(n + 1);
         Statement st(db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                             .arg(quoteIdentifier(table), assignments.join(QLatin1String(", ")))
+                             .arg(quoteIdentifier(columns.table), assignments.join(QLatin1String(", ")))
                              .arg(changed.size() + 1));
         for (int n = 0; n < changed.size(); ++n)
             st.bind(n + 1, values.value(changed[n]));
         st.bind(int(changed.size()) + 1, rowid);
         st.step();
-        stored = readRecord(db, table, fields, rowid);
+        stored = readRecord(db, columns, rowid);
     });
     return *stored;
 }

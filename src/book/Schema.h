@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// The phone book's table, its fields and its order, named in this one place.
+// Header only and Qt Core only, so the contact readers can take it without SQLite.
+namespace book {
+
+inline constexpr char Table[] = "PHONEDIR";
+
+// The seven fields of a contact, in the table's column order.
+enum Field { Name, Company, Phone, Address, Mobile, Email, WebPage, FieldCount };
+inline constexpr std::array<const char*, FieldCount> FieldNames = {"Name",   "Company", "Phone",  "Address",
+                                                                   "Mobile", "Email",   "WebPage"};
+
+// Find and Sort order the book by this field, through the index of the same name.
+inline constexpr Field OrderField = Name;
+inline constexpr char OrderIndex[] = "Name";
+
+// Beside the seven fields (from version 1 of the book on): each contact's own
+// id, which VACUUM cannot renumber as it may the rowids, and the side table
+// that keeps the card a contact came from, keyed by that id.
+inline constexpr char IdField[] = "Uid";
+inline constexpr char CardsTable[] = "CARDS";
+
+// One value per field, in field order.
+template <typename T> using PerField = std::array<T, FieldCount>;
+
+inline QString table() { return QLatin1String(Table); }
+inline QString fieldName(int field) { return QLatin1String(FieldNames[size_t(field)]); }
+inline QString orderField() { return fieldName(OrderField); }
+inline QString orderIndex() { return QLatin1String(OrderIndex); }
+
+inline QStringList fieldNames() {
+    QStringList names;
+    for (const char* name : FieldNames)
+        names << QLatin1String(name);
+    return names;
+}
+
+} // namespace book

@@ -1,0 +1,176 @@
+#include "exchange/KeptCard.h"
+
+#include "exchange/Text.h"
+#include "exchange/VCardProperty.h"
+#include "exchange/VCardReader.h"
+
+#include <QUtf8StringView>
+
+namespace exchange {
+using namespace vcard;
+
+namespace {
+QByteArray upper(QByteArrayView bytes) { return bytes.toByteArray().toUpper(); }
+
+// A property's parameters as 4.0 writes them: no ENCODING or CHARSET (the
+// value is decoded), and the bare types of 2.1 as TYPE=.
+QByteArray params40(QByteArrayView params, bool binary) {
+    QByteArray out;
+    qsizetype i = 0;
+    while (i < params.size()) {
+        const qsizetype from = ++i;
+        bool quoted = false;
+        while (i < params.size() && (quoted || params[i] != ';')) {
+            quoted ^= params[i] == '"';
+            ++i;
+        }
+        const QByteArrayView param = params.sliced(from, i - from);
+        const qsizetype eq = param.indexOf('=');
+        const QByteArray key = upper(eq < 0 ? param : param.first(eq).trimmed());
+        if (key == "ENCODING" || key == "CHARSET" || key == "QUOTED-PRINTABLE" || key == "BASE64" ||
+            key == "8BIT" || key == "7BIT" || (binary && (key == "TYPE" || key == "VALUE")))
+            continue;
+        if (eq < 0)
+            out += ";TYPE=" + param.toByteArray().toLower();
+        else if (key == "VALUE" && sameName(param.sliced(eq + 1).trimmed(), "URL"))
+            out += ";VALUE=uri";
+        else
+            out += ';' + param.toByteArray();
+    }
+    return out;
+}
+
+// The media type a 2.1 or 3.0 picture names in its TYPE (JPEG, image/png).
+QByteArray mediaType(QByteArrayView params) {
+    for (QByteArrayView rest = params; !rest.isEmpty();) {
+        const qsizetype next = rest.indexOf(';', 1);
+        const QByteArrayView param = rest.sliced(1, (next < 0 ? rest.size() : next) - 1);
+        rest = next < 0 ? QByteArrayView() : rest.sliced(next);
+        const qsizetype eq = param.indexOf('=');
+        const QByteArrayView type = (eq < 0 ? param : param.sliced(eq + 1)).trimmed();
+        if (eq >= 0 && !sameName(param.first(eq).trimmed(), "TYPE"))
+            continue;
+        if (type.contains('/'))
+            return type.toByteArray().toLower();
+        if (sameName(type, "JPEG") || sameName(type, "PNG") || sameName(type, "GIF") || sameName(type, "BMP"))
+            return "image/" + type.toByteArray().toLower();
+    }
+    return "application/octet-stream";
+}
+
+// Whether a line is 4.0 as it stands: UTF-8, nothing encoded, no bare 2.1 types.
+bool is40(QByteArrayView line, QByteArrayView params) {
+    bool quoted = false;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i <= params.size(); ++i) {
+        if (i < params.size() && (quoted || params[i] != ';')) {
+            quoted ^= params[i] == '"';
+            continue;
+        }
+        const QByteArrayView param = params.sliced(from, i - from);
+        from = i + 1;
+        if (param.isEmpty())
+            continue;
+        const qsizetype eq = param.indexOf('=');
+        if (eq < 0 || sameName(param.first(eq), "ENCODING") || sameName(param.first(eq), "CHARSET"))
+            return false;
+    }
+    return QUtf8StringView(line).isValidUtf8();
+}
+
+// One property line of a 2.1, 3.0 or 4.0 card as a 4.0 line.
+QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView value) {
+    if (is40(line, params))
+        return line.toByteArray();
+    const QByteArrayView head = line.first(line.indexOf(params.isEmpty() ? ':' : ';'));
+    const Params p = parseParams(params);
+    if (p.encoding == Params::Encoding::Base64) {
+        QByteArray data = value.toByteArray();
+        data.replace(' ', "").replace('\t', "");
+        return head.toByteArray() + params40(params, true) + ":data:" + mediaType(params) + ";base64," + data;
+    }
+    QByteArray bytes =
+        p.encoding == Params::Encoding::QuotedPrintable ? decodeQuotedPrintable(value) : value.toByteArray();
+    QString text = decodeText(bytes, p.charset).value_or(decodeText(bytes));
+    // Decoded quoted-printable text holds its line breaks as they are.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return head.toByteArray() + params40(params, false) + ':' + text.toUtf8();
+}
+} // namespace
+
+FromFields writeKeptCard(const Card& card, const std::function<void(const QByteArray&)>& line) {
+    const Card given = VCardReader::fieldsOf(card.kept);
+    FromFields from;
+    book::PerField<bool>& changed = from.fields;
+    for (int f = 0; f < FieldCount; ++f)
+        changed[size_t(f)] = given[size_t(f)] != card[size_t(f)];
+    // Only the first property of each kind filled its field; the rest are
+    // more of the same (a third number) and go out as they came.
+    book::PerField<bool> seen{};
+    bool seenN = false, seenFn = false;
+    int nested = 0;
+    for (QByteArrayView rest = card.kept; !rest.isEmpty();) {
+        const qsizetype end = rest.indexOf('\n');
+        const QByteArrayView text = rest.first(end < 0 ? rest.size() : end);
+        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        QByteArrayView name, params, value;
+        if (!splitProperty(text, name, params, value))
+            continue;
+        // A card inside the card (2.1 AGENT) has no place in 4.0.
+        const bool vcard = sameName(value.trimmed(), "VCARD");
+        nested += sameName(name, "BEGIN") && vcard;
+        if (nested > 0 || sameName(name, "AGENT")) {
+            nested -= sameName(name, "END") && vcard;
+            continue;
+        }
+        const Kind kind = kindOf(name);
+        int field = -1;
+        bool* first = nullptr;
+        switch (kind) {
+        case Kind::Version:
+        case Kind::Uid: // written from the contact's own id
+            continue;
+        case Kind::N:
+            field = Name;
+            first = &seenN;
+            break;
+        case Kind::FN:
+            field = Name;
+            first = &seenFn;
+            break;
+        case Kind::Org:
+            field = Company;
+            break;
+        case Kind::Tel:
+            field = parseParams(params).cell ? Mobile : Phone;
+            break;
+        case Kind::Adr:
+            field = Address;
+            break;
+        case Kind::Email:
+            field = Email;
+            break;
+        case Kind::Url:
+            field = WebPage;
+            break;
+        default:
+            break;
+        }
+        if (field >= 0 && !first)
+            first = &seen[size_t(field)];
+        if (first && !*first) {
+            *first = true;
+            seen[size_t(field)] = true;
+            if (changed[size_t(field)])
+                continue; // written from the field instead
+        }
+        line(line40(text, params, value));
+    }
+    for (int f = 0; f < FieldCount; ++f)
+        changed[size_t(f)] = changed[size_t(f)] || !seen[size_t(f)];
+    from.fnOnly = !changed[Name] && !seenFn;
+    return from;
+}
+
+} // namespace exchange

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/data/Sqlite.h"
+
+#include <QStringList>
+
+namespace data {
+
+// Where a record stands in an order: its rowid and its value of the order column.
+struct Key {
+    qint64 rowid = 0;
+    QString value;
+    bool valueNull = true;
+};
+
+struct Row {
+    Key key;
+    QStringList values; // in the order of the fields read
+};
+
+// What a record set reads of one table: its fields, and the column that an
+// index orders it by (none: rowid order only).
+struct Columns {
+    QString table;
+    QStringList fields;
+    QString order;
+
+    // "SELECT rowid, <order>, <fields> FROM <table> ", the head of every row query.
+    QString select() const;
+};
+
+// Quotes an identifier for SQL text (identifiers cannot be bound).
+QString quoteIdentifier(const QString& name);
+// The names quoted and joined by commas, for a column list.
+QString columnList(const QStringList& names);
+
+// The texts of the columns from `first` on into `values`, one per element.
+template <typename Values> void readTexts(const Statement& st, int first, Values& values) {
+    int column = first;
+    for (auto& value : values)
+        value = st.text(column++);
+}
+
+// A row of a query that begins with Columns::select().
+Row readRow(const Statement& st, qsizetype fieldCount);
+
+} // namespace data
