@@ -67,6 +67,8 @@ private:
             qsizetype cut = from + room;
             while (cut > from && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
                 --cut;
+            if (cut == from) // no character starts in reach: bytes that are not UTF-8, cut anywhere
+                cut = from + room;
             put(QByteArrayView(text).sliced(from, cut - from));
             put("\r\n ");
             from = cut;

@@ -132,8 +132,14 @@ void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
                 return v;
         return QString();
     };
-    for (int f = 0; f < FieldCount; ++f)
-        card[size_t(f)] = firstOf(fields_[size_t(f)]);
+    for (int f = 0; f < FieldCount; ++f) {
+        QString& field = card[size_t(f)];
+        field = firstOf(fields_[size_t(f)]);
+        // Blanks alone stay as they came, so a file we wrote reads back the same.
+        for (const int c : fields_[size_t(f)])
+            if (field.isEmpty())
+                field = value(c);
+    }
 
     // Name as "Last, First Middle" when the parts are there; else a whole name.
     const QString last = firstOf(names_[2]);

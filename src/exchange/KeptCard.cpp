@@ -94,7 +94,8 @@ QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView val
     QString text = decodeText(bytes, p.charset).value_or(decodeText(bytes));
     // Decoded quoted-printable text holds its line breaks as they are.
     text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
-        .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+        .replace(QLatin1Char('\r'), QLatin1String("\\n"));
     return head.toByteArray() + params40(params, false) + ':' + text.toUtf8();
 }
 } // namespace
@@ -111,7 +112,10 @@ FromFields writeKeptCard(const Card& card, const std::function<void(const QByteA
     bool seenN = false, seenFn = false;
     int nested = 0;
     for (QByteArrayView rest = card.kept; !rest.isEmpty();) {
-        const qsizetype end = rest.indexOf('\n');
+        // CR, LF and CR LF end a line alike, as they do for the reader.
+        qsizetype end = rest.indexOf('\n');
+        if (const qsizetype cr = rest.first(end < 0 ? rest.size() : end).indexOf('\r'); cr >= 0)
+            end = cr;
         const QByteArrayView text = rest.first(end < 0 ? rest.size() : end);
         rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
         QByteArrayView name, params, value;
@@ -157,6 +161,11 @@ FromFields writeKeptCard(const Card& card, const std::function<void(const QByteA
         default:
             break;
         }
+        // Properties that gave their field nothing when the card was read
+        // (unreadable where they stood) would give it a value the contact
+        // never had: they stay behind.
+        if (field >= 0 && !changed[size_t(field)] && card[size_t(field)].isEmpty())
+            continue;
         if (field >= 0 && !first)
             first = &seen[size_t(field)];
         if (first && !*first) {
