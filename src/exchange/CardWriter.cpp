@@ -1,7 +1,7 @@
 #include "exchange/CardWriter.h"
 
+#include "exchange/CardLines.h"
 #include "exchange/FieldText.h"
-#include "exchange/KeptCard.h"
 #include "exchange/VCardProperty.h"
 #include "platform/core/Error.h"
 
@@ -10,7 +10,6 @@
 
 namespace exchange {
 using vcard::escaped;
-using vcard::paramValue;
 
 namespace {
 constexpr qsizetype FlushBytes = 64 * 1024;
@@ -24,36 +23,8 @@ public:
         line("VERSION:4.0");
         if (!card.uid.isEmpty())
             line("UID:" + escaped(card.uid, true));
-        FromFields from;
-        from.fields.fill(true);
-        if (!card.kept.isEmpty())
-            from = writeKeptCard(card, [this](const QByteArray& text) { line(text); });
-        auto wanted = [&](Field f) { return from.fields[size_t(f)] && !card[size_t(f)].isEmpty(); };
-        if (from.fields[Name] || from.fnOnly) {
-            QString family, given;
-            splitName(card[Name], family, given);
-            line("FN:" + escaped(joinNonEmpty({given, family}, u" ")));
-            if (from.fields[Name])
-                line("N:" + escaped(family) + ';' + escaped(given) + ";;;");
-        }
-        if (wanted(Company))
-            line("ORG:" + escaped(card[Company]));
-        if (wanted(Phone))
-            line("TEL;VALUE=text;TYPE=voice:" + escaped(card[Phone]));
-        if (wanted(Mobile))
-            line("TEL;VALUE=text;TYPE=cell:" + escaped(card[Mobile]));
-        if (wanted(Address)) {
-            // An address whose parts are not known for sure goes out whole, as
-            // the street and as the label a reader shows.
-            const AddressParts a = splitAddress(card[Address]);
-            const QByteArray label = a.city.isEmpty() ? ";LABEL=\"" + paramValue(card[Address]) + '"' : "";
-            line("ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
-                 ';' + escaped(a.zip) + ';');
-        }
-        if (wanted(Email))
-            line("EMAIL:" + escaped(card[Email]));
-        if (wanted(WebPage))
-            line("URL:" + escaped(card[WebPage], true));
+        for (const QByteArray& text : cardLines(card))
+            line(text);
         line("END:VCARD");
         endRecord();
     }

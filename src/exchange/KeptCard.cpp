@@ -6,6 +6,10 @@
 
 #include <QUtf8StringView>
 
+#include <array>
+#include <optional>
+#include <utility>
+
 namespace exchange {
 using namespace vcard;
 
@@ -100,26 +104,39 @@ QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView val
 }
 } // namespace
 
-FromFields writeKeptCard(const Card& card, const std::function<void(const QByteArray&)>& line) {
+Field fieldOf(Slot slot) {
+    static constexpr Field Of[SlotCount] = {Name, Name, Company, Phone, Mobile, Address, Email, WebPage};
+    return Of[int(slot)];
+}
+
+QByteArrayView takeLine(QByteArrayView& rest) {
+    // CR, LF and CR LF end a line alike, as they do in a file.
+    qsizetype end = 0;
+    while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r')
+        ++end;
+    const QByteArrayView line = rest.first(end);
+    if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
+        ++end;
+    rest = end < rest.size() ? rest.sliced(end + 1) : QByteArrayView();
+    return line;
+}
+
+void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
+                   const std::function<void(Slot)>& fromField,
+                   const std::function<void(const QByteArray&)>& line) {
     const Card given = VCardReader::fieldsOf(card.kept);
-    FromFields from;
-    book::PerField<bool>& changed = from.fields;
+    book::PerField<bool> changed{};
     for (int f = 0; f < FieldCount; ++f)
-        changed[size_t(f)] = given[size_t(f)] != card[size_t(f)];
+        changed[size_t(f)] = given[size_t(f)] != card[size_t(f)] || dropped[size_t(f)];
     // Only the first property of each kind filled its field; the rest are
     // more of the same (a third number) and go out as they came.
-    book::PerField<bool> seen{};
-    bool seenN = false, seenFn = false;
+    std::array<bool, SlotCount> seen{};
     int nested = 0;
     for (QByteArrayView rest = card.kept; !rest.isEmpty();) {
-        // CR, LF and CR LF end a line alike, as they do for the reader.
-        qsizetype end = rest.indexOf('\n');
-        if (const qsizetype cr = rest.first(end < 0 ? rest.size() : end).indexOf('\r'); cr >= 0)
-            end = cr;
-        const QByteArrayView text = rest.first(end < 0 ? rest.size() : end);
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
+        const QByteArrayView text = takeLine(rest);
         QByteArrayView name, params, value;
-        if (!splitProperty(text, name, params, value))
+        // A line that begins with a blank would join the one before it.
+        if (text.startsWith(' ') || text.startsWith('\t') || !splitProperty(text, name, params, value))
             continue;
         // A card inside the card (2.1 AGENT) has no place in 4.0.
         const bool vcard = sameName(value.trimmed(), "VCARD");
@@ -128,58 +145,56 @@ FromFields writeKeptCard(const Card& card, const std::function<void(const QByteA
             nested -= sameName(name, "END") && vcard;
             continue;
         }
-        const Kind kind = kindOf(name);
-        int field = -1;
-        bool* first = nullptr;
-        switch (kind) {
+        std::optional<Slot> slot;
+        switch (kindOf(name)) {
         case Kind::Version:
         case Kind::Uid: // written from the contact's own id
+        case Kind::End:
             continue;
         case Kind::N:
-            field = Name;
-            first = &seenN;
+            slot = Slot::N;
             break;
         case Kind::FN:
-            field = Name;
-            first = &seenFn;
+            slot = Slot::FN;
             break;
         case Kind::Org:
-            field = Company;
+            slot = Slot::Org;
             break;
         case Kind::Tel:
-            field = parseParams(params).cell ? Mobile : Phone;
+            slot = parseParams(params).cell ? Slot::Mobile : Slot::Phone;
             break;
         case Kind::Adr:
-            field = Address;
+            slot = Slot::Adr;
             break;
         case Kind::Email:
-            field = Email;
+            slot = Slot::Email;
             break;
         case Kind::Url:
-            field = WebPage;
+            slot = Slot::Url;
             break;
         default:
             break;
         }
-        // Properties that gave their field nothing when the card was read
-        // (unreadable where they stood) would give it a value the contact
-        // never had: they stay behind.
-        if (field >= 0 && !changed[size_t(field)] && card[size_t(field)].isEmpty())
-            continue;
-        if (field >= 0 && !first)
-            first = &seen[size_t(field)];
-        if (first && !*first) {
-            *first = true;
-            seen[size_t(field)] = true;
-            if (changed[size_t(field)])
-                continue; // written from the field instead
+        if (slot) {
+            const size_t field = size_t(fieldOf(*slot));
+            // Properties that gave their field nothing when the card was read
+            // would give it a value the contact never had: they stay behind.
+            if (dropped[field] || (!changed[field] && card[field].isEmpty()))
+                continue;
+            if (!std::exchange(seen[size_t(*slot)], true) && changed[field]) {
+                fromField(*slot); // the field's value, where its property stood
+                continue;
+            }
         }
         line(line40(text, params, value));
     }
-    for (int f = 0; f < FieldCount; ++f)
-        changed[size_t(f)] = changed[size_t(f)] || !seen[size_t(f)];
-    from.fnOnly = !changed[Name] && !seenFn;
-    return from;
+    // What the card had no property for; a name unchanged since the card
+    // needs no N beside the FN it came from, but 4.0 needs an FN.
+    for (int s = 0; s < SlotCount; ++s) {
+        const auto slot = Slot(s);
+        if (!seen[size_t(s)] && !(slot == Slot::N && !changed[Name] && seen[size_t(Slot::FN)]))
+            fromField(slot);
+    }
 }
 
 } // namespace exchange

@@ -8,16 +8,23 @@
 
 namespace exchange {
 
-// What the caller still writes from the book's fields after the kept card.
-struct FromFields {
-    book::PerField<bool> fields{}; // changed since the import, or the card gave nothing for it
-    bool fnOnly = false;           // the name is as it came, but the card had no FN, which 4.0 needs
-};
+// The properties that give the phone book's fields their values; the name
+// has two.
+enum class Slot { FN, N, Org, Phone, Mobile, Adr, Email, Url };
+inline constexpr int SlotCount = 8;
+Field fieldOf(Slot slot);
+
+// The next line of kept lines, which LF, CR or CR LF end.
+QByteArrayView takeLine(QByteArrayView& rest);
 
 // Writes the card a contact came from back out as vCard 4.0 property lines:
-// every property the phone book has no field for goes out as it came, and
-// so does each field's own property while the field still holds what the
-// card gave it.
-FromFields writeKeptCard(const Card& card, const std::function<void(const QByteArray&)>& line);
+// every property the phone book has no field for goes out as it came, and so
+// does each field's own property while the field still holds what the card
+// gave it. A changed field is written by fromField in its property's place,
+// so that it is the one a reader takes; one the card had no property for,
+// at the end. Every property of a dropped field stays behind.
+void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
+                   const std::function<void(Slot)>& fromField,
+                   const std::function<void(const QByteArray&)>& line);
 
 } // namespace exchange

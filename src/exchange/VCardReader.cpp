@@ -1,6 +1,7 @@
 #include "exchange/VCardReader.h"
 
 #include "exchange/FieldText.h"
+#include "exchange/KeptCard.h"
 #include "exchange/ReadError.h"
 #include "exchange/Text.h"
 #include "exchange/VCardProperty.h"
@@ -20,14 +21,13 @@ QString shown(QByteArrayView bytes) {
     return QStringLiteral("\u201C%1\u201D").arg(text);
 }
 
+// Whether a line's value is quoted-printable, whose '=' at the end joins
+// the next line to it. Only its encoding says so: text that merely holds
+// the word, in a value or a name, joins nothing.
 bool isQuotedPrintable(QByteArrayView line) {
-    const qsizetype colon = line.indexOf(':');
-    const QByteArrayView head = colon < 0 ? line : line.first(colon);
-    const QByteArrayView qp = "QUOTED-PRINTABLE";
-    for (qsizetype i = 0; i + qp.size() <= head.size(); ++i)
-        if (sameName(head.sliced(i, qp.size()), qp))
-            return true;
-    return false;
+    QByteArrayView name, params, value;
+    return splitProperty(line, name, params, value) &&
+           parseParams(params).encoding == Params::Encoding::QuotedPrintable;
 }
 
 void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), bytes.size()); }
@@ -165,11 +165,8 @@ Card VCardReader::fieldsOf(QByteArrayView kept) {
     VCardReader reader(nullptr);
     Card card;
     Parts parts;
-    for (QByteArrayView rest = kept; !rest.isEmpty();) {
-        const qsizetype end = rest.indexOf('\n');
-        reader.take(card, parts, rest.first(end < 0 ? rest.size() : end));
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-    }
+    for (QByteArrayView rest = kept; !rest.isEmpty();)
+        reader.take(card, parts, takeLine(rest));
     reader.complete(card, parts);
     return card;
 }

@@ -1,0 +1,102 @@
+#include "exchange/CardLines.h"
+
+#include "exchange/FieldText.h"
+#include "exchange/KeptCard.h"
+#include "exchange/VCardProperty.h"
+#include "exchange/VCardReader.h"
+
+namespace exchange {
+using vcard::escaped;
+
+namespace {
+// The line of the book's own value for a slot; none for an empty field but
+// the name, which 4.0 needs.
+QByteArray fieldLine(const Card& card, Slot slot) {
+    const QString& value = card[size_t(fieldOf(slot))];
+    if (value.isEmpty() && slot != Slot::FN && slot != Slot::N)
+        return {};
+    switch (slot) {
+    case Slot::FN:
+    case Slot::N: {
+        QString family, given;
+        splitName(value, family, given);
+        if (slot == Slot::FN)
+            return "FN:" + escaped(joinNonEmpty({given, family}, u" "));
+        return "N:" + escaped(family) + ';' + escaped(given) + ";;;";
+    }
+    case Slot::Org:
+        return "ORG:" + escaped(value);
+    case Slot::Phone:
+        return "TEL;VALUE=text;TYPE=voice:" + escaped(value);
+    case Slot::Mobile:
+        return "TEL;VALUE=text;TYPE=cell:" + escaped(value);
+    case Slot::Adr: {
+        // An address whose parts are not known for sure goes out whole, as
+        // the street and as the label a reader shows.
+        const AddressParts a = splitAddress(value);
+        const QByteArray label = a.city.isEmpty() ? ";LABEL=\"" + vcard::paramValue(value) + '"' : "";
+        return "ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
+               ';' + escaped(a.zip) + ';';
+    }
+    case Slot::Email:
+        return "EMAIL:" + escaped(value);
+    case Slot::Url:
+        return "URL:" + escaped(value, true);
+    }
+    return {};
+}
+
+QByteArrayList fromFields(const Card& card) {
+    QByteArrayList lines;
+    for (int s = 0; s < SlotCount; ++s)
+        if (QByteArray line = fieldLine(card, Slot(s)); !line.isEmpty())
+            lines << std::move(line);
+    return lines;
+}
+
+QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped) {
+    QByteArrayList lines;
+    writeKeptCard(
+        card, dropped,
+        [&](Slot slot) {
+            if (QByteArray line = fieldLine(card, slot); !line.isEmpty())
+                lines << std::move(line);
+        },
+        [&](const QByteArray& line) { lines << line; });
+    return lines;
+}
+
+// The fields whose lines read back other than the contact holds them.
+book::PerField<bool> misread(const Card& card, const QByteArrayList& lines) {
+    const Card back = VCardReader::fieldsOf("VERSION:4.0\n" + lines.join('\n'));
+    book::PerField<bool> wrong{};
+    for (int f = 0; f < FieldCount; ++f)
+        wrong[size_t(f)] = back[size_t(f)] != card[size_t(f)];
+    return wrong;
+}
+
+bool any(const book::PerField<bool>& fields) {
+    for (bool f : fields)
+        if (f)
+            return true;
+    return false;
+}
+} // namespace
+
+QByteArrayList cardLines(const Card& card) {
+    if (card.kept.isEmpty())
+        return fromFields(card);
+    // A kept card holds what other programs wrote, so what it gives a field
+    // is checked, not trusted: a field it would give another value is
+    // written from the book alone, and if even that reads back wrong (which
+    // no card should do), the whole card is.
+    QByteArrayList lines = withKept(card, {});
+    if (const book::PerField<bool> wrong = misread(card, lines); any(wrong)) {
+        lines = withKept(card, wrong);
+        if (any(misread(card, lines)))
+            return fromFields(card);
+    }
+    return lines;
+}
+
+} // namespace exchange
