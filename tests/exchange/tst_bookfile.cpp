@@ -7,6 +7,7 @@
 #include "support/PhoneBookFile.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -195,7 +196,14 @@ private slots:
             QVERIFY(p.waitForStarted());
             const qint64 pid = p.processId(); // 0 once it has ended: never kill(0), our own group
             QVERIFY(pid > 0);
-            QTest::qWait(20 + attempt * 25);
+            // Killed once the upgrade has begun (its journal is there), a
+            // little later on each attempt: the clock alone misses it on a busy machine.
+            QElapsedTimer waited;
+            waited.start();
+            while (p.state() == QProcess::Running && !QFile::exists(file + "-journal") &&
+                   waited.elapsed() < 30000)
+                QTest::qWait(1);
+            QTest::qSleep(attempt * 10);
             if (p.state() == QProcess::Running)
                 ::kill(pid_t(pid), SIGKILL);
             p.waitForFinished();

@@ -1,5 +1,5 @@
 // quorvel-book: the command-line companion that brings contacts in and out.
-#include "exchange/Cli.h"
+#include "cli/Cli.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

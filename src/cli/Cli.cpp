@@ -1,4 +1,4 @@
-#include "exchange/Cli.h"
+#include "cli/Cli.h"
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
