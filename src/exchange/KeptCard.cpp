@@ -111,13 +111,18 @@ Field fieldOf(Slot slot) {
 
 QByteArrayView takeLine(QByteArrayView& rest) {
     // CR, LF and CR LF end a line alike, as they do in a file.
-    qsizetype end = 0;
-    while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r')
-        ++end;
+    qsizetype end = rest.indexOf('\n');
+    if (const qsizetype cr = rest.first(end < 0 ? rest.size() : end).indexOf('\r'); cr >= 0)
+        end = cr;
+    if (end < 0) {
+        const QByteArrayView line = rest;
+        rest = {};
+        return line;
+    }
     const QByteArrayView line = rest.first(end);
-    if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
-        ++end;
-    rest = end < rest.size() ? rest.sliced(end + 1) : QByteArrayView();
+    const qsizetype after =
+        end + (rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n' ? 2 : 1);
+    rest = rest.sliced(after);
     return line;
 }
 

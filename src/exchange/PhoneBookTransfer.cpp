@@ -5,6 +5,7 @@
 #include "exchange/CardWriter.h"
 #include "exchange/DamagedBook.h"
 #include "exchange/Progress.h"
+#include "exchange/WriteBehind.h"
 #include "platform/core/Error.h"
 #include "platform/data/Columns.h"
 
@@ -145,6 +146,7 @@ Exported exportContacts(data::Database& db, CardWriter& writer) {
         giveIds(db);
     Exported result;
     ExportKey last;
+    WriteBehind behind(writer);
     try {
         const QString order = QStringLiteral("ORDER BY %1 COLLATE NOCASE, p.rowid").arg(orderField());
         data::Statement all(
@@ -162,14 +164,16 @@ Exported exportContacts(data::Database& db, CardWriter& writer) {
                 card.uid = all.text(IdColumn);
                 card.kept = all.blob(KeptColumn);
             }
-            writer.write(card);
+            behind.write(std::move(card));
             last = keyOf(all);
             ++result.written;
         }
+        behind.finish();
     } catch (const platform::Error& e) {
         if (!isDamage(e))
             throw;
         result.damage = e.description();
+        behind.finish(); // the cards before the damage, then those after it
         exportReadable(db, writer, last, withIds, result);
     }
     writer.flush();
