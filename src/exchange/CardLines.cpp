@@ -54,15 +54,17 @@ QByteArrayList fromFields(const Card& card) {
     return lines;
 }
 
-QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped) {
+QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped, bool* asItCame = nullptr) {
     QByteArrayList lines;
-    writeKeptCard(
+    const bool same = writeKeptCard(
         card, dropped,
         [&](Slot slot) {
             if (QByteArray line = fieldLine(card, slot); !line.isEmpty())
                 lines << std::move(line);
         },
         [&](const QByteArray& line) { lines << line; });
+    if (asItCame)
+        *asItCame = same;
     return lines;
 }
 
@@ -87,10 +89,13 @@ QByteArrayList cardLines(const Card& card) {
     if (card.kept.isEmpty())
         return fromFields(card);
     // A kept card holds what other programs wrote, so what it gives a field
-    // is checked, not trusted: a field it would give another value is
+    // is checked, not trusted, once anything in it has changed: a field it would give another value is
     // written from the book alone, and if even that reads back wrong (which
     // no card should do), the whole card is.
-    QByteArrayList lines = withKept(card, {});
+    bool asItCame = false;
+    QByteArrayList lines = withKept(card, {}, &asItCame);
+    if (asItCame)
+        return lines; // read as the card was, which gave the fields
     if (const book::PerField<bool> wrong = misread(card, lines); any(wrong)) {
         lines = withKept(card, wrong);
         if (any(misread(card, lines)))

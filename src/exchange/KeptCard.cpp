@@ -84,8 +84,6 @@ bool is40(QByteArrayView line, QByteArrayView params) {
 
 // One property line of a 2.1, 3.0 or 4.0 card as a 4.0 line.
 QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView value) {
-    if (is40(line, params))
-        return line.toByteArray();
     const QByteArrayView head = line.first(line.indexOf(params.isEmpty() ? ':' : ';'));
     const Params p = parseParams(params);
     if (p.encoding == Params::Encoding::Base64) {
@@ -126,13 +124,16 @@ QByteArrayView takeLine(QByteArrayView& rest) {
     return line;
 }
 
-void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
+bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
                    const std::function<void(Slot)>& fromField,
                    const std::function<void(const QByteArray&)>& line) {
     const Card given = VCardReader::fieldsOf(card.kept);
     book::PerField<bool> changed{};
-    for (int f = 0; f < FieldCount; ++f)
+    bool asItCame = true;
+    for (int f = 0; f < FieldCount; ++f) {
         changed[size_t(f)] = given[size_t(f)] != card[size_t(f)] || dropped[size_t(f)];
+        asItCame = asItCame && !changed[size_t(f)];
+    }
     // Only the first property of each kind filled its field; the rest are
     // more of the same (a third number) and go out as they came.
     std::array<bool, SlotCount> seen{};
@@ -191,7 +192,12 @@ void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
                 continue;
             }
         }
-        line(line40(text, params, value));
+        if (is40(text, params)) {
+            line(text.toByteArray());
+        } else {
+            line(line40(text, params, value));
+            asItCame = false;
+        }
     }
     // What the card had no property for; a name unchanged since the card
     // needs no N beside the FN it came from, but 4.0 needs an FN.
@@ -200,6 +206,7 @@ void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
         if (!seen[size_t(s)] && !(slot == Slot::N && !changed[Name] && seen[size_t(Slot::FN)]))
             fromField(slot);
     }
+    return asItCame;
 }
 
 } // namespace exchange

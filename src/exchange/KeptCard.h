@@ -22,8 +22,10 @@ QByteArrayView takeLine(QByteArrayView& rest);
 // does each field's own property while the field still holds what the card
 // gave it. A changed field is written by fromField in its property's place,
 // so that it is the one a reader takes; one the card had no property for,
-// at the end. Every property of a dropped field stays behind.
-void writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
+// at the end. Every property of a dropped field stays behind. True when
+// no field has changed and every property went out as it came, so that the
+// lines read as the card did.
+bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
                    const std::function<void(Slot)>& fromField,
                    const std::function<void(const QByteArray&)>& line);
 
