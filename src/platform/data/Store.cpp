@@ -13,7 +13,15 @@ std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64
     st.bind(1, rowid);
     if (!st.step())
         return std::nullopt;
-    return readRow(st, columns.fields.size());
+    return readRow(st, columns);
+}
+
+std::optional<Row> readRecordById(const Database& db, const Columns& columns, const QString& id) {
+    Statement st(db, columns.select() + QStringLiteral("WHERE %1 = ?1").arg(quoteIdentifier(columns.id)));
+    st.bind(1, id);
+    if (!st.step())
+        return std::nullopt;
+    return readRow(st, columns);
 }
 
 Row insertRecord(Database& db, const Columns& columns, const QStringList& values) {

@@ -14,6 +14,9 @@ namespace data {
 // The record `rowid` as stored now, if it is there.
 std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64 rowid);
 
+// The record named `id` in the id column, as stored now, if it is there.
+std::optional<Row> readRecordById(const Database& db, const Columns& columns, const QString& id);
+
 // Inserts a record holding `values` in `fields`; returns it as stored.
 Row insertRecord(Database& db, const Columns& columns, const QStringList& values);
 
