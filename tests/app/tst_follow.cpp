@@ -143,6 +143,19 @@ private slots:
         QVERIFY_BOXES(boxes);
         QCOMPARE(field(win.book, "Ashford, Nora", "Mobile"), "917-555-0111");
         QCOMPARE(field(win.book, "Ashford, Nora", "Phone"), "212-555-010198");
+
+        // The same, but the typing is dropped: the deleted contact is not
+        // left on screen as if it were still there.
+        QCOMPARE(win.shown(), "Ashford, Nora");
+        typeInto(w.txtCompany, " Ltd");
+        phonebook::exec(win.book, "DELETE FROM PHONEDIR WHERE Name = 'Ashford, Nora'");
+        QTRY_VERIFY(notice->isVisible());
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, forms::vbNo);
+        win.click(w.cmdEdit);
+        QVERIFY_BOXES(boxes);
+        QTRY_COMPARE(win.shown(), "Castillo, Maria");
+        QCOMPARE(w.txtCompany->text(), "Co Castillo, Maria");
+        QVERIFY(!notice->isVisible());
     }
 
     void aLockedBookIsFollowedOnceItIsFree() {

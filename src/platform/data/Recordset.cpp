@@ -305,9 +305,11 @@ bool Recordset::reload() {
     requireOpen();
     if (pos_ != Pos::On || adding_)
         return false;
-    const auto row = readRecord(db_, columns_, key_.rowid);
+    const auto row = findCurrent();
     if (row)
         land(row, Pos::Empty);
+    else
+        seenVersion_ = -1; // gone: the next follow() gives way to its neighbour
     return row.has_value();
 }
 

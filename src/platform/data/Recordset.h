@@ -136,7 +136,7 @@ public:
     // The fields of the last ChangedElsewhere.
     const QStringList& changedElsewhere() const { return conflicts_; }
     // Reads the current record again as it is stored now; false when there
-    // is none or it is gone.
+    // is none or it is gone (the next follow() then gives way to its neighbour).
     bool reload();
 
 private:
