@@ -1,5 +1,6 @@
 #include "contacts/PhoneBook.h"
 
+#include "book/ContactIds.h"
 #include "book/Upgrade.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
@@ -26,8 +27,9 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
         return failureText(failure, cause);
     });
     // A contact stays the same contact when another program renumbers the
-    // rows: the window follows it by its id.
-    Data1.Recordset().setIdField(QLatin1String(book::IdField));
+    // rows: the window follows it by its id, which a contact added here gets
+    // at once, as an import gives it.
+    Data1.Recordset().setIdField(QLatin1String(book::IdField), [] { return book::newContactId(); });
     lblElsewhere = new QLabel(lbRecords.parentWidget());
     forms::placed(lblElsewhere, "lblElsewhere", 150, 30, 4230, 840);
     lblElsewhere->setWordWrap(true);

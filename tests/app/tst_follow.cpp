@@ -17,6 +17,16 @@ const QList<Contact> Three = {contact("Ashford, Nora", "212-555-0101"),
                               contact("Brennan, Tom", "312-555-0102"),
                               contact("Castillo, Maria", "415-555-0103")};
 
+// A sync writing a contact anew: its row goes, and another with the same id
+// and a new phone number takes its place.
+void rewriteElsewhere(const QString& book, const QString& name, const QString& phone) {
+    phonebook::exec(book,
+                    QStringLiteral("BEGIN; CREATE TEMP TABLE card AS SELECT * FROM PHONEDIR WHERE Name = "
+                                   "'%1'; DELETE FROM PHONEDIR WHERE Name = '%1'; UPDATE card SET Phone = "
+                                   "'%2'; INSERT INTO PHONEDIR SELECT * FROM card; COMMIT")
+                        .arg(name, phone));
+}
+
 // Each contact gets an id, as an import or a sync gives them.
 void giveIds(const QString& book) {
     phonebook::exec(book, QStringLiteral("UPDATE PHONEDIR SET Uid = 'urn:uuid:test-' || rowid"));
@@ -63,11 +73,7 @@ private slots:
 
         // A sync writes the shown contact anew: another row, the same id. It
         // is still the one shown, with its new number, not a neighbour.
-        phonebook::exec(win.book,
-                        "BEGIN; CREATE TEMP TABLE card AS SELECT * FROM PHONEDIR WHERE Name = "
-                        "'Ashford, Nora'; DELETE FROM PHONEDIR WHERE Name = 'Ashford, Nora'; "
-                        "UPDATE card SET Phone = '212-555-0177'; INSERT INTO PHONEDIR SELECT * FROM card; "
-                        "COMMIT");
+        rewriteElsewhere(win.book, "Ashford, Nora", "212-555-0177");
         QTRY_COMPARE(w.txtPhone->text(), "212-555-0177");
         QCOMPARE(win.shown(), "Ashford, Nora");
         QCOMPARE(w.lbRecords->text(), "5");
@@ -95,6 +101,28 @@ private slots:
         QTRY_COMPARE(win.shown(), "Dunmore, Eli");
         QTRY_COMPARE(w.lbRecords->text(), "2");
         QVERIFY_BOXES(boxes);
+    }
+
+    void aContactAddedHereIsFollowedToo() {
+        ScriptedBoxes boxes;
+        Window win(Three);
+        auto& w = win.open();
+        boxes.expect(" Enter new record, and click left arrow button.", forms::vbOKCancel, "Add Record",
+                     forms::vbOK);
+        win.click(w.cmdAdd);
+        QTest::keyClicks(QApplication::focusWidget(), "Dunmore, Eli");
+        typeInto(w.txtPhone, "555-0104");
+        boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);
+        win.click(w.Data1->previousButton());
+        win.click(w.Data1->lastButton());
+        QVERIFY_BOXES(boxes);
+        QCOMPARE(win.shown(), "Dunmore, Eli");
+        // It has its own id from the start, so a sync's rewrite keeps it shown.
+        QVERIFY(field(win.book, "Dunmore, Eli", "Uid").startsWith("urn:uuid:"));
+        rewriteElsewhere(win.book, "Dunmore, Eli", "555-0199");
+        QTRY_COMPARE(w.txtPhone->text(), "555-0199");
+        QCOMPARE(win.shown(), "Dunmore, Eli");
+        QCOMPARE(w.lbRecords->text(), "4");
     }
 
     void typingInProgressIsKept() {

@@ -33,10 +33,11 @@ void Recordset::setOrderField(QString field) {
     columns_.order = std::move(field);
 }
 
-void Recordset::setIdField(QString field) {
+void Recordset::setIdField(QString field, std::function<QString()> newId) {
     if (db_.isOpen())
         throw Error(err::InvalidProperty, QStringLiteral("The id of an open record set cannot change."));
     idField_ = std::move(field);
+    newId_ = std::move(newId);
 }
 
 // Statements of one open record set, prepared on first use.
@@ -264,7 +265,8 @@ void Recordset::writeRecord(const QStringList& values) {
         noCurrentRecord();
     try {
         if (adding_) {
-            added_ = insertRecord(db_, columns_, values);
+            added_ =
+                insertRecord(db_, columns_, values, !columns_.id.isEmpty() && newId_ ? newId_() : QString());
             ++ownChanges_;
             if (kept_)
                 ++*kept_;

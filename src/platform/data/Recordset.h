@@ -103,8 +103,9 @@ public:
     void setFields(QStringList fields);
     void setOrderField(QString field);
     // A column that names each record for good (rowids may be renumbered by
-    // another program); used where the table has it. Only while closed.
-    void setIdField(QString field);
+    // another program); used where the table has it. A new record stored
+    // here gets its id from `newId`. Only while closed.
+    void setIdField(QString field, std::function<QString()> newId);
 
     // What follow() found another program had done.
     enum class Followed {
@@ -163,6 +164,7 @@ private:
     qint64 keptVersion_ = 0;
     qint64 seenVersion_ = 0; // the file's version at follow()'s last look
     QString idField_;
+    std::function<QString()> newId_;
     quint64 ownChanges_ = 0;
     QString index_;
     Pos pos_ = Pos::Empty;

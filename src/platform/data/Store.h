@@ -17,8 +17,9 @@ std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64
 // The record named `id` in the id column, as stored now, if it is there.
 std::optional<Row> readRecordById(const Database& db, const Columns& columns, const QString& id);
 
-// Inserts a record holding `values` in `fields`; returns it as stored.
-Row insertRecord(Database& db, const Columns& columns, const QStringList& values);
+// Inserts a record holding `values` in `fields`, and `id` in the id column
+// when both are there; returns it as stored.
+Row insertRecord(Database& db, const Columns& columns, const QStringList& values, const QString& id = {});
 
 // Stores `values` in the fields at `changed` (indexes into the fields) of the
 // record `rowid`, only while the record still holds `expected` in those
