@@ -1,9 +1,11 @@
 #include "contacts/PhoneBook.h"
 
+#include "book/ContactIds.h"
 #include "book/Upgrade.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
+#include "platform/forms/Twips.h"
 
 #include <QObject>
 
@@ -24,6 +26,18 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
     Data1.setFailureText([this](data::DataControl::Failure failure, const platform::Error& cause) {
         return failureText(failure, cause);
     });
+    // A contact stays the same contact when another program renumbers the
+    // rows: the window follows it by its id, which a contact added here gets
+    // at once, as an import gives it.
+    Data1.Recordset().setIdField(QLatin1String(book::IdField), [] { return book::newContactId(); });
+    lblElsewhere = new QLabel(lbRecords.parentWidget());
+    forms::placed(lblElsewhere, "lblElsewhere", 150, 30, 4230, 840);
+    lblElsewhere->setWordWrap(true);
+    lblElsewhere->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; color: black; "
+                                               "border: 1px solid #808080; padding: 2px; }"));
+    lblElsewhere->hide();
+    QObject::connect(&Data1, &data::DataControl::ChangedUnderTyping, lblElsewhere,
+                     [this](bool deleted) { showChangedElsewhere(deleted); });
     QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
     QObject::connect(&Data1, &data::DataControl::RecordCountChanged, &lbRecords,
                      [this](qint64 count) { showRecordCount(count); });
@@ -58,7 +72,20 @@ void PhoneBook::Data1_Validate(int& /*Action*/, int& Save) {
     });
 }
 
+void PhoneBook::showChangedElsewhere(bool deleted) {
+    lblElsewhere->setText(
+        deleted ? QStringLiteral("Another program deleted this contact while you were typing. What you typed "
+                                 "is kept: Edit or an arrow offers to store it as a new contact.")
+                : QStringLiteral("Another program changed this contact while you were typing. What you typed "
+                                 "is kept: Edit or an arrow stores it, and asks first where you both changed "
+                                 "the same box."));
+    lblElsewhere->show();
+    lblElsewhere->raise();
+}
+
 void PhoneBook::Data1_Reposition() {
+    // The boxes show the stored contact again: nothing typed is held back.
+    lblElsewhere->hide();
     if (Data1.Recordset().isOpen())
         showRecordCount();
 }

@@ -35,11 +35,15 @@ public:
 private:
     void showRecordCount();
     void showRecordCount(qint64 count);
+    // Tells the user, without taking the keyboard, that another program
+    // changed or deleted the contact being typed over.
+    void showChangedElsewhere(bool deleted);
     // The messages of a phone book file that fails (PhoneBookMessages.cpp).
     QString failureText(data::DataControl::Failure failure, const platform::Error& cause) const;
 
     data::DataControl& Data1;
     QLabel& lbRecords;
+    QLabel* lblElsewhere; // over the title, shown only while it has something to say
 };
 
 } // namespace contacts

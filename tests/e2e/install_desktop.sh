@@ -31,4 +31,26 @@ eval "argv=($(printf '%s' "$exec_line" | sed 's/\\\\/\\/g'))"
 [ -f "$(sed -n 's/^Icon=//p' "$entry")" ] || fail "the entry's icon is not installed"
 launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")
 [ -f "$prefix/$launchable" ] || fail "the description launches '$launchable', which is not installed"
+
+# The sync timer's units: installed under the prefix, naming the installed
+# quorvel-book however the folder is named, and accepted by systemd itself
+# where its analyzer is installed.
+units="$prefix/lib/systemd/user"
+service="$units/quorvel-sync.service"
+timer="$units/quorvel-sync.timer"
+[ -f "$service" ] && [ -f "$timer" ] || fail "the sync service and timer are not installed in $units"
+# Read as systemd reads it: in quotes, %% stands for %.
+exec_start=$(sed -n 's/^ExecStart=//p' "$service")
+program=$(printf '%s' "$exec_start" | sed -n 's/^"\(.*\)" sync$/\1/p' | sed 's/%%/%/g')
+[ "$program" = "$prefix/quorvel-book" ] || fail "the service runs '$exec_start', not the installed quorvel-book sync"
+grep -qx 'StandardOutput=null' "$service" || fail "a sync that goes well writes to the journal"
+for line in 'OnCalendar=\*:0/15' 'Persistent=true' 'RandomizedDelaySec=.*' 'WantedBy=timers.target'; do
+    grep -qx "$line" "$timer" || fail "the timer lacks $line"
+done
+if command -v systemd-analyze >/dev/null; then
+    # It checks every setting and that the command names an executable file.
+    out=$(cd "$units" && HOME="$top" XDG_RUNTIME_DIR="$top" systemd-analyze --user verify ./quorvel-sync.service ./quorvel-sync.timer 2>&1) ||
+        fail "systemd-analyze refuses the units: $out"
+    [ -z "$out" ] || fail "systemd-analyze warns about the units: $out"
+fi
 echo "1 passed, 0 failed"

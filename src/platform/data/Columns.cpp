@@ -16,14 +16,16 @@ QString columnList(const QStringList& names) {
 }
 
 QString Columns::select() const {
-    return QStringLiteral("SELECT rowid, %1, %2 FROM %3 ")
+    return QStringLiteral("SELECT rowid, %1, %2%3 FROM %4 ")
         .arg(order.isEmpty() ? QStringLiteral("NULL") : quoteIdentifier(order), columnList(fields),
-             quoteIdentifier(table));
+             id.isEmpty() ? QString() : QStringLiteral(", ") + quoteIdentifier(id), quoteIdentifier(table));
 }
 
-Row readRow(const Statement& st, qsizetype fieldCount) {
-    Row row{{st.integer(0), st.text(1), st.isNull(1)}, QStringList(fieldCount)};
+Row readRow(const Statement& st, const Columns& columns) {
+    Row row{{st.integer(0), st.text(1), st.isNull(1), QString()}, QStringList(columns.fields.size())};
     readTexts(st, 2, row.values);
+    if (!columns.id.isEmpty())
+        row.key.id = st.text(int(columns.fields.size()) + 2);
     return row;
 }
 

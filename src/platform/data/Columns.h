@@ -11,6 +11,7 @@ struct Key {
     qint64 rowid = 0;
     QString value;
     bool valueNull = true;
+    QString id; // the record's own id, where the table keeps one (empty: none)
 };
 
 struct Row {
@@ -18,14 +19,16 @@ struct Row {
     QStringList values; // in the order of the fields read
 };
 
-// What a record set reads of one table: its fields, and the column that an
-// index orders it by (none: rowid order only).
+// What a record set reads of one table: its fields, the column that an
+// index orders it by (none: rowid order only), and the column that names each
+// record for good where rowids may be renumbered (none: the rowid alone).
 struct Columns {
     QString table;
     QStringList fields;
     QString order;
+    QString id;
 
-    // "SELECT rowid, <order>, <fields> FROM <table> ", the head of every row query.
+    // "SELECT rowid, <order>, <fields>[, <id>] FROM <table> ", the head of every row query.
     QString select() const;
 };
 
@@ -42,6 +45,6 @@ template <typename Values> void readTexts(const Statement& st, int first, Values
 }
 
 // A row of a query that begins with Columns::select().
-Row readRow(const Statement& st, qsizetype fieldCount);
+Row readRow(const Statement& st, const Columns& columns);
 
 } // namespace data

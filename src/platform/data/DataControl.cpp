@@ -6,6 +6,7 @@
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 
 #include <utility>
@@ -13,7 +14,8 @@
 namespace data {
 namespace {
 // How often an idle window looks whether another program changed the file:
-// one cheap version check, never a count.
+// one cheap version check, never a count; the shown record and the count
+// follow within about a second.
 constexpr int CountCheckMs = 500;
 
 QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow, const QString& name, bool bar) {
@@ -95,7 +97,10 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     });
     countCheck_ = new QTimer(this);
     countCheck_->setInterval(CountCheckMs);
-    connect(countCheck_, &QTimer::timeout, this, [this] { followCount(); });
+    connect(countCheck_, &QTimer::timeout, this, [this] {
+        followFile();
+        followCount();
+    });
 
     auto& rs = recordset_;
     recordset_.setBeforeAction([this](int action) { validate(action); });
@@ -183,6 +188,28 @@ void DataControl::followCount() {
     }
 }
 
+void DataControl::followFile() {
+    // A box open inside a command (the save prompt, Delete's question) stands
+    // for a record that must not change under it.
+    if (!recordset_.isOpen() || QApplication::activeModalWidget())
+        return;
+    switch (recordset_.follow(changed_)) {
+    case Recordset::Followed::Nothing:
+        return;
+    case Recordset::Followed::Reread:
+    case Recordset::Followed::Moved:
+        fillBoxes();
+        emit Reposition();
+        return;
+    case Recordset::Followed::ChangedUnderEdit:
+        emit ChangedUnderTyping(false);
+        return;
+    case Recordset::Followed::DeletedUnderEdit:
+        emit ChangedUnderTyping(true);
+        return;
+    }
+}
+
 QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
     return failureText_ ? failureText_(failure, cause) : cause.description();
 }
@@ -194,6 +221,10 @@ void DataControl::validate(int action) {
         countStart_->stop();
         counter_->stop();
     }
+    // The typing goes to the record where it is now, should another program
+    // have renumbered it since the last look.
+    if (changed_)
+        recordset_.follow(true);
     int act = action;
     int save = changed_ ? -1 : 0;
     if (validate_)

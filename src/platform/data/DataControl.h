@@ -85,6 +85,9 @@ signals:
     void Reposition();
     // The record count became known or changed, by this program or another.
     void RecordCountChanged(qint64 count);
+    // Another program changed (or deleted) the record whose boxes the user
+    // is typing in; the boxes keep the typing.
+    void ChangedUnderTyping(bool deleted);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -100,6 +103,7 @@ private:
     void fillBoxes();
     void arrow(const std::function<void()>& move);
     void followCount();
+    void followFile();
 
     QString databaseName_;
     QString connect_ = QStringLiteral("Access");

@@ -3,7 +3,7 @@
 namespace data {
 
 Keyset::Keyset(const Database& db, const Columns& columns, bool ordered)
-    : statements_(db), select_(columns.select()), fieldCount_(int(columns.fields.size())) {
+    : statements_(db), select_(columns.select()), columns_(columns) {
     if (ordered) {
         column_ = quoteIdentifier(columns.order);
         orderKey_ = column_ + QStringLiteral(" COLLATE NOCASE");
@@ -72,7 +72,7 @@ std::optional<Row> Keyset::fetch(Query query, const std::function<void(Statement
         bind(*st);
     if (!st->step())
         return std::nullopt;
-    return readRow(*st, fieldCount_);
+    return readRow(*st, columns_);
 }
 
 std::optional<Row> Keyset::first() { return fetch(First, {}); }

@@ -47,7 +47,7 @@ private:
     QString select_;
     QString column_;   // the order column, quoted; empty in rowid order
     QString orderKey_; // and COLLATE NOCASE
-    int fieldCount_;
+    Columns columns_;
 };
 
 } // namespace data

@@ -18,7 +18,7 @@ namespace {
 } // namespace
 
 Recordset::Recordset(QStringList fields, QString orderField)
-    : columns_{QString(), std::move(fields), std::move(orderField)} {}
+    : columns_{QString(), std::move(fields), std::move(orderField), QString()} {}
 Recordset::~Recordset() = default;
 
 void Recordset::setFields(QStringList fields) {
@@ -31,6 +31,13 @@ void Recordset::setOrderField(QString field) {
     if (db_.isOpen())
         throw Error(err::InvalidProperty, QStringLiteral("The order of an open record set cannot change."));
     columns_.order = std::move(field);
+}
+
+void Recordset::setIdField(QString field, std::function<QString()> newId) {
+    if (db_.isOpen())
+        throw Error(err::InvalidProperty, QStringLiteral("The id of an open record set cannot change."));
+    idField_ = std::move(field);
+    newId_ = std::move(newId);
 }
 
 // Statements of one open record set, prepared on first use.
@@ -66,6 +73,12 @@ void diagnose(const Database& db, const Columns& columns) {
         throw Error(err::NoSuchTable, QStringLiteral("Its table %1 has no field %2.")
                                           .arg(st.text(0), missing.join(QLatin1String(", "))));
 }
+
+bool hasColumn(const Database& db, const QString& table, const QString& column) {
+    Statement st(db, QStringLiteral("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
+    st.bind(1, table).bind(2, column);
+    return st.step();
+}
 } // namespace
 
 void Recordset::open(const QString& path, const QString& table) {
@@ -95,8 +108,11 @@ void Recordset::open(const QString& path, const QString& table) {
     try {
         if (onOpen_)
             onOpen_(db_);
+        // A file the owner could not bring up to date may lack the id column.
+        columns_.id = !idField_.isEmpty() && hasColumn(db_, table, idField_) ? idField_ : QString();
         prepared_ = std::make_unique<Prepared>(db_, columns_);
         land(keyset().first(), Pos::Empty);
+        seenVersion_ = dataVersion(true).value_or(0);
     } catch (const Error&) {
         const auto closing = qScopeGuard([this] {
             prepared_.reset();
@@ -249,7 +265,8 @@ void Recordset::writeRecord(const QStringList& values) {
         noCurrentRecord();
     try {
         if (adding_) {
-            added_ = insertRecord(db_, columns_, values);
+            added_ =
+                insertRecord(db_, columns_, values, !columns_.id.isEmpty() && newId_ ? newId_() : QString());
             ++ownChanges_;
             if (kept_)
                 ++*kept_;
@@ -290,9 +307,11 @@ bool Recordset::reload() {
     requireOpen();
     if (pos_ != Pos::On || adding_)
         return false;
-    const auto row = readRecord(db_, columns_, key_.rowid);
+    const auto row = findCurrent();
     if (row)
         land(row, Pos::Empty);
+    else
+        seenVersion_ = -1; // gone: the next follow() gives way to its neighbour
     return row.has_value();
 }
 
@@ -429,6 +448,65 @@ void Recordset::Close() {
     adding_ = editing_ = false;
     index_.clear();
     raiseAfter();
+}
+
+Recordset::Followed Recordset::follow(bool keepValues) {
+    if (!isOpen())
+        return Followed::Nothing;
+    const auto version = dataVersion(false);
+    if (!version || *version == seenVersion_)
+        return Followed::Nothing;
+    // Another program's commit in progress is waited out by looking again at
+    // the next call, never here.
+    db_.setWaitForLocks(false);
+    const auto waiting = qScopeGuard([this] { db_.setWaitForLocks(true); });
+    try {
+        const Followed followed = followCurrent(keepValues);
+        seenVersion_ = *version;
+        return followed;
+    } catch (const Error&) {
+        return Followed::Nothing;
+    }
+}
+
+std::optional<Row> Recordset::findCurrent() {
+    // An id is not reused: a record not found by it is gone, even if its
+    // rowid now names another.
+    if (!columns_.id.isEmpty() && !key_.id.isEmpty())
+        return readRecordById(db_, columns_, key_.id);
+    return readRecord(db_, columns_, key_.rowid);
+}
+
+Recordset::Followed Recordset::followCurrent(bool keepValues) {
+    if (adding_)
+        return Followed::Nothing;
+    if (pos_ == Pos::Empty && !keepValues) {
+        land(keyset().first(), Pos::Empty);
+        return pos_ == Pos::On ? Followed::Moved : Followed::Nothing;
+    }
+    if (pos_ != Pos::On)
+        return Followed::Nothing;
+    const auto now = findCurrent();
+    if (now && now->key.rowid == key_.rowid && now->key.value == key_.value && now->key.id == key_.id &&
+        now->values == values_)
+        return Followed::Nothing;
+    if (keepValues) {
+        if (!now)
+            return Followed::DeletedUnderEdit;
+        // Stores go to where the record is now, and compare against what the user saw.
+        key_ = now->key;
+        return now->values == values_ ? Followed::Nothing : Followed::ChangedUnderEdit;
+    }
+    if (now) {
+        land(now, Pos::Empty);
+        return Followed::Reread;
+    }
+    // The neighbour that the deleted record's place in the order leads to.
+    auto next = keyset().after(key_);
+    if (!next)
+        next = keyset().before(key_);
+    land(next, Pos::Empty);
+    return Followed::Moved;
 }
 
 QString Recordset::field(const QString& name) const {

@@ -102,6 +102,27 @@ public:
     // Names the columns anew; only while closed.
     void setFields(QStringList fields);
     void setOrderField(QString field);
+    // A column that names each record for good (rowids may be renumbered by
+    // another program); used where the table has it. A new record stored
+    // here gets its id from `newId`. Only while closed.
+    void setIdField(QString field, std::function<QString()> newId);
+
+    // What follow() found another program had done.
+    enum class Followed {
+        Nothing,          // nothing that touches what is shown
+        Reread,           // the current record is read again, as stored now
+        Moved,            // it was deleted: its neighbour in the order is current now
+        ChangedUnderEdit, // it changed, and the values read before are kept
+        DeletedUnderEdit, // it was deleted, and the values read before are kept
+    };
+    // Looks whether another program changed the file since the last look (one
+    // cheap check, never waiting for a lock) and, if so, finds the current
+    // record again: by its id where it has one, else by its rowid. With
+    // `keepValues` (the user is changing it) the values read before stay,
+    // so that a store still compares against what the user started from.
+    // A pending new record, or a position off the ends, stays as it is; an
+    // empty table that got records shows its first.
+    Followed follow(bool keepValues);
 
     // Stores values for every field: inserts the pending new record, or
     // stores in the current one the fields whose values differ from the
@@ -116,7 +137,7 @@ public:
     // The fields of the last ChangedElsewhere.
     const QStringList& changedElsewhere() const { return conflicts_; }
     // Reads the current record again as it is stored now; false when there
-    // is none or it is gone.
+    // is none or it is gone (the next follow() then gives way to its neighbour).
     bool reload();
 
 private:
@@ -126,6 +147,8 @@ private:
 
     Keyset& keyset();
     std::optional<qint64> dataVersion(bool wait);
+    std::optional<Row> findCurrent();
+    Followed followCurrent(bool keepValues);
     void prepare(Database& db);
     void requireOpen() const;
     void raiseBefore(int action);
@@ -139,6 +162,9 @@ private:
     std::unique_ptr<Prepared> prepared_; // its statements end before the connection
     std::optional<qint64> kept_;         // the count, true as of keptVersion_
     qint64 keptVersion_ = 0;
+    qint64 seenVersion_ = 0; // the file's version at follow()'s last look
+    QString idField_;
+    std::function<QString()> newId_;
     quint64 ownChanges_ = 0;
     QString index_;
     Pos pos_ = Pos::Empty;

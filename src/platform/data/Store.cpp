@@ -13,11 +13,22 @@ std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64
     st.bind(1, rowid);
     if (!st.step())
         return std::nullopt;
-    return readRow(st, columns.fields.size());
+    return readRow(st, columns);
 }
 
-Row insertRecord(Database& db, const Columns& columns, const QStringList& values) {
-    const QStringList& fields = columns.fields;
+std::optional<Row> readRecordById(const Database& db, const Columns& columns, const QString& id) {
+    Statement st(db, columns.select() + QStringLiteral("WHERE %1 = ?1").arg(quoteIdentifier(columns.id)));
+    st.bind(1, id);
+    if (!st.step())
+        return std::nullopt;
+    return readRow(st, columns);
+}
+
+Row insertRecord(Database& db, const Columns& columns, const QStringList& values, const QString& id) {
+    QStringList fields = columns.fields;
+    const bool withId = !columns.id.isEmpty() && !id.isEmpty();
+    if (withId)
+        fields << columns.id;
     std::optional<Row> stored;
     db.transaction([&] {
         QStringList marks;
@@ -26,8 +37,10 @@ Row insertRecord(Database& db, const Columns& columns, const QStringList& values
         Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                              .arg(quoteIdentifier(columns.table), columnList(fields),
                                   marks.join(QLatin1String(", "))));
-        for (int i = 0; i < fields.size(); ++i)
+        for (int i = 0; i < columns.fields.size(); ++i)
             st.bind(i + 1, values.value(i));
+        if (withId)
+            st.bind(int(fields.size()), id);
         st.step();
         stored = readRecord(db, columns, db.lastInsertRowid());
     });

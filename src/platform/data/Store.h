@@ -14,8 +14,12 @@ namespace data {
 // The record `rowid` as stored now, if it is there.
 std::optional<Row> readRecord(const Database& db, const Columns& columns, qint64 rowid);
 
-// Inserts a record holding `values` in `fields`; returns it as stored.
-Row insertRecord(Database& db, const Columns& columns, const QStringList& values);
+// The record named `id` in the id column, as stored now, if it is there.
+std::optional<Row> readRecordById(const Database& db, const Columns& columns, const QString& id);
+
+// Inserts a record holding `values` in `fields`, and `id` in the id column
+// when both are there; returns it as stored.
+Row insertRecord(Database& db, const Columns& columns, const QStringList& values, const QString& id = {});
 
 // Stores `values` in the fields at `changed` (indexes into the fields) of the
 // record `rowid`, only while the record still holds `expected` in those
