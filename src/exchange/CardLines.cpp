@@ -9,9 +9,20 @@ namespace exchange {
 using vcard::escaped;
 
 namespace {
+// A property's 4.0 parameters without VALUE, which a number written as text
+// sets itself.
+QByteArray withoutValue(QByteArrayView params) {
+    QByteArray out;
+    for (const QByteArray& param : params.toByteArray().split(';'))
+        if (!param.isEmpty() && !param.toUpper().startsWith("VALUE="))
+            out += ';' + param;
+    return out;
+}
+
 // The line of the book's own value for a slot; none for an empty field but
-// the name, which 4.0 needs.
-QByteArray fieldLine(const Card& card, Slot slot) {
+// the name, which 4.0 needs. Kept parameters (TYPE=home) go with the values
+// that have no parts; an address or a name is written whole from the field.
+QByteArray fieldLine(const Card& card, Slot slot, QByteArrayView kept = {}) {
     const QString& value = card[size_t(fieldOf(slot))];
     if (value.isEmpty() && slot != Slot::FN && slot != Slot::N)
         return {};
@@ -25,11 +36,13 @@ QByteArray fieldLine(const Card& card, Slot slot) {
         return "N:" + escaped(family) + ';' + escaped(given) + ";;;";
     }
     case Slot::Org:
-        return "ORG:" + escaped(value);
+        return "ORG" + kept.toByteArray() + ':' + escaped(value);
     case Slot::Phone:
-        return "TEL;VALUE=text;TYPE=voice:" + escaped(value);
+        return "TEL;VALUE=text" + (kept.isEmpty() ? QByteArray(";TYPE=voice") : withoutValue(kept)) + ':' +
+               escaped(value);
     case Slot::Mobile:
-        return "TEL;VALUE=text;TYPE=cell:" + escaped(value);
+        return "TEL;VALUE=text" + (kept.isEmpty() ? QByteArray(";TYPE=cell") : withoutValue(kept)) + ':' +
+               escaped(value);
     case Slot::Adr: {
         // An address whose parts are not known for sure goes out whole, as
         // the street and as the label a reader shows.
@@ -39,9 +52,9 @@ QByteArray fieldLine(const Card& card, Slot slot) {
                ';' + escaped(a.zip) + ';';
     }
     case Slot::Email:
-        return "EMAIL:" + escaped(value);
+        return "EMAIL" + kept.toByteArray() + ':' + escaped(value);
     case Slot::Url:
-        return "URL:" + escaped(value, true);
+        return "URL" + kept.toByteArray() + ':' + escaped(value, true);
     }
     return {};
 }
@@ -58,8 +71,8 @@ QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped, b
     QByteArrayList lines;
     const bool same = writeKeptCard(
         card, dropped,
-        [&](Slot slot) {
-            if (QByteArray line = fieldLine(card, slot); !line.isEmpty())
+        [&](Slot slot, QByteArrayView params) {
+            if (QByteArray line = fieldLine(card, slot, params); !line.isEmpty())
                 lines << std::move(line);
         },
         [&](const QByteArray& line) { lines << line; });

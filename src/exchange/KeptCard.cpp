@@ -125,7 +125,7 @@ QByteArrayView takeLine(QByteArrayView& rest) {
 }
 
 bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
-                   const std::function<void(Slot)>& fromField,
+                   const std::function<void(Slot, QByteArrayView)>& fromField,
                    const std::function<void(const QByteArray&)>& line) {
     const Card given = VCardReader::fieldsOf(card.kept);
     book::PerField<bool> changed{};
@@ -188,7 +188,9 @@ bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
             if (dropped[field] || (!changed[field] && card[field].isEmpty()))
                 continue;
             if (!std::exchange(seen[size_t(*slot)], true) && changed[field]) {
-                fromField(*slot); // the field's value, where its property stood
+                // The field's value, where its property stood and with its types
+                // (a home number stays a home number).
+                fromField(*slot, params40(params, false));
                 continue;
             }
         }
@@ -204,7 +206,7 @@ bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
     for (int s = 0; s < SlotCount; ++s) {
         const auto slot = Slot(s);
         if (!seen[size_t(s)] && !(slot == Slot::N && !changed[Name] && seen[size_t(Slot::FN)]))
-            fromField(slot);
+            fromField(slot, {});
     }
     return asItCame;
 }

@@ -20,13 +20,14 @@ QByteArrayView takeLine(QByteArrayView& rest);
 // Writes the card a contact came from back out as vCard 4.0 property lines:
 // every property the phone book has no field for goes out as it came, and so
 // does each field's own property while the field still holds what the card
-// gave it. A changed field is written by fromField in its property's place,
+// gave it. A changed field is written by fromField in its property's place
+// (given the property's parameters as 4.0 writes them),
 // so that it is the one a reader takes; one the card had no property for,
 // at the end. Every property of a dropped field stays behind. True when
 // no field has changed and every property went out as it came, so that the
 // lines read as the card did.
 bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
-                   const std::function<void(Slot)>& fromField,
+                   const std::function<void(Slot, QByteArrayView)>& fromField,
                    const std::function<void(const QByteArray&)>& line);
 
 } // namespace exchange
