@@ -15,9 +15,11 @@ enum { Added, Changed, Deleted };
 // A server that keeps changing cards under us is not chased forever.
 constexpr int MaxRounds = 3;
 constexpr int InFlight = 4;
-// Links of stored cards are kept this many at a time: a sync killed between
-// two keeps stores them again, found by their names, nothing doubled.
+// Links of stored cards are kept this many at a time, or at least each
+// second: a sync killed between two keeps finds those cards again by their
+// names at the next, and stores nothing twice.
 constexpr qsizetype KeepEvery = 100;
+constexpr qint64 KeepEveryMs = 1000;
 
 // Deleting this many of a side's contacts asks for --force.
 bool tooMany(qint64 deletes, qint64 of) { return deletes > 50 || (deletes >= 3 && deletes * 10 > of); }
@@ -129,6 +131,7 @@ private:
         });
         queue_ = std::move(plan.pushes);
         next_ = 0;
+        sinceKept_.start();
         pump();
     }
 
@@ -175,7 +178,7 @@ private:
                 ++tally_.up[what];
                 pending_ << std::move(change);
             }
-            if (pending_.size() >= KeepEvery)
+            if (pending_.size() >= KeepEvery || sinceKept_.elapsed() >= KeepEveryMs)
                 keep();
             progress(QStringLiteral("Sent %1 of %2 changes").arg(next_ - inFlight_).arg(queue_.size()));
             pump();
@@ -183,6 +186,7 @@ private:
     }
 
     void keep() {
+        sinceKept_.start();
         if (pending_.isEmpty())
             return;
         book_->transaction([&] {
@@ -230,6 +234,7 @@ private:
     CommandRun& run_;
     const bool tty_;
     QElapsedTimer clock_;
+    QElapsedTimer sinceKept_;
     bool progressShown_ = false;
     Account account_;
     std::optional<SyncedBook> book_;
