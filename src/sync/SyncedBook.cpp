@@ -33,18 +33,23 @@ SyncedBook::SyncedBook(const QString& path) : db_(book::open(path, book::Upgrade
 }
 
 void SyncedBook::load(const QString& collection) {
-    if (book::lacksContactIds(db_))
-        db_.transaction([&] { book::assignContactIds(db_); });
     contacts.clear();
     links.clear();
+    newIds_.clear();
     data::Statement all(
-        db_, QStringLiteral("SELECT %1, p.%2, k.Card FROM %3 AS p LEFT JOIN %4 AS k ON k.%2 = p.%2")
+        db_, QStringLiteral("SELECT %1, p.%2, k.Card, p.rowid FROM %3 AS p LEFT JOIN %4 AS k ON k.%2 = p.%2")
                  .arg(data::columnList(book::fieldNames()), idField(), table(), cards()));
     while (all.step()) {
         exchange::Card card;
         data::readTexts(all, 0, static_cast<exchange::Fields&>(card));
         card.uid = all.text(exchange::FieldCount);
         card.kept = all.blob(exchange::FieldCount + 1);
+        // A contact added by the window or another tool gets its id with the
+        // sync's first store: a sync that fails before leaves the book as it was.
+        if (card.uid.isEmpty()) {
+            card.uid = book::newContactId();
+            newIds_.append({all.integer(exchange::FieldCount + 2), card.uid});
+        }
         contacts.insert(card.uid, std::move(card));
     }
     syncedBefore = stateValue(db_, "collection") == collection;
@@ -132,6 +137,14 @@ void SyncedBook::putLink(const Link& link) {
 void SyncedBook::dropLink(const QString& uid) { byId(DropLink, synced(), uid); }
 
 void SyncedBook::setCollection(const QString& collection, const QString& syncToken) {
+    data::Statement give(
+        db_, QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE rowid = ?2 AND %2 IS NULL").arg(table(), idField()));
+    for (const auto& [rowid, uid] : std::as_const(newIds_)) {
+        const data::Run run(give);
+        give.bind(1, uid).bind(2, rowid);
+        give.step();
+    }
+    newIds_.clear();
     if (!syncedBefore)
         db_.exec(QStringLiteral("DELETE FROM %1").arg(synced()).toUtf8().constData());
     setState(QStringLiteral("collection"), collection);

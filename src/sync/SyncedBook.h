@@ -18,8 +18,8 @@ struct Link {
     QByteArray agreed;
 };
 
-// The phone book as a sync sees it. Every contact has an id by the time it
-// is loaded; every change goes through one transaction at a time.
+// The phone book as a sync sees it. Every contact has an id once loaded
+// (stored with the first change); changes go in one transaction at a time.
 class SyncedBook {
 public:
     // Opens the book, bringing it up to date; throws platform::Error.
@@ -42,7 +42,9 @@ public:
     void removeContact(const QString& uid);
     void putLink(const Link& link);
     void dropLink(const QString& uid);
-    // Starts over with `collection`: every link of another one goes.
+    // The first store of a sync: gives the contacts that had none the ids
+    // they were loaded with, and starts over when `collection` is not the
+    // one synced with before (every link of another one goes).
     void setCollection(const QString& collection, const QString& token);
 
 private:
@@ -51,6 +53,7 @@ private:
     void byId(int slot, const QString& from, const QString& uid);
 
     data::Database db_;
+    QList<std::pair<qint64, QString>> newIds_; // rowid, id given at loading
     data::StatementCache statements_{db_};
 };
 

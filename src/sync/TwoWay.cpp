@@ -84,6 +84,12 @@ private:
             if (uid.isEmpty() || card.etag.isEmpty() || book_->links.value(uid).etag != card.etag)
                 wanted << at;
         }
+        // Cards a store was refused for (412) since: fetched whatever the listing says, to be merged.
+        for (const QString& href : std::as_const(conflicted_))
+            if (!wanted.contains(href))
+                wanted << href;
+        conflicted_.clear();
+        unreadable_ = 0;
         for (const QString& href : listing.removed) {
             view_.removed.insert(path(href));
             linkedGone += byHref.contains(path(href)) ? 1 : 0;
@@ -153,7 +159,7 @@ private:
         const QUrl at = url_.resolved(QUrl(push.href));
         if (push.kind == Push::Remove) {
             account_.client->remove(at, push.etag, [this, push](Written w) {
-                answered(w, Deleted, [uid = push.uid](SyncedBook& b) { b.dropLink(uid); });
+                answered(w, Deleted, push.href, [uid = push.uid](SyncedBook& b) { b.dropLink(uid); });
             });
             return;
         }
@@ -163,17 +169,18 @@ private:
         account_.client->put(at, text, push.kind == Push::Add ? QByteArray() : push.etag,
                              [this, link, kind = push.kind](Written w, const QByteArray& etag) mutable {
                                  link.etag = etag;
-                                 answered(w, kind == Push::Add ? Added : Changed,
+                                 answered(w, kind == Push::Add ? Added : Changed, link.href,
                                           [link](SyncedBook& b) { b.putLink(link); });
                              });
     }
 
-    void answered(Written written, int what, std::function<void(SyncedBook&)> change) {
+    void answered(Written written, int what, const QString& href, std::function<void(SyncedBook&)> change) {
         guarded([&] {
             --inFlight_;
             // Changed on the server since it was listed: the next round fetches and merges it.
             if (written == Written::Conflict) {
                 again_ = true;
+                conflicted_ << href;
             } else {
                 ++tally_.up[what];
                 pending_ << std::move(change);
@@ -247,6 +254,7 @@ private:
     qint64 unreadable_ = 0;
     int round_ = 0;
     bool again_ = false;
+    QStringList conflicted_;
     QList<Push> queue_;
     qsizetype next_ = 0;
     int inFlight_ = 0;

@@ -68,20 +68,16 @@ struct Setup {
     }
 
     // Every card on the server, as it is stored there.
-    QList<QByteArray> cards() const {
+    QList<carddav::FetchedCard> cards() const {
         bool failed = false, done = false;
-        QList<QByteArray> all;
+        QList<carddav::FetchedCard> all;
         carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
         client.list(collection, {}, [&](const carddav::Listing& l) {
             QStringList hrefs;
             for (const carddav::CardRef& c : l.cards)
                 hrefs << c.href;
             client.fetch(
-                collection, hrefs,
-                [&](const QList<carddav::FetchedCard>& batch) {
-                    for (const auto& c : batch)
-                        all << c.vcard;
-                },
+                collection, hrefs, [&](const QList<carddav::FetchedCard>& batch) { all << batch; },
                 [&] { done = true; });
         });
         if (!QTest::qWaitFor([&] { return failed || done; }, 120000) || failed)
@@ -89,13 +85,16 @@ struct Setup {
         return all;
     }
 
-    // A card stored as a phone would, with what the book has no field for.
-    bool put(const QString& name, const QByteArray& vcard) const {
+    // A card stored as a phone would, new or over the one of `etag`.
+    bool put(const QString& name, const QByteArray& vcard, const QByteArray& etag = {}) const {
         bool failed = false, done = false;
+        carddav::Written written = carddav::Written::Conflict;
         carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
-        client.put(collection.resolved(QUrl(name)), vcard, {},
-                   [&](carddav::Written, QByteArray) { done = true; });
-        return QTest::qWaitFor([&] { return failed || done; }, 30000) && !failed;
+        client.put(collection.resolved(QUrl(name)), vcard, etag, [&](carddav::Written w, QByteArray) {
+            written = w;
+            done = true;
+        });
+        return QTest::qWaitFor([&] { return failed || done; }, 30000) && written == carddav::Written::Stored;
     }
 };
 
@@ -214,16 +213,44 @@ private slots:
         phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '555-0111' WHERE Name = 'Olsen, Ida'");
         SYNCED(book);
         QByteArray ida;
-        for (const QByteArray& card : s.cards())
-            if (card.contains("UID:phone-1"))
-                ida = card;
+        for (const carddav::FetchedCard& card : s.cards())
+            if (card.vcard.contains("UID:phone-1"))
+                ida = card.vcard;
         for (const char* kept : {"BDAY", "PHOTO", "X-PHONE-RINGTONE:bells", "555-0111", "+47 555 0101"})
             QVERIFY2(ida.contains(kept), ida.constData());
         QByteArray nora;
-        for (const QByteArray& card : s.cards())
-            if (card.contains("UID:phone-2"))
-                nora = card;
+        for (const carddav::FetchedCard& card : s.cards())
+            if (card.vcard.contains("UID:phone-2"))
+                nora = card.vcard;
         QVERIFY2(nora.contains("1 Elm St") && nora.contains("nora@ashford.example"), nora.constData());
+    }
+
+    // A phone's change that lands while the book's change is on its way is
+    // merged in, not written over: the store is refused (412), the card
+    // fetched and merged.
+    void aChangeArrivingMidSyncIsMerged() {
+        const Setup s = Setup::start(DavServer::Radicale);
+        const QString book = bookFile("racing"), later = bookFile("later");
+        phonebook::create(book, {person("Olsen, Ida", "555-0101")});
+        phonebook::create(later, {});
+        QVERIFY(s.connect(book) && s.connect(later));
+        SYNCED(book);
+        carddav::FetchedCard card = s.cards().value(0);
+        QVERIFY(s.put(card.href, card.vcard.replace("END:VCARD", "EMAIL:ida@phone.example\r\nEND:VCARD"),
+                      card.etag));
+        // As if the book had listed the server just after that change, and was storing its own.
+        SYNCED(later);
+        const QString token = phonebook::query(later, "SELECT Value FROM SYNCSTATE WHERE Name = 'token'");
+        phonebook::exec(book, QStringLiteral("UPDATE SYNCSTATE SET Value = '%1' WHERE Name = 'token';"
+                                             "UPDATE PHONEDIR SET Company = 'Fjord AS'")
+                                  .arg(token));
+        const Result r = sync(book);
+        QVERIFY2(r.code == 0 && r.out.contains("up 0 new, 1 changed") && !r.out.contains("again"),
+                 qPrintable(r.out + r.err));
+        const QByteArray stored = s.cards().value(0).vcard;
+        QVERIFY2(stored.contains("ida@phone.example") && stored.contains("Fjord AS"), stored.constData());
+        const Contact both{"Olsen, Ida", "Fjord AS", "555-0101", "", "", "ida@phone.example", ""};
+        QCOMPARE(phonebook::read(book), QList<Contact>{both});
     }
 
     // Deleting much of a side asks first; the server failing leaves the book as it was.
@@ -257,7 +284,8 @@ private slots:
         QCOMPARE(s.cards().size(), 26);
 
         // Server gone: told with its name, the book untouched.
-        phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '1' WHERE rowid = 5");
+        phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '1' WHERE rowid = 5;"
+                              "INSERT INTO PHONEDIR (Name) VALUES ('Added, By The Window')");
         const QByteArray edited = hash();
         const QString name = QStringLiteral("127.0.0.1:%1").arg(s.collection.port());
         s.server.reset();
