@@ -1,5 +1,10 @@
 #include "sync/Merge.h"
 
+#include "exchange/KeptCard.h"
+#include "exchange/VCardProperty.h"
+
+#include <QSet>
+
 namespace carddav {
 using exchange::Field;
 
@@ -63,6 +68,34 @@ bool samePerson(const Fields& book, const Fields& server) {
             if (sameNumber(book[size_t(mine)], server[size_t(theirs)]))
                 return true;
     return false;
+}
+
+QByteArray joinKept(const QByteArray& server, const QByteArray& book) {
+    using namespace exchange::vcard;
+    auto versionOf = [](QByteArrayView kept) {
+        for (QByteArrayView rest = kept; !rest.isEmpty();)
+            if (const QByteArrayView line = exchange::takeLine(rest);
+                kindOf(propertyName(line)) == Kind::Version)
+                return line.toByteArray().trimmed();
+        return QByteArray();
+    };
+    if (book.isEmpty() || versionOf(server) != versionOf(book))
+        return server;
+    QSet<QByteArray> there;
+    for (QByteArrayView rest = server; !rest.isEmpty();)
+        there.insert(propertyName(exchange::takeLine(rest)).toByteArray().toUpper());
+    QByteArray joined = server;
+    for (QByteArrayView rest = book; !rest.isEmpty();) {
+        const QByteArrayView line = exchange::takeLine(rest);
+        const QByteArrayView name = propertyName(line);
+        // The fields' own properties come from the merge; a property both have is the server's.
+        if (kindOf(name) != Kind::Other || there.contains(name.toByteArray().toUpper()))
+            continue;
+        if (!joined.isEmpty() && !joined.endsWith('\n'))
+            joined += '\n';
+        joined += line.toByteArray() + '\n';
+    }
+    return joined;
 }
 
 } // namespace carddav

@@ -30,4 +30,9 @@ bool samePerson(const Fields& book, const Fields& server);
 // that the server's way of writing it is taken without a conflict.
 Fields commonGround(const Fields& book, const Fields& server);
 
+// The kept card of a contact found on both sides at a first sync: the
+// server's, with the properties the book's kept card had and the server's
+// lacks (a birthday, a note), when both are of one vCard version.
+QByteArray joinKept(const QByteArray& server, const QByteArray& book);
+
 } // namespace carddav

@@ -53,6 +53,12 @@ private:
             const QByteArray etag = server_.fetchedEtags.value(link.href);
             Card card = *theirs;
             card.uid = link.uid;
+            if (!here && fieldsOf(card) == base && theirs->kept == link.agreed) {
+                // Only its ETag was new to us (a server that gave none for our store): the delete goes on.
+                plan_.pushes << Push{Push::Remove, link.uid, link.href, etag};
+                ++plan_.serverDeletes;
+                return;
+            }
             if (!here) {
                 ++tally_.keptAgainstDelete; // deleted here, changed there: back it comes
                 putContact(card);
@@ -75,7 +81,7 @@ private:
     // The book's fields merged with the server's card; what the merge took
     // from the book goes up again.
     void merge(const Card& local, const Fields& base, Card theirs, const QByteArray& etag,
-               const QString& href) {
+               const QString& href, bool keptGrew = false) {
         QList<Conflict> conflicts;
         const Fields merged = mergeFields(base, local, theirs, conflicts);
         if (merged != fieldsOf(local))
@@ -84,7 +90,7 @@ private:
         static_cast<Fields&>(theirs) = merged;
         theirs.uid = local.uid;
         putContact(theirs);
-        if (merged != server)
+        if (merged != server || keptGrew)
             plan_.pushes << Push{Push::Change, local.uid, href, etag};
         if (!conflicts.isEmpty())
             copyOf(server);
@@ -150,7 +156,9 @@ private:
         }
         Card mine = local;
         mine.uid = uid;
-        merge(mine, commonGround(mine, theirs), theirs, etag, href);
+        Card joined = theirs;
+        joined.kept = joinKept(theirs.kept, local.kept);
+        merge(mine, commonGround(mine, theirs), joined, etag, href, joined.kept != theirs.kept);
         setLink(Link{uid, href, etag, theirs.kept});
     }
 

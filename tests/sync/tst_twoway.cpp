@@ -197,18 +197,36 @@ private slots:
                                      "X-PHONE-RINGTONE:bells\r\nEND:VCARD\r\n"));
         QVERIFY(s.put("phone-2.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-2\r\nFN:Nora Ashford\r\n"
                                      "N:Ashford;Nora;;;\r\nEMAIL:nora@ashford.example\r\nEND:VCARD\r\n"));
-        // The laptop already holds Ida (her number written otherwise) and Nora (with an address).
+        QVERIFY(s.put("phone-3.vcf",
+                      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-3\r\nFN:Lars Berg\r\n"
+                      "N:Berg;Lars;;;\r\nTEL:555-0133\r\nPHOTO;VALUE=uri:https://x.example/l.jpg\r\n"
+                      "END:VCARD\r\n"));
+        // The laptop already holds Ida (her number written otherwise), Nora (with an address), Lars (from
+        // a card of his own, with a birthday and a note) and Eva.
         const QString book = bookFile("matching");
         phonebook::create(book, {{"Olsen, Ida", "", "", "", "0047 555 0101", "", ""},
                                  {"Ashford, Nora", "", "", "1 Elm St", "", "nora@ashford.example", ""},
-                                 person("Berg, Lars", "555-0133")});
+                                 person("Lund, Eva", "555-0166")});
+        const QString lars = dir.filePath("lars.vcf");
+        QFile file(lars);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Berg;Lars;;;\r\nTEL:555-0133\r\nBDAY:1975-05-05\r\n"
+                   "NOTE:met at the fair\r\nEND:VCARD\r\n");
+        file.close();
+        QCOMPARE(runBook({"--book", book, "import", lars}).code, 0);
         QVERIFY(s.connect(book));
         Result r = sync(book);
-        QVERIFY2(r.code == 0 && r.out.contains("2 found on both sides and linked") &&
+        QVERIFY2(r.code == 0 && r.out.contains("3 found on both sides and linked") &&
                      r.out.contains("up 1 new"),
                  qPrintable(r.out + r.err));
-        QCOMPARE(phonebook::read(book).size(), 3);
-        QCOMPARE(s.cards().size(), 3);
+        QCOMPARE(phonebook::read(book).size(), 4);
+        QCOMPARE(s.cards().size(), 4);
+        QByteArray larsThere;
+        for (const carddav::FetchedCard& card : s.cards())
+            if (card.vcard.contains("UID:phone-3"))
+                larsThere = card.vcard;
+        for (const char* kept : {"BDAY", "met at the fair", "https://x.example/l.jpg"})
+            QVERIFY2(larsThere.contains(kept), larsThere.constData());
 
         phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '555-0111' WHERE Name = 'Olsen, Ida'");
         SYNCED(book);
