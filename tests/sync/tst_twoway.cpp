@@ -1,119 +1,18 @@
 // quorvel-book sync both ways: books syncing through one real server, each
 // in a folder of its own, edited as the window or any SQLite tool would.
-#include "BookProcess.h"
-#include "DavServer.h"
-#include "support/PhoneBookFile.h"
-#include "sync/Client.h"
+#include "SyncFixture.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTest>
 
-using testing::Contact;
-using testing::DavServer;
+using namespace testing::sync;
 namespace phonebook = testing::phonebook;
 
-namespace {
-using testing::Result;
-using testing::runBook;
-
-QList<Contact> sorted(QList<Contact> contacts) {
-    std::sort(contacts.begin(), contacts.end());
-    return contacts;
-}
-
-Contact person(const QString& name, const QString& phone, const QString& email = {}) {
-    return {name, "", phone, "", "", email, ""};
-}
-
-const QString Quiet = QStringLiteral("down 0 new, 0 changed, 0 deleted; up 0 new, 0 changed, 0 deleted.");
-
-// A server and the books that sync with it.
-struct Setup {
-    std::unique_ptr<DavServer> server;
-    QUrl collection;
-    QString addressBook;
-
-    static Setup start(DavServer::Kind kind) {
-        QString why;
-        Setup s;
-        s.server = DavServer::start(kind, why);
-        if (!s.server)
-            qFatal("%s", qPrintable(why));
-        s.addressBook =
-            kind == DavServer::Radicale ? QStringLiteral("contacts") : QStringLiteral("addressbook");
-        s.collection = kind == DavServer::Radicale
-                           ? s.server->url(QStringLiteral("/ida/contacts/"))
-                           : s.server->url(QStringLiteral("/user/contacts/addressbook/"));
-        return s;
-    }
-
-    bool connect(const QString& book) const {
-        const Result r = runBook({"--book", book, "sync", "--setup", server->url().toString(), "--user",
-                                  "ida", "--password-stdin", "--addressbook", addressBook},
-                                 "Olsen-7Kq\n");
-        if (r.code != 0)
-            qWarning("%s", qPrintable(r.err));
-        return r.code == 0;
-    }
-
-    carddav::Connection connection() const {
-        carddav::Connection c;
-        c.user = QStringLiteral("ida");
-        c.password = QStringLiteral("Olsen-7Kq");
-        return c;
-    }
-
-    // Every card on the server, as it is stored there.
-    QList<carddav::FetchedCard> cards() const {
-        bool failed = false, done = false;
-        QList<carddav::FetchedCard> all;
-        carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
-        client.list(collection, {}, [&](const carddav::Listing& l) {
-            QStringList hrefs;
-            for (const carddav::CardRef& c : l.cards)
-                hrefs << c.href;
-            client.fetch(
-                collection, hrefs, [&](const QList<carddav::FetchedCard>& batch) { all << batch; },
-                [&] { done = true; });
-        });
-        if (!QTest::qWaitFor([&] { return failed || done; }, 120000) || failed)
-            qWarning("could not read the server's cards");
-        return all;
-    }
-
-    // A card stored as a phone would, new or over the one of `etag`.
-    bool put(const QString& name, const QByteArray& vcard, const QByteArray& etag = {}) const {
-        bool failed = false, done = false;
-        carddav::Written written = carddav::Written::Conflict;
-        carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
-        client.put(collection.resolved(QUrl(name)), vcard, etag, [&](carddav::Written w, QByteArray) {
-            written = w;
-            done = true;
-        });
-        return QTest::qWaitFor([&] { return failed || done; }, 30000) && written == carddav::Written::Stored;
-    }
-};
-
-Result sync(const QString& book, const QStringList& more = {}) {
-    return runBook(QStringList{"--book", book, "sync"} + more);
-}
-
-#define SYNCED(book)                                                                                         \
-    do {                                                                                                     \
-        const Result r_ = sync(book);                                                                        \
-        QVERIFY2(r_.code == 0, qPrintable(r_.out + r_.err));                                                 \
-    } while (false)
-} // namespace
-
-class TwoWayTest : public QObject {
+class TwoWayTest : public QObject, BookFolder {
     Q_OBJECT
-    QTemporaryDir dir;
-
-    QString bookFile(const QString& name) { return dir.filePath(name + QStringLiteral(".mdb")); }
 
 private slots:
     void booksConvergeThroughOneServer_data() {
@@ -311,79 +210,6 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(name), qPrintable(r.err));
         QCOMPARE(hash(), edited);
-    }
-
-    // A sync of thousands of contacts killed at random moments: the next
-    // sync completes the job, nothing lost or doubled.
-    void aKilledSyncIsCompletedByTheNext() {
-        const Setup s = Setup::start(DavServer::Radicale);
-        // 2,000 cards already on the server, as another device left them
-        // (written straight into its storage: storing them one by one would
-        // take minutes); 60 more contacts only in the book.
-        const QString store = s.server->folder() + QStringLiteral("/store/collection-root/ida/contacts/");
-        for (int i = 0; i < 2000; ++i) {
-            QFile card(store + QStringLiteral("phone-%1.vcf").arg(i));
-            QVERIFY(card.open(QIODevice::WriteOnly));
-            card.write(QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-%1\r\nN:Phone;Person %1;;;\r\n"
-                                      "FN:Person %1 Phone\r\nTEL:555-%2\r\nBDAY:1990-01-01\r\nEND:VCARD\r\n")
-                           .arg(i)
-                           .arg(i, 4, 10, QLatin1Char('0'))
-                           .toUtf8());
-        }
-        const QString book = bookFile("killed"), fresh = bookFile("fresh");
-        QList<Contact> own;
-        for (int i = 0; i < 60; ++i)
-            own << Contact{QStringLiteral("Contact %1, Killed").arg(i),
-                           QStringLiteral("Firm %1").arg(i % 7),
-                           QStringLiteral("555-9%1").arg(i, 3, 10, QLatin1Char('0')),
-                           "",
-                           "",
-                           "",
-                           ""};
-        phonebook::create(book, own);
-        phonebook::create(fresh, {});
-        QVERIFY(s.connect(book) && s.connect(fresh));
-
-        auto* random = QRandomGenerator::global();
-        int kills = 0, completed = 0;
-        for (int attempt = 0; attempt < 60 && kills < 30; ++attempt) {
-            QProcess p;
-            p.start(QStringLiteral(QUORVEL_BOOK_EXE), {"--book", book, "sync"});
-            QVERIFY(p.waitForStarted());
-            if (!p.waitForFinished(int(random->bounded(20, 1500)))) {
-                p.kill();
-                QVERIFY(p.waitForFinished());
-                ++kills;
-                continue;
-            }
-            QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
-            // Done before the kill came: more work for the next one, on both sides.
-            ++completed;
-            phonebook::exec(book,
-                            QStringLiteral("UPDATE PHONEDIR SET Mobile = '070-%1' WHERE rowid % 97 = %1;"
-                                           "INSERT INTO PHONEDIR (Name) VALUES ('Added %1, Late')")
-                                .arg(completed));
-            QFile card(store + QStringLiteral("late-%1.vcf").arg(completed));
-            QVERIFY(card.open(QIODevice::WriteOnly));
-            card.write(
-                QStringLiteral("BEGIN:VCARD\r\nVERSION:4.0\r\nUID:late-%1\r\nFN:Late %1\r\nEND:VCARD\r\n")
-                    .arg(completed)
-                    .toUtf8());
-        }
-        qInfo("%d syncs killed, %d completed before their kill", kills, completed);
-        QVERIFY(kills >= 10);
-
-        SYNCED(book);
-        Result r = sync(book);
-        QVERIFY2(r.code == 0 && r.out.contains(Quiet), qPrintable(r.out + r.err));
-        SYNCED(fresh);
-        const QList<Contact> here = sorted(phonebook::read(book));
-        QCOMPARE(here.size(), 2000 + 60 + 2 * completed);
-        QCOMPARE(sorted(phonebook::read(fresh)), here);
-        QCOMPARE(s.cards().size(), here.size());
-        QVERIFY(std::adjacent_find(here.begin(), here.end()) == here.end()); // no doubles
-        QCOMPARE(phonebook::query(book, "PRAGMA integrity_check"), QStringLiteral("ok"));
-        QCOMPARE(phonebook::query(book, "SELECT count(*) FROM SYNCED"), QString::number(here.size()));
     }
 };
 
