@@ -117,13 +117,15 @@ private:
             (tooMany(plan.bookDeletes, contactsBefore_) || tooMany(plan.serverDeletes, view_.size))) {
             run_.fail(
                 QStringLiteral("stopped: this sync would delete %1 of the %2 contacts in the phone book "
-                               "and %3 of the %4 cards on %5; nothing was changed. If that is what you "
-                               "want, run quorvel-book sync --force")
+                               "and %3 of the %4 cards on %5; %6. If that is what you want, run "
+                               "quorvel-book sync --force")
                     .arg(plan.bookDeletes)
                     .arg(contactsBefore_)
                     .arg(plan.serverDeletes)
                     .arg(view_.size)
-                    .arg(serverName(url_)));
+                    .arg(serverName(url_), round_ == 1
+                                               ? QStringLiteral("nothing was changed")
+                                               : QStringLiteral("only what changed before that was synced")));
             return;
         }
         if (!book_->syncedBefore && backup_.isEmpty()) {
