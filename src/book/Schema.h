@@ -26,6 +26,13 @@ inline constexpr char OrderIndex[] = "Name";
 inline constexpr char IdField[] = "Uid";
 inline constexpr char CardsTable[] = "CARDS";
 
+// From version 2 on: what the last sync with a CardDAV server left, so the
+// next one knows what changed on either side. SYNCED holds, per contact id,
+// the card's href and ETag on the server and the card both sides agreed on;
+// SYNCSTATE the collection synced with and its sync token.
+inline constexpr char SyncedTable[] = "SYNCED";
+inline constexpr char SyncStateTable[] = "SYNCSTATE";
+
 // One value per field, in field order.
 template <typename T> using PerField = std::array<T, FieldCount>;
 

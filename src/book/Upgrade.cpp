@@ -23,6 +23,13 @@ QString step(int from) {
                    "CREATE UNIQUE INDEX %2 ON %1 (%2);"
                    "CREATE TABLE %3 (%2 TEXT PRIMARY KEY NOT NULL, Card BLOB NOT NULL) WITHOUT ROWID;")
             .arg(table, id, quoteIdentifier(QLatin1String(CardsTable)));
+    case 1:
+        return QStringLiteral(
+                   "CREATE TABLE %1 (%2 TEXT PRIMARY KEY NOT NULL, Href TEXT NOT NULL UNIQUE, "
+                   "Etag TEXT NOT NULL, Agreed BLOB NOT NULL) WITHOUT ROWID;"
+                   "CREATE TABLE %3 (Name TEXT PRIMARY KEY NOT NULL, Value TEXT NOT NULL) WITHOUT ROWID;")
+            .arg(quoteIdentifier(QLatin1String(SyncedTable)), id,
+                 quoteIdentifier(QLatin1String(SyncStateTable)));
     default:
         return {};
     }

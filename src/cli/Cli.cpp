@@ -35,8 +35,8 @@ Commands:
                   everything its card brought, or as CSV when FILE ends
                   in .csv; FILE - is standard output
   count           print the number of contacts
-  sync ...        set up and check sync with a CardDAV server
-                  (quorvel-book sync --help)
+  sync ...        keep the phone book and an address book on a CardDAV
+                  server alike, both ways (quorvel-book sync --help)
 
 Options:
   --book PATH     the phone book to use (default: Quorvel.mdb beside this

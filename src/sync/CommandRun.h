@@ -17,6 +17,8 @@ public:
     // Starts the event loop unless the run already ended; returns its exit status.
     int exec() { return ended_ ? code_ : loop_.exec(); }
     void done() { end(0); }
+    // Whether done or failed already: answers still arriving are for nobody.
+    bool ended() const { return ended_; }
     void fail(const QString& what) {
         err << "quorvel-book: sync: " << what << Qt::endl;
         end(1);

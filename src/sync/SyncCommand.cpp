@@ -2,14 +2,16 @@
 
 #include "sync/DryRun.h"
 #include "sync/Setup.h"
+#include "sync/TwoWay.h"
 
 #include <QTextStream>
 
 namespace carddav {
 namespace {
 const char* const HelpText = R"(Usage: quorvel-book [--book PATH] sync --setup URL --user NAME [OPTIONS]
-       quorvel-book [--book PATH] sync --dry-run
-Keeps the phone book with an address book on a CardDAV server.
+       quorvel-book [--book PATH] sync [--force | --dry-run]
+Keeps the phone book with an address book on a CardDAV server: once set up,
+quorvel-book sync alone brings what changed on either side to the other.
 
   --setup URL         find the address book at URL (the address book itself,
                       or the server, whose address books are then listed) and
@@ -22,6 +24,8 @@ Keeps the phone book with an address book on a CardDAV server.
                       server, besides the system's
   --dry-run           fetch what the server holds and say what the first sync
                       would bring down; nothing is written
+  --force             sync even when that deletes more than a tenth of the
+                      contacts on either side, or more than 50
   --book PATH         the phone book (default: Quorvel.mdb beside this program);
                       its sync settings are kept beside it in PATH.sync
 
@@ -68,7 +72,7 @@ bool isSyncCommand(const QStringList& args) {
 int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStream& out, QTextStream& err) {
     SetupRequest setup;
     setup.book = defaultBook;
-    bool dryRun = false, settingUp = false;
+    bool dryRun = false, settingUp = false, force = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         bool missing = false;
@@ -81,6 +85,8 @@ int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStr
             return 0;
         } else if (arg == QLatin1String("--dry-run")) {
             dryRun = true;
+        } else if (arg == QLatin1String("--force")) {
+            force = true;
         } else if (arg == QLatin1String("--password-stdin")) {
             setup.passwordFromStdin = true;
         } else if (takeValue(args, i, QStringLiteral("--setup"), url, missing)) {
@@ -97,8 +103,10 @@ int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStr
         if (missing)
             return usage(err, QStringLiteral("%1 needs a value").arg(arg));
     }
-    if (settingUp && dryRun)
-        return usage(err, QStringLiteral("--setup and --dry-run go in two runs: set up first"));
+    if (settingUp && (dryRun || force))
+        return usage(err, QStringLiteral("--setup goes in a run of its own: set up first, then sync"));
+    if (dryRun && force)
+        return usage(err, QStringLiteral("--dry-run changes nothing: it takes no --force"));
     if (settingUp) {
         const QString scheme = setup.url.scheme();
         if (!setup.url.isValid() || setup.url.host().isEmpty() ||
@@ -113,9 +121,7 @@ int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStr
         return usage(err, QStringLiteral("--user, --addressbook, --ca and --password-stdin go with --setup"));
     if (dryRun)
         return runDryRun(setup.book, out, err);
-    return usage(err,
-                 QStringLiteral("only --setup and --dry-run are available yet: this version does not write "
-                                "to the phone book or the server"));
+    return runTwoWaySync(setup.book, force, out, err);
 }
 
 } // namespace carddav

@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 #include "support/TestMain.h"
 
+#include "book/Upgrade.h"
 #include "platform/data/Sqlite.h"
 #include "support/DamagedFile.h"
 #include "support/FailingDisk.h"
@@ -388,7 +389,7 @@ private slots:
         phonebook::createVersion0(win.book, Three);
         auto& w = win.open();
         QCOMPARE(win.shown(), "Ashford, Nora");
-        QCOMPARE(phonebook::query(win.book, "PRAGMA user_version"), "1");
+        QCOMPARE(phonebook::query(win.book, "PRAGMA user_version"), QString::number(book::Version));
         QCOMPARE(phonebook::read(win.book), Three);
         win.type(w.txtPhone, "212-555-0199");
         boxes.expect(Save, vbYesNo, identity::ApplicationTitle, vbYes);

@@ -1,5 +1,6 @@
 // quorvel-book sync --setup and --dry-run, the real program against Radicale
 // over TLS and xandikos, each book with a folder of its own.
+#include "BookProcess.h"
 #include "DavServer.h"
 #include "support/PhoneBookFile.h"
 #include "sync/Client.h"
@@ -14,24 +15,8 @@ using testing::DavServer;
 namespace {
 const QString WrongPassword = QStringLiteral("s3cret-Passw0rd");
 
-struct Result {
-    int code = -1;
-    QString out, err;
-};
-
-// Runs quorvel-book with `input` on its standard input (not a terminal).
-Result run(const QStringList& args, const QByteArray& input = {},
-           const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QUORVEL_BOOK_EXE), args);
-    p.write(input);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(120000))
-        p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
+using testing::Result;
+using testing::runBook;
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -79,7 +64,7 @@ private slots:
         const QString url = secure->url().toString();
         const QStringList base{"--book", book, "sync", "--setup", url, "--user", "ida", "--password-stdin"};
         // An authority the system does not know: told whose certificate, and how to trust it.
-        Result r = run(base, WrongPassword.toUtf8() + '\n');
+        Result r = runBook(base, WrongPassword.toUtf8() + '\n');
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QLatin1String("Quorvel Test CA")) &&
                      r.err.contains(QLatin1String("--ca FILE")),
@@ -88,19 +73,19 @@ private slots:
 
         const QStringList trusted = base + QStringList{"--ca", secure->authorityFile()};
         // The user's password is "Olsen-7Kq" on this server; another is told as such and keeps nothing.
-        r = run(trusted + QStringList{"--addressbook", "work"}, WrongPassword.toUtf8() + '\n');
+        r = runBook(trusted + QStringList{"--addressbook", "work"}, WrongPassword.toUtf8() + '\n');
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QLatin1String("password is wrong")), qPrintable(r.err));
         QVERIFY(!QFile::exists(book + QStringLiteral(".sync")));
 
         // Two address books and nobody to ask: both listed, and how to pick.
-        r = run(trusted, "Olsen-7Kq\n");
+        r = runBook(trusted, "Olsen-7Kq\n");
         QCOMPARE(r.code, 1);
         QVERIFY2(r.out.contains(QLatin1String("Contacts")) && r.out.contains(QLatin1String("Work")),
                  qPrintable(r.out));
         QVERIFY2(r.err.contains(QLatin1String("--addressbook NAME")), qPrintable(r.err));
 
-        r = run(trusted + QStringList{"--addressbook", "work"}, "Olsen-7Kq\n");
+        r = runBook(trusted + QStringList{"--addressbook", "work"}, "Olsen-7Kq\n");
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(QLatin1String("\"Work\"")), qPrintable(r.out));
         // No secret store answers in the tests: the password goes to a file only the user can read.
@@ -121,12 +106,12 @@ private slots:
         addCards(secure->url(QStringLiteral("/ida/work/")), 3, c);
         const QByteArray before = QCryptographicHash::hash(fileBytes(book), QCryptographicHash::Sha256);
         // The other book syncs elsewhere: its settings are its own.
-        Result r = run({"--book", otherBook, "sync", "--setup", xandikos->url().toString(), "--user", "ida",
-                        "--password-stdin", "--addressbook", "addressbook"},
-                       "x\n");
+        Result r = runBook({"--book", otherBook, "sync", "--setup", xandikos->url().toString(), "--user",
+                            "ida", "--password-stdin", "--addressbook", "addressbook"},
+                           "x\n");
         QVERIFY2(r.code == 0, qPrintable(r.err));
 
-        r = run({"--book", book, "sync", "--dry-run"});
+        r = runBook({"--book", book, "sync", "--dry-run"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(QLatin1String("\"Work\"")) &&
                      r.out.contains(QLatin1String("holds 3 cards")) &&
@@ -135,13 +120,13 @@ private slots:
                  qPrintable(r.out));
         QCOMPARE(QCryptographicHash::hash(fileBytes(book), QCryptographicHash::Sha256), before);
 
-        r = run({"--book", otherBook, "sync", "--dry-run"});
+        r = runBook({"--book", otherBook, "sync", "--dry-run"});
         QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("holds 0 cards")), qPrintable(r.out + r.err));
 
-        // What is not built yet says so instead of pretending.
-        r = run({"--book", book, "sync"});
+        // A dry run changes nothing, so it cannot be forced to.
+        r = runBook({"--book", book, "sync", "--dry-run", "--force"});
         QCOMPARE(r.code, 2);
-        r = run({"--book", dir.filePath(QStringLiteral("never-set-up.mdb")), "sync", "--dry-run"});
+        r = runBook({"--book", dir.filePath(QStringLiteral("never-set-up.mdb")), "sync", "--dry-run"});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QLatin1String("sync --setup")), qPrintable(r.err));
     }
@@ -198,9 +183,10 @@ private slots:
         (void)QTest::qWaitFor(
             [&] {
                 QFile::remove(thirdBook + QStringLiteral(".sync.password"));
-                r = run({"--book", thirdBook, "sync", "--setup", secure->url().toString(), "--user", "ida",
-                         "--password-stdin", "--addressbook", "Contacts", "--ca", secure->authorityFile()},
-                        "Olsen-7Kq\n", env);
+                r = runBook({"--book", thirdBook, "sync", "--setup", secure->url().toString(), "--user",
+                             "ida", "--password-stdin", "--addressbook", "Contacts", "--ca",
+                             secure->authorityFile()},
+                            "Olsen-7Kq\n", env);
                 return r.code != 0 || !r.out.contains(QLatin1String("No secret store answered"));
             },
             30000);
@@ -209,7 +195,7 @@ private slots:
         QVERIFY(!QFile::exists(thirdBook + QStringLiteral(".sync.password")));
         QVERIFY(!fileBytes(thirdBook + QStringLiteral(".sync")).contains("Olsen-7Kq"));
         // The dry run logs in with what the store gives back (the server refuses anything else).
-        r = run({"--book", thirdBook, "sync", "--dry-run"}, {}, env);
+        r = runBook({"--book", thirdBook, "sync", "--dry-run"}, {}, env);
         QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("\"Contacts\"")), qPrintable(r.out + r.err));
         keyring.kill();
         bus.kill();
