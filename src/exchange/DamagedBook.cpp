@@ -125,10 +125,6 @@ QByteArray keptCard(data::Statement& find, const QString& id) {
 }
 } // namespace
 
-ExportKey keyOf(const data::Statement& st) {
-    return {true, st.isNull(Name), st.text(Name), st.integer(RowidColumn)};
-}
-
 void exportReadable(const data::Database& db, CardWriter& writer, const ExportKey& last, bool withIds,
                     Exported& result) {
     qint64 passedOver = -1;

@@ -24,7 +24,6 @@ struct ExportKey {
     QString name;
     qint64 rowid = 0;
 };
-ExportKey keyOf(const data::Statement& st);
 
 // The rest of an export that met a damaged page: every contact still
 // readable that comes after `last` in name order, with its id and kept card

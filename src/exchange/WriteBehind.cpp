@@ -1,14 +1,19 @@
 #include "exchange/WriteBehind.h"
 
 #include "exchange/CardWriter.h"
+#include "exchange/DamagedBook.h"
+#include "platform/data/Sqlite.h"
+
+#include <cstring>
 
 namespace exchange {
 namespace {
-constexpr size_t BatchCards = 256;
+constexpr size_t BatchRows = 256;
 constexpr size_t MaxBatches = 4;
 } // namespace
 
-WriteBehind::WriteBehind(CardWriter& writer) : writer_(writer), thread_([this] { run(); }) {}
+WriteBehind::WriteBehind(CardWriter& writer, bool withIds)
+    : writer_(writer), columns_(withIds ? KeptColumn + 1 : FieldCount), thread_([this] { run(); }) {}
 
 WriteBehind::~WriteBehind() {
     {
@@ -22,6 +27,7 @@ WriteBehind::~WriteBehind() {
 
 void WriteBehind::run() {
     try {
+        Card card; // its strings are made and freed here only
         for (;;) {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [this] { return stop_ || done_ || !waiting_.empty(); });
@@ -31,8 +37,9 @@ void WriteBehind::run() {
             waiting_.pop_front();
             lock.unlock();
             changed_.notify_all();
-            for (const Card& card : batch)
-                writer_.write(card);
+            writeBatch(batch, card);
+            lock.lock();
+            spent_.push_back(std::move(batch));
         }
     } catch (...) {
         const std::lock_guard lock(mutex_);
@@ -42,23 +49,62 @@ void WriteBehind::run() {
     changed_.notify_all();
 }
 
+void WriteBehind::writeBatch(const Batch& batch, Card& card) {
+    const char* bytes = batch.bytes.data();
+    auto size = batch.sizes.cbegin();
+    const auto take = [&]() -> QByteArrayView {
+        const int n = *size++;
+        if (n < 0)
+            return {};
+        const QByteArrayView view(bytes, n);
+        bytes += n;
+        return view;
+    };
+    const auto text = [](QByteArrayView v) { return v.data() ? QString::fromUtf8(v) : QString(); };
+    for (size_t r = 0; r < batch.rows; ++r) {
+        for (QString& field : card)
+            field = text(take());
+        if (columns_ > FieldCount) {
+            card.uid = text(take());
+            card.kept = take().toByteArray();
+        }
+        writer_.write(card);
+    }
+}
+
 void WriteBehind::hand(bool last) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return failure_ || waiting_.size() < MaxBatches; });
     if (failure_)
         std::rethrow_exception(failure_);
-    if (!filling_.empty())
+    if (filling_.rows > 0)
         waiting_.push_back(std::move(filling_));
     done_ = last;
+    filling_ = Batch();
+    if (!spent_.empty()) {
+        filling_ = std::move(spent_.back());
+        spent_.pop_back();
+    }
     lock.unlock();
     changed_.notify_all();
-    filling_ = Batch();
-    filling_.reserve(BatchCards);
+    filling_.bytes.clear();
+    filling_.sizes.clear();
+    filling_.rows = 0;
 }
 
-void WriteBehind::write(Card card) {
-    filling_.push_back(std::move(card));
-    if (filling_.size() >= BatchCards)
+void WriteBehind::write(const data::Statement& row) {
+    for (int c = 0; c < columns_; ++c) {
+        if (c == RowidColumn)
+            continue; // not written
+        const QByteArrayView value = c == KeptColumn ? row.bytes(c) : row.utf8(c);
+        if (!value.data()) {
+            filling_.sizes.push_back(-1);
+            continue;
+        }
+        filling_.sizes.push_back(int(value.size()));
+        filling_.bytes.insert(filling_.bytes.end(), value.begin(), value.end());
+    }
+    if (++filling_.rows >= BatchRows)
         hand(false);
 }
 

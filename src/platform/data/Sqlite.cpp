@@ -178,10 +178,12 @@ QString Statement::text(int column) const {
     return bytes.data() ? QString::fromUtf8(bytes) : QString();
 }
 
-QByteArray Statement::blob(int column) const {
+QByteArrayView Statement::bytes(int column) const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
-    return QByteArray(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
+    return QByteArrayView(bytes, bytes ? sqlite3_column_bytes(stmt_, column) : 0);
 }
+
+QByteArray Statement::blob(int column) const { return bytes(column).toByteArray(); }
 
 bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 qint64 Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }

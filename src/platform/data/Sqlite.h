@@ -73,6 +73,8 @@ public:
     QString text(int column) const;
     // The column's UTF-8 bytes as stored, valid until the next step or reset.
     QByteArrayView utf8(int column) const;
+    // A blob column's bytes, valid as long; empty with no data for NULL.
+    QByteArrayView bytes(int column) const;
     QByteArray blob(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
