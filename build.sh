@@ -21,7 +21,7 @@ PACKAGES=(
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
     qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl
-    libphonenumber-dev xdg-utils
+    libphonenumber-dev libprotobuf-dev libabsl-dev libicu-dev xdg-utils
 )
 
 as_root() {
