@@ -5,7 +5,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalSocket>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
@@ -34,11 +33,6 @@ QString serverName() {
     return QStringLiteral("quorvel-%1-%2").arg(getuid()).arg(hash);
 }
 
-bool someoneListens(const QString& name) {
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    return socket.waitForConnected(500);
-}
 } // namespace
 
 QString linkArgument(int argc, char* argv[]) {
@@ -54,71 +48,49 @@ QString linkArgument(int argc, char* argv[]) {
 }
 
 bool handOver(const QString& link) {
-    QLocalSocket socket;
-    socket.connectToServer(serverName());
-    if (!socket.waitForConnected(1000))
-        return false;
     // Its length goes first: a link may hold any byte, a line break too.
     const QByteArray bytes = link.left(HandedChars).toUtf8();
-    socket.write(QByteArray::number(bytes.size()) + '\n' + bytes);
-    if (!socket.waitForBytesWritten(1000))
-        return false;
     // Taken means the running copy asks the user; without that answer (a copy
     // stuck or ending) this start takes the link itself.
-    QByteArray reply;
-    while (reply.size() < Taken.size() && socket.waitForReadyRead(3000))
-        reply += socket.readAll();
+    const std::optional<QByteArray> reply =
+        platform::askLocal(serverName(), QByteArray::number(bytes.size()) + '\n' + bytes, Taken.size(), 3000);
     return reply == Taken;
 }
 
 LinkInbox::LinkInbox(QObject* parent) : QObject(parent) {
-    const QString name = serverName();
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(name)) {
-        // A socket left by a copy that ended without removing it is taken
-        // over; one that answers belongs to the copy that takes the links.
-        if (server_.serverError() != QAbstractSocket::AddressInUseError || someoneListens(name))
-            return;
-        QLocalServer::removeServer(name);
-        if (!server_.listen(name))
-            return;
-    }
-    connect(&server_, &QLocalServer::newConnection, this, &LinkInbox::accept);
+    if (server_.listen(serverName()))
+        connect(&server_, &platform::LocalServer::newConnection, this, &LinkInbox::accept);
 }
 
-void LinkInbox::accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A start that says nothing is let go after a while.
-        QTimer::singleShot(5000, socket, [socket] { socket->abort(); });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
-        // What came with the connection is read at once, not at the next round.
-        read(socket);
-    }
+void LinkInbox::accept(platform::LocalConnection* connection) {
+    // A start that says nothing is let go after a while.
+    QTimer::singleShot(5000, connection, &platform::LocalConnection::close);
+    connect(connection, &platform::LocalConnection::readyRead, this,
+            [this, connection] { read(connection); });
 }
 
-void LinkInbox::read(QLocalSocket* socket) {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > 16)
-            socket->abort();
+void LinkInbox::read(platform::LocalConnection* connection) {
+    QByteArray& received = connection->received();
+    const qsizetype end = received.indexOf('\n');
+    if (end < 0) {
+        if (received.size() > 16)
+            connection->close();
         return;
     }
-    const QByteArray header = socket->peek(16);
     bool ok = false;
-    const qsizetype size = header.left(header.indexOf('\n')).toLongLong(&ok);
+    const qsizetype size = received.left(end).toLongLong(&ok);
     if (!ok || size < 0 || size > MaxMessageBytes) {
-        socket->abort();
+        connection->close();
         return;
     }
-    const qsizetype start = header.indexOf('\n') + 1;
-    if (socket->bytesAvailable() < start + size)
+    if (received.size() < end + 1 + size)
         return;
-    socket->skip(start);
-    const QString link = QString::fromUtf8(socket->read(size));
-    socket->write(Taken);
-    socket->disconnectFromServer();
-    // The question waits in a box of its own event loop, where this socket
-    // may go away: it is asked once this handler has returned.
+    const QString link = QString::fromUtf8(received.mid(end + 1, size));
+    received.clear();
+    connection->send(Taken);
+    connection->close();
+    // The question waits in a box of its own event loop, where this
+    // connection may go away: it is asked once this handler has returned.
     QMetaObject::invokeMethod(
         this, [this, link] { emit linkArrived(link); }, Qt::QueuedConnection);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include "platform/core/LocalSocket.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,9 +29,9 @@ signals:
     void linkArrived(const QString& link);
 
 private:
-    void accept();
-    void read(QLocalSocket* socket);
-    QLocalServer server_;
+    void accept(platform::LocalConnection* connection);
+    void read(platform::LocalConnection* connection);
+    platform::LocalServer server_;
 };
 
 } // namespace app
