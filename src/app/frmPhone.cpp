@@ -43,10 +43,6 @@ frmPhone::frmPhone(QWidget* parent)
       Open([this](Window window, const QString& address) { openWindow(window, address); }) {
     setObjectName(QStringLiteral("frmPhone"));
     setWindowTitle(QStringLiteral("Phone Dir"));
-    // Started as the program, the application holds the icon already: it is
-    // drawn once rather than again for the window.
-    const QIcon programIcon = QGuiApplication::windowIcon();
-    setWindowIcon(programIcon.isNull() ? identity::programIcon() : programIcon);
 
     // The standard font of the window: 8 pt in the metrics the layout was made for.
     setFont(forms::font(QStringLiteral("Arial"), 8));
@@ -55,7 +51,7 @@ frmPhone::frmPhone(QWidget* parent)
     client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
     setCentralWidget(client);
     buildLayout(client);
-    QTimer::singleShot(0, this, &frmPhone::setPointers);
+    QTimer::singleShot(0, this, &frmPhone::drawPictures);
     buildMenus();
     setTabOrder();
     // A fixed layout: the window keeps the size of its client area and menu

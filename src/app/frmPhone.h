@@ -114,7 +114,7 @@ protected:
 private:
     void buildLayout(QWidget* client);
     void buildMenus();
-    void setPointers();
+    void drawPictures();
     void setTabOrder();
     void wireKeys();
     void wireContacts();

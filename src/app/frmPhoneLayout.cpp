@@ -40,11 +40,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, Q
 }
 
 // A picture button has no caption, so a screen reader is given its name.
-QPushButton* pictureButton(QWidget* parent, const char* name, const QString& svg, const QString& spoken,
-                           QRect twips) {
+QPushButton* pictureButton(QWidget* parent, const char* name, const QString& spoken, QRect twips) {
     auto* b = button(parent, name, {}, twips);
     b->setAccessibleName(spoken);
-    b->setIcon(forms::svgIcon(svg, {16, 32}));
     b->setIconSize(QSize(16, 16));
     return b;
 }
@@ -59,7 +57,6 @@ void frmPhone::buildLayout(QWidget* c) {
     Label1->setFont(title);
 
     Image1 = label(c, "Image1", {}, {4500, 0, 936, 720});
-    Image1->setPixmap(forms::svgPixmap(QStringLiteral(":/pictures/image1.svg"), QSize(78, 60)));
     Image1->setScaledContents(true);
     Label5 = label(c, "Label5", QStringLiteral("SELECT NEXT"), {4470, 840, 1365, 240});
 
@@ -76,8 +73,7 @@ void frmPhone::buildLayout(QWidget* c) {
     txtCompany = textBox(c, "txtCompany", {150, 2340, 5745, 285});
     Label6 = label(c, "Label6", QStringLiteral("EMAIL:"), {180, 2730, 630, 240}, Ink::Black);
     txtEmail = textBox(c, "txtEmail", {150, 2970, 4275, 285});
-    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral(":/icons/envelope.svg"), QStringLiteral("E-mail"),
-                             {4464, 2940, 345, 360});
+    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral("E-mail"), {4464, 2940, 345, 360});
     Label10 = label(c, "Label10", QStringLiteral("Records"), {5160, 3150, 600, 195});
     Label10->setAutoFillBackground(true);
     Label8 = label(c, "Label8", QStringLiteral("WEB PAGE:"), {180, 3390, 1110, 240}, Ink::Black);
@@ -86,17 +82,14 @@ void frmPhone::buildLayout(QWidget* c) {
     lbRecords->setAlignment(Qt::AlignCenter);
     lbRecords->setMinimumWidth(lbRecords->width());
     txtWeb = textBox(c, "txtWeb", {150, 3630, 4275, 285});
-    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral(":/icons/globe.svg"), QStringLiteral("Web page"),
-                           {4464, 3600, 345, 360});
+    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral("Web page"), {4464, 3600, 345, 360});
     Label4 = label(c, "Label4", QStringLiteral("PHONE ###-###-####"), {120, 4170, 1935, 240});
     Label7 = label(c, "Label7", QStringLiteral("MOBILE ###-###-####"), {3216, 4176, 1956, 240}, Ink::Black);
     txtPhone = textBox(c, "txtPhone", {612, 4410, 1812, 285});
-    cmdDialPhone = pictureButton(c, "cmdDialPhone", QStringLiteral(":/icons/deskphone.svg"),
-                                 QStringLiteral("Dial phone"), {2484, 4380, 360, 345});
+    cmdDialPhone = pictureButton(c, "cmdDialPhone", QStringLiteral("Dial phone"), {2484, 4380, 360, 345});
     cmdDialPhone->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     txtMobile = textBox(c, "txtMobile", {3684, 4410, 1812, 285});
-    cmdDialMobile = pictureButton(c, "cmdDialMobile", QStringLiteral(":/icons/mobilephone.svg"),
-                                  QStringLiteral("Dial mobile"), {5556, 4380, 360, 345});
+    cmdDialMobile = pictureButton(c, "cmdDialMobile", QStringLiteral("Dial mobile"), {5556, 4380, 360, 345});
     cmdDialMobile->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     cmdDialMobile->setDefault(true);
 
@@ -125,9 +118,19 @@ void frmPhone::buildLayout(QWidget* c) {
         caption->setBuddy(box);
 }
 
-// A pointer shows only once the mouse is over its button, so the pointers are
-// drawn after the window is up rather than before it.
-void frmPhone::setPointers() {
+// The pictures, the program's icon and the pointers are drawn from the first
+// round of the event loop: after the window is on its way to the screen,
+// which then takes longer than drawing them, and before its first paint.
+void frmPhone::drawPictures() {
+    // The application's icon, once for this window and every later one.
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(identity::programIcon());
+    Image1->setPixmap(forms::svgPixmap(QStringLiteral(":/pictures/image1.svg"), QSize(78, 60)));
+    for (auto [b, svg] : {std::pair{cmdEmail, ":/icons/envelope.svg"},
+                          {cmdWeb, ":/icons/globe.svg"},
+                          {cmdDialPhone, ":/icons/deskphone.svg"},
+                          {cmdDialMobile, ":/icons/mobilephone.svg"}})
+        b->setIcon(forms::svgIcon(QString::fromLatin1(svg), {16, 32}));
     const QCursor hand = forms::svgCursor(QStringLiteral(":/pointers/hand.svg"), 12, 1);
     for (QPushButton* b : {cmdEmail, cmdWeb, cmdDialPhone, cmdDialMobile})
         b->setCursor(hand);

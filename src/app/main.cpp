@@ -22,7 +22,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(identity::InternalName);
     forms::setApplicationTitle(identity::ApplicationTitle);
     QApplication::setApplicationVersion(identity::VersionText);
-    QApplication::setWindowIcon(identity::programIcon());
     QApplication::setDesktopFileName(QStringLiteral("quorvel"));
 
     app::frmPhone window;
