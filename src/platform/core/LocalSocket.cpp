@@ -74,15 +74,12 @@ int connectTo(const QString& path, std::chrono::steady_clock::time_point deadlin
     Fd fd(openSocket());
     if (fd.fd < 0)
         return -1;
-    if (::connect(fd.fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
-        // A listener whose queue is full takes the connection later.
-        if (errno != EAGAIN && errno != EINPROGRESS)
+    // A listener whose queue is full refuses for now: it is asked again
+    // until the deadline. A local connection is never half made.
+    while (::connect(fd.fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+        if ((errno != EAGAIN && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
             return -1;
-        int error = 0;
-        socklen_t size = sizeof error;
-        if (!await(fd.fd, POLLOUT, deadline) ||
-            ::getsockopt(fd.fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
-            return -1;
+        ::poll(nullptr, 0, 10);
     }
     return fd.release();
 }
