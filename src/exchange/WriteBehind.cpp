@@ -4,8 +4,6 @@
 #include "exchange/DamagedBook.h"
 #include "platform/data/Sqlite.h"
 
-#include <cstring>
-
 namespace exchange {
 namespace {
 constexpr size_t BatchRows = 256;
@@ -80,8 +78,9 @@ void WriteBehind::hand(bool last) {
     if (filling_.rows > 0)
         waiting_.push_back(std::move(filling_));
     done_ = last;
-    filling_ = Batch();
-    if (!spent_.empty()) {
+    if (spent_.empty()) {
+        filling_ = Batch();
+    } else {
         filling_ = std::move(spent_.back());
         spent_.pop_back();
     }
