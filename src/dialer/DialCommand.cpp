@@ -1,6 +1,7 @@
 #include "dialer/DialCommand.h"
 
 #include "dialer/SettingsText.h"
+#include "links/StoredNumber.h"
 
 namespace dialer {
 namespace {
@@ -34,36 +35,41 @@ QString command(const QString& outLine, const QString& longDist, const QString& 
     return QStringLiteral("ATDT") + outLine + longDist + number + QLatin1Char('\r');
 }
 
-QString onlyDialCharacters(const QString& text, QStringView allowed) {
-    QString clean;
-    for (QChar c : text)
-        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || allowed.contains(c))
-            clean += c;
-    return clean;
+Dial composed(DialKind kind, const LinkNumber& read, const DialerSettingsValues& settings) {
+    QString number = read.number;
+    QString longDist = read.longDistance ? prefix(settings.LongDist) : QString();
+    if (kind == DialKind::Mobile && read.longDistance && isLocal(number, settings.AreaCode)) {
+        number = localPart(number);
+        longDist.clear();
+    }
+    // Two pauses of about two seconds each: long enough for a switchboard to answer.
+    if (!number.isEmpty() && !read.extension.isEmpty())
+        number += QStringLiteral(",,") + read.extension;
+    return {number, command(prefix(settings.OutLine), longDist, number)};
 }
 } // namespace
 
 Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues& settings) {
-    QString number = withoutControlCharacters(text);
-    const QString outLine = prefix(settings.OutLine);
-    QString longDist = prefix(settings.LongDist);
-    if (kind == DialKind::Mobile && isLocal(number, settings.AreaCode)) {
-        number = localPart(number);
-        longDist.clear();
-    }
-    return {number, command(outLine, longDist, number)};
+    return composed(kind, {withoutControlCharacters(text), true, {}}, settings);
+}
+
+Dial composeDial(DialKind kind, const LinkNumber& number, const DialerSettingsValues& settings) {
+    const Dial d = composed(kind, number, settings);
+    if (d.number.isEmpty())
+        return {};
+    for (QChar c : QStringView(d.command).mid(4).chopped(1))
+        if (!links::isDialCharacter(c))
+            links::refuseSign(number.number + number.extension, c);
+    return d;
 }
 
 Dial composeDial(const LinkNumber& link, const DialerSettingsValues& settings) {
-    QString number = onlyDialCharacters(link.number, u"*#-,");
-    if (number.isEmpty())
-        return {};
-    const QString extension = onlyDialCharacters(link.extension, {});
-    // Two pauses of about two seconds each: long enough for a switchboard to answer.
-    if (!extension.isEmpty())
-        number += QStringLiteral(",,") + extension;
-    return {number, command(prefix(settings.OutLine),
-                            link.longDistance ? prefix(settings.LongDist) : QString(), number)};
+    return composeDial(DialKind::Phone, link, settings);
+}
+
+Dial dialOfNumber(DialKind kind, const QString& text, const DialerSettingsValues& settings,
+                  const QString& homeRegion) {
+    return composeDial(kind, links::readStoredNumber(text, homeRegion).number, settings);
 }
 
 } // namespace dialer

@@ -15,19 +15,29 @@ struct Dial {
     QString command; // "ATDT" + outside line + long distance + number + CR
 };
 
-// Composes the dial of a number as it stands in its text box. Control
-// characters are removed first: a CR inside the number would end the command
-// early and let the rest run as a modem command. A mobile number whose first
-// three characters are the own area code (when one is set) is local: it is
-// dialed without them, without the separators that follow them and without
-// the long-distance prefix.
+// Composes the dial of a text taken as it stands, unread, with control
+// characters removed. A mobile number whose first three characters are the
+// own area code (when one is set) is local: it is dialed without them,
+// without the separators that follow them and without the long-distance
+// prefix. Dials go through dialOfNumber; this is the composing it builds on.
 Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues& settings);
 
 using links::LinkNumber;
 
-// Composes the dial of a number from a link. Links come from anywhere, so
-// only dial characters survive: digits, '*', '#', the hyphens of the
-// national form and the pauses before an extension.
+// Composes the dial of a read number: the prefixes (the long-distance one,
+// and Dial Mobile's area-code rule, only where the number takes them), then
+// the number and its extension after two pauses. Whatever the number came
+// from, a sign that is no dial character refuses it (platform::Error naming
+// the sign) rather than reach the modem. Empty when there is no number.
+Dial composeDial(DialKind kind, const LinkNumber& number, const DialerSettingsValues& settings);
+
+// A number from a link, dialed as Dial Phone dials.
 Dial composeDial(const LinkNumber& link, const DialerSettingsValues& settings);
+
+// The dial of a number as a contact holds it: read for a user in
+// `homeRegion` (links::readStoredNumber), then composed. Throws
+// platform::Error naming the number when it cannot be dialed.
+Dial dialOfNumber(DialKind kind, const QString& text, const DialerSettingsValues& settings,
+                  const QString& homeRegion);
 
 } // namespace dialer

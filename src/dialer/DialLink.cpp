@@ -11,7 +11,6 @@
 namespace dialer {
 
 using forms::MsgBox;
-using platform::resumeNext;
 
 void DialOperations::dialLink(const QString& link, const HolderOf& holderOf) {
     links::LinkDial read;
@@ -22,8 +21,8 @@ void DialOperations::dialLink(const QString& link, const HolderOf& holderOf) {
         return;
     }
     // The prefixes asked about are the ones dialed.
-    resumeNext([] { Module1::LoadPortSetting(); });
-    resumeNext([] { Module1::LoadPrefixSettings(); });
+    if (!loadSettings())
+        return;
 
     const QString holder = holderOf ? holderOf(read.digitForms) : QString();
     const QString extension = read.number.extension;
@@ -34,7 +33,13 @@ void DialOperations::dialLink(const QString& link, const HolderOf& holderOf) {
                forms::vbYesNo | forms::vbQuestion) != forms::vbYes)
         read.number.extension.clear();
 
-    const Dial d = composeDial(read.number, Module1::DialerSettings);
+    Dial d;
+    try {
+        d = composeDial(read.number, Module1::DialerSettings);
+    } catch (const platform::Error& error) {
+        MsgBox(error.description(), forms::vbOKOnly | forms::vbCritical);
+        return;
+    }
     if (d.number.isEmpty())
         return; // the link's reader lets no number without digits through
     QString question = QStringLiteral("Dial %1?").arg(d.command.mid(4).chopped(1));

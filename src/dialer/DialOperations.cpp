@@ -3,6 +3,7 @@
 #include "dialer/ModemReply.h"
 #include "dialer/Module1.h"
 #include "identity/Identity.h"
+#include "links/DialLink.h"
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
@@ -22,18 +23,50 @@ void DialOperations::cmdDialMobile_Click() { dial(DialKind::Mobile, txtMobile); 
 void DialOperations::dial(DialKind kind, const QLineEdit& box) {
     MsgBox(identity::ProNotice, forms::vbOKOnly);
     const QString text = box.text();
+    const QString enterNumber = QStringLiteral("Enter Phone number first");
+    if (text.isEmpty()) {
+        MsgBox(enterNumber, forms::vbOKOnly);
+        return;
+    }
+    if (!loadSettings())
+        return;
 
-    // From here on a failing step is skipped; a settings file that cannot be
-    // read leaves the values in memory.
-    resumeNext([] { Module1::LoadPortSetting(); });
-    resumeNext([] { Module1::LoadPrefixSettings(); });
-    const Dial d = composeDial(kind, text, Module1::DialerSettings);
-
+    // Every byte is known before the port is touched: a number that would
+    // give the modem a command is refused here.
+    Dial d;
+    try {
+        d = dialOfNumber(kind, text, Module1::DialerSettings, links::homeRegion());
+    } catch (const platform::Error& error) {
+        MsgBox(error.description(), forms::vbOKOnly | forms::vbCritical);
+        return;
+    }
     if (d.number.isEmpty()) {
-        MsgBox(QStringLiteral("Enter Phone number first"), forms::vbOKOnly);
+        MsgBox(enterNumber, forms::vbOKOnly);
         return;
     }
     dialOut(kind, d);
+}
+
+bool DialOperations::loadSettings() {
+    // A file that is there but unreadable stops the dial: the values in
+    // memory are not the ones the user chose, and would dial another number.
+    struct File {
+        void (*load)();
+        const char* menu;
+    };
+    for (const File& file :
+         {File{Module1::LoadPortSetting, "Modem Port"}, File{Module1::LoadPrefixSettings, "Area Code"}}) {
+        try {
+            file.load();
+        } catch (const platform::Error& error) {
+            MsgBox(QStringLiteral(
+                       "The number was not dialed. %1\n\nIts values are set under Dialer Settings, %2.")
+                       .arg(error.description(), QLatin1String(file.menu)),
+                   forms::vbOKOnly | forms::vbCritical);
+            return false;
+        }
+    }
+    return true;
 }
 
 void DialOperations::dialOut(DialKind kind, const Dial& d) {

@@ -28,6 +28,9 @@ public:
 
 private:
     void dial(DialKind kind, const QLineEdit& box);
+    // Reads Port.sav and Prefix.sav again; one that is there but cannot be
+    // read is named in a message, and false is returned.
+    static bool loadSettings();
     // From the port's settings to the port closed again.
     void dialOut(DialKind kind, const Dial& d);
     // Opens the port and sends the dial command; on failure tells the user

@@ -5,19 +5,23 @@
 
 namespace links {
 
-// A number from a link, as the dialer's composer takes it.
+// A number from a link or a contact, as the dialer's composer takes it.
 struct LinkNumber {
-    QString number;           // the national form, or the access code and the whole number abroad
-    bool longDistance = true; // whether the long-distance prefix goes before it
+    QString number;           // as written, the national form, or the access code and the whole number abroad
+    bool longDistance = true; // whether the long-distance prefix (and Dial Mobile's area-code rule) apply
     QString extension;        // dialed after pauses once the call is answered; empty for none
 };
 
-// What a link gives the dialer.
+// What a link or a stored number gives the dialer.
 struct LinkDial {
     LinkNumber number;
     // The number's digits as a phone book may hold it (national, with the
     // country code, with the access code), to find whose number it is.
     QStringList digitForms;
+    // The whole number, "+" and digits ("+12125550101"), to match it with
+    // another writing of the same number; empty when the numbering plans
+    // cannot tell which number it is.
+    QString e164;
 };
 
 // Reads a tel: or callto: link for a user in `homeRegion` (a two-letter

@@ -88,8 +88,13 @@ QString subscriber(const QString& link) {
 } // namespace
 
 void refuse(const QString& link, const QString& reason) {
-    throw platform::Error(platform::err::NotADialLink,
-                          QStringLiteral("The link %1 cannot be dialed: %2.").arg(shownLink(link), reason));
+    Subject{QStringLiteral("link"), link}.refuse(reason);
+}
+
+void Subject::refuse(const QString& reason) const {
+    throw platform::Error(
+        platform::err::NotADialLink,
+        QStringLiteral("The %1 %2 cannot be dialed: %3.").arg(noun, shownLink(text), reason));
 }
 
 QString shownLink(const QString& link) {

@@ -30,4 +30,13 @@ QString shownLink(const QString& link);
 // Throws the refusal of `link` for `reason`.
 [[noreturn]] void refuse(const QString& link, const QString& reason);
 
+// What a refusal names: a link, or a number as a contact holds it.
+struct Subject {
+    QString noun; // "link" or "number"
+    QString text;
+    // Throws platform::Error (err::NotADialLink): "The <noun> <text> cannot
+    // be dialed: <reason>.", the text shown as shownLink shows a link.
+    [[noreturn]] void refuse(const QString& reason) const;
+};
+
 } // namespace links

@@ -120,7 +120,7 @@ private slots:
     void withoutAChosenPortNothingIsWrittenAnywhere() {
         // Com 1 is the modem here, but nobody chose it: no Port.sav, then
         // one that holds 0 (OK with no port ticked).
-        modemOn(1, {}, "212 nine 1\r\n");
+        modemOn(1, {}, {});
         auto& w = win->open();
         const QString refused =
             QStringLiteral("The number was not dialed. No modem port is chosen.\n\nChoose "
@@ -130,7 +130,7 @@ private slots:
         dial(w.cmdDialPhone, refused, vbOKOnly | vbCritical, identity::ApplicationTitle);
         QVERIFY(!w.MSComm1->PortOpen());
         // Once chosen, the first bytes the modem ever sees are that dial's;
-        // the unreadable prefix file is skipped and nothing is prefixed.
+        // without a prefix file nothing is prefixed.
         writeFile(win->dir.filePath(QStringLiteral("Port.sav")), " 1 \r\n");
         dial(w.cmdDialMobile, "Dialing 212-555-0101  Pick up the phone...");
         QCOMPARE(pty->read(19), QByteArray("ATDT212-555-0101\r;\r"));

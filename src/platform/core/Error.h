@@ -65,7 +65,7 @@ inline constexpr int InvalidProperty = 380;
 inline constexpr int PortNotOpen = 8018;
 inline constexpr int PortOpenFailed = 8002;
 inline constexpr int PortWriteFailed = 8020;
-// A link handed to the program that names no number it can dial.
+// A link, or a number a contact holds, that names no number the modem can dial.
 inline constexpr int NotADialLink = 8030;
 } // namespace err
 
