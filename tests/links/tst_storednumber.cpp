@@ -1,6 +1,7 @@
 // Numbers as a contact holds them, read into what the dialer composes and
 // the whole number to match them by, or refused with the message the user
 // sees.
+#include "dialer/DialCommand.h"
 #include "links/StoredNumber.h"
 #include "platform/core/Error.h"
 
@@ -80,6 +81,22 @@ private slots:
         for (const char* text : {"212-555-0101", "+1 (212) 555-0101 x9", "011 1 212 555 0101"})
             QCOMPARE(links::readStoredNumber(text, "US").e164, QStringLiteral("+12125550101"));
         QVERIFY(links::readStoredNumber("212-555-0101", "US").digitForms.contains("2125550101"));
+    }
+
+    // Whatever a later caller hands the composer, a sign that is no dial
+    // character never becomes part of a command.
+    void theComposerLetsNoOtherSignThrough() {
+        const dialer::DialerSettingsValues settings{0, 212, 9, 1};
+        for (const links::LinkNumber& number :
+             {links::LinkNumber{"555-0100;ATZ", true, {}}, links::LinkNumber{"555-0100", false, "1\rATH"}}) {
+            try {
+                const dialer::Dial d = dialer::composeDial(dialer::DialKind::Mobile, number, settings);
+                QFAIL(qPrintable("composed " + d.command));
+            } catch (const platform::Error& error) {
+                QVERIFY2(error.description().contains("would give the modem a command"),
+                         qPrintable(error.description()));
+            }
+        }
     }
 };
 
