@@ -60,7 +60,7 @@ void frmPhone::buildLayout(QWidget* c) {
     Image1->setScaledContents(true);
     Label5 = label(c, "Label5", QStringLiteral("SELECT NEXT"), {4470, 840, 1365, 240});
 
-    Data1 = forms::placed(new data::DataControl(c), "Data1", 4380, 1110, 1515, 345);
+    Data1 = forms::placed(new binding::DataControl(c), "Data1", 4380, 1110, 1515, 345);
     Data1->setCaption(QStringLiteral("DIR"));
     Data1->setFont(forms::font(QStringLiteral("Arial"), 8.4));
 
