@@ -6,7 +6,7 @@
 #include "RatioTable.h"
 #include "Raw.h"
 #include "book/Schema.h"
-#include "platform/data/DataControl.h"
+#include "platform/binding/DataControl.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -38,7 +38,7 @@ std::unique_ptr<data::Recordset> openBook(benchmark::State& state) {
 // --- open the phone book and show the first record in the bound boxes
 void Open(benchmark::State& state) {
     const QString path = bigPhoneBook(state.range(0));
-    data::DataControl control;
+    binding::DataControl control;
     std::vector<std::unique_ptr<QLineEdit>> boxes;
     for (const QString& field : Fields) {
         boxes.push_back(std::make_unique<QLineEdit>());

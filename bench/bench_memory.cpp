@@ -5,7 +5,7 @@
 // peak resident memory (VmHWM) of the process.
 #include "BigBook.h"
 #include "book/Schema.h"
-#include "platform/data/DataControl.h"
+#include "platform/binding/DataControl.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
     const QString path = bigPhoneBook(n);
     const qint64 before = peakKb();
 
-    data::DataControl control;
+    binding::DataControl control;
     std::vector<std::unique_ptr<QLineEdit>> boxes;
     for (const QString& field : book::fieldNames()) {
         boxes.push_back(std::make_unique<QLineEdit>());
@@ -56,7 +56,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     qint64 count = -1;
-    QObject::connect(&control, &data::DataControl::RecordCountChanged, [&](qint64 c) { count = c; });
+    QObject::connect(&control, &binding::DataControl::RecordCountChanged, [&](qint64 c) { count = c; });
     for (QDeadlineTimer deadline(600000); count < 0;) {
         if (deadline.hasExpired())
             return 1;

@@ -19,9 +19,11 @@ constexpr qsizetype HandedChars = links::MaxLinkLength + 1;
 constexpr qsizetype MaxMessageBytes = HandedChars * 4 + 1;
 const QByteArray Taken = "taken\n";
 
+} // namespace
+
 // A socket in the user's own runtime folder, named after the program's
 // folder: copies installed elsewhere, and other users, are never reached.
-QString serverName() {
+QString inboxName() {
     const QByteArray folder = QDir(platform::appPath()).canonicalPath().toUtf8();
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(24));
@@ -32,8 +34,6 @@ QString serverName() {
         return path;
     return QStringLiteral("quorvel-%1-%2").arg(getuid()).arg(hash);
 }
-
-} // namespace
 
 QString linkArgument(int argc, char* argv[]) {
     // The first argument that starts with a scheme and is not the value of an
@@ -53,12 +53,12 @@ bool handOver(const QString& link) {
     // Taken means the running copy asks the user; without that answer (a copy
     // stuck or ending) this start takes the link itself.
     const std::optional<QByteArray> reply =
-        platform::askLocal(serverName(), QByteArray::number(bytes.size()) + '\n' + bytes, Taken.size(), 3000);
+        platform::askLocal(inboxName(), QByteArray::number(bytes.size()) + '\n' + bytes, Taken.size(), 3000);
     return reply == Taken;
 }
 
 LinkInbox::LinkInbox(QObject* parent) : QObject(parent) {
-    if (server_.listen(serverName()))
+    if (server_.listen(inboxName()))
         connect(&server_, &platform::LocalServer::newConnection, this, &LinkInbox::accept);
 }
 

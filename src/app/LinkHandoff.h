@@ -13,6 +13,9 @@ namespace app {
 // "Quorvel tel:+1-212-555-0101"), or an empty text.
 QString linkArgument(int argc, char* argv[]);
 
+// Where the copy running from this program's folder listens for links.
+QString inboxName();
+
 // Gives `link` to the copy running from this program's folder, if one
 // listens. Needs an application object; waits a few seconds at most.
 bool handOver(const QString& link);

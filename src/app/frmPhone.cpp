@@ -1,6 +1,7 @@
 #include "app/frmPhone.h"
 
 #include "app/InfoCommands.h"
+#include "app/PhoneLayout.h"
 #include "contacts/FindSort.h"
 #include "contacts/PhoneBook.h"
 #include "contacts/RecordCommands.h"
@@ -48,7 +49,8 @@ frmPhone::frmPhone(QWidget* parent)
     setFont(forms::font(QStringLiteral("Arial"), 8));
 
     auto* client = new QWidget(this);
-    client->setFixedSize(forms::twipsToPixels(6072), forms::twipsToPixels(5640));
+    client->setFixedSize(forms::twipsToPixels(layout::ClientWidth),
+                         forms::twipsToPixels(layout::ClientHeight));
     setCentralWidget(client);
     buildLayout(client);
     QTimer::singleShot(0, this, &frmPhone::drawPictures);

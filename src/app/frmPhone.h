@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/binding/DataControl.h"
 #include "platform/comm/MSComm.h"
-#include "platform/data/DataControl.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -69,7 +69,7 @@ public:
     QLabel* Label9;
     QLabel* Image1;
     QLabel* Label5;
-    data::DataControl* Data1;
+    binding::DataControl* Data1;
     QLabel* Label2;
     QLineEdit* txtName;
     QLabel* Label3;

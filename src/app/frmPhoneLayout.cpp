@@ -1,5 +1,7 @@
-// The main window's controls, each at its place in twips.
+// The main window's controls, each at its place in the layout table.
 #include "app/frmPhone.h"
+
+#include "app/PhoneLayout.h"
 
 #include "identity/Identity.h"
 #include "platform/forms/Controls.h"
@@ -12,11 +14,17 @@
 
 namespace app {
 namespace {
+using layout::place;
+using layout::Place;
+
 enum class Ink { Button, Black, Shadow };
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twips, Ink ink = Ink::Button) {
-    auto* l = new QLabel(text, parent);
-    forms::placed(l, name, twips.x(), twips.y(), twips.width(), twips.height());
+template <typename Control> Control* placed(Control* control, const Place& p) {
+    return forms::placed(control, p.name, p.left, p.top, p.width, p.height);
+}
+
+QLabel* label(QWidget* parent, const Place& p, const QString& text, Ink ink = Ink::Button) {
+    auto* l = placed(new QLabel(text, parent), p);
     QPalette palette = l->palette();
     const QPalette system = QApplication::palette();
     const QColor colour = ink == Ink::Black    ? QColor(Qt::black)
@@ -27,21 +35,15 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, QRect twip
     return l;
 }
 
-QLineEdit* textBox(QWidget* parent, const char* name, QRect twips) {
-    auto* box = forms::textBox(parent);
-    forms::placed(box, name, twips.x(), twips.y(), twips.width(), twips.height());
-    return box;
-}
+QLineEdit* textBox(QWidget* parent, const Place& p) { return placed(forms::textBox(parent), p); }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect twips) {
-    auto* b = new QPushButton(caption, parent);
-    forms::placed(b, name, twips.x(), twips.y(), twips.width(), twips.height());
-    return b;
+QPushButton* button(QWidget* parent, const Place& p, const QString& caption) {
+    return placed(new QPushButton(caption, parent), p);
 }
 
 // A picture button has no caption, so a screen reader is given its name.
-QPushButton* pictureButton(QWidget* parent, const char* name, const QString& spoken, QRect twips) {
-    auto* b = button(parent, name, {}, twips);
+QPushButton* pictureButton(QWidget* parent, const Place& p, const QString& spoken) {
+    auto* b = button(parent, p, {});
     b->setAccessibleName(spoken);
     b->setIconSize(QSize(16, 16));
     return b;
@@ -51,60 +53,59 @@ QPushButton* pictureButton(QWidget* parent, const char* name, const QString& spo
 void frmPhone::buildLayout(QWidget* c) {
     const QFont title = forms::font(QStringLiteral("Times New Roman"), 18, true);
     // Label9 is the shadow: drawn first, 30 twips right and down, under Label1.
-    Label9 = label(c, "Label9", identity::ApplicationTitle, {1020, 270, 3435, 390}, Ink::Shadow);
+    Label9 = label(c, place("Label9"), identity::ApplicationTitle, Ink::Shadow);
     Label9->setFont(title);
-    Label1 = label(c, "Label1", identity::ApplicationTitle, {990, 240, 3435, 390});
+    Label1 = label(c, place("Label1"), identity::ApplicationTitle);
     Label1->setFont(title);
 
-    Image1 = label(c, "Image1", {}, {4500, 0, 936, 720});
+    Image1 = label(c, place("Image1"), {});
     Image1->setScaledContents(true);
-    Label5 = label(c, "Label5", QStringLiteral("SELECT NEXT"), {4470, 840, 1365, 240});
+    Label5 = label(c, place("Label5"), QStringLiteral("SELECT NEXT"));
 
-    Data1 = forms::placed(new data::DataControl(c), "Data1", 4380, 1110, 1515, 345);
+    Data1 = placed(new binding::DataControl(c), place("Data1"));
     Data1->setCaption(QStringLiteral("DIR"));
     Data1->setFont(forms::font(QStringLiteral("Arial"), 8.4));
 
-    Label2 = label(c, "Label2", QStringLiteral("NAME> Last, First"), {180, 900, 1575, 240});
-    txtName = textBox(c, "txtName", {150, 1140, 4185, 285});
+    Label2 = label(c, place("Label2"), QStringLiteral("NAME> Last, First"));
+    txtName = textBox(c, place("txtName"));
     txtName->setToolTip(QStringLiteral("* TYPE OVER WILL BE PERMANENT *"));
-    Label3 = label(c, "Label3", QStringLiteral("ADDRESS> Street, City, State Zip"), {180, 1500, 2970, 240});
-    txtAddress = textBox(c, "txtAddress", {150, 1740, 5745, 285});
-    Label11 = label(c, "Label11", QStringLiteral("COMPANY:"), {180, 2100, 1050, 240}, Ink::Black);
-    txtCompany = textBox(c, "txtCompany", {150, 2340, 5745, 285});
-    Label6 = label(c, "Label6", QStringLiteral("EMAIL:"), {180, 2730, 630, 240}, Ink::Black);
-    txtEmail = textBox(c, "txtEmail", {150, 2970, 4275, 285});
-    cmdEmail = pictureButton(c, "cmdEmail", QStringLiteral("E-mail"), {4464, 2940, 345, 360});
-    Label10 = label(c, "Label10", QStringLiteral("Records"), {5160, 3150, 600, 195});
+    Label3 = label(c, place("Label3"), QStringLiteral("ADDRESS> Street, City, State Zip"));
+    txtAddress = textBox(c, place("txtAddress"));
+    Label11 = label(c, place("Label11"), QStringLiteral("COMPANY:"), Ink::Black);
+    txtCompany = textBox(c, place("txtCompany"));
+    Label6 = label(c, place("Label6"), QStringLiteral("EMAIL:"), Ink::Black);
+    txtEmail = textBox(c, place("txtEmail"));
+    cmdEmail = pictureButton(c, place("cmdEmail"), QStringLiteral("E-mail"));
+    Label10 = label(c, place("Label10"), QStringLiteral("Records"));
     Label10->setAutoFillBackground(true);
-    Label8 = label(c, "Label8", QStringLiteral("WEB PAGE:"), {180, 3390, 1110, 240}, Ink::Black);
-    lbRecords = label(c, "lbRecords", QStringLiteral("0"), {5400, 3450, 90, 195});
+    Label8 = label(c, place("Label8"), QStringLiteral("WEB PAGE:"), Ink::Black);
+    lbRecords = label(c, place("lbRecords"), QStringLiteral("0"));
     lbRecords->setAutoFillBackground(true);
     lbRecords->setAlignment(Qt::AlignCenter);
     lbRecords->setMinimumWidth(lbRecords->width());
-    txtWeb = textBox(c, "txtWeb", {150, 3630, 4275, 285});
-    cmdWeb = pictureButton(c, "cmdWeb", QStringLiteral("Web page"), {4464, 3600, 345, 360});
-    Label4 = label(c, "Label4", QStringLiteral("PHONE ###-###-####"), {120, 4170, 1935, 240});
-    Label7 = label(c, "Label7", QStringLiteral("MOBILE ###-###-####"), {3216, 4176, 1956, 240}, Ink::Black);
-    txtPhone = textBox(c, "txtPhone", {612, 4410, 1812, 285});
-    cmdDialPhone = pictureButton(c, "cmdDialPhone", QStringLiteral("Dial phone"), {2484, 4380, 360, 345});
+    txtWeb = textBox(c, place("txtWeb"));
+    cmdWeb = pictureButton(c, place("cmdWeb"), QStringLiteral("Web page"));
+    Label4 = label(c, place("Label4"), QStringLiteral("PHONE ###-###-####"));
+    Label7 = label(c, place("Label7"), QStringLiteral("MOBILE ###-###-####"), Ink::Black);
+    txtPhone = textBox(c, place("txtPhone"));
+    cmdDialPhone = pictureButton(c, place("cmdDialPhone"), QStringLiteral("Dial phone"));
     cmdDialPhone->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
-    txtMobile = textBox(c, "txtMobile", {3684, 4410, 1812, 285});
-    cmdDialMobile = pictureButton(c, "cmdDialMobile", QStringLiteral("Dial mobile"), {5556, 4380, 360, 345});
+    txtMobile = textBox(c, place("txtMobile"));
+    cmdDialMobile = pictureButton(c, place("cmdDialMobile"), QStringLiteral("Dial mobile"));
     cmdDialMobile->setToolTip(QStringLiteral("* SEE DIALER SETTINGS *"));
     cmdDialMobile->setDefault(true);
 
-    Frame1 = forms::placed(new QGroupBox(QStringLiteral("Manipulate Database"), c), "Frame1", 120, 4890, 4845,
-                           675);
+    Frame1 = placed(new QGroupBox(QStringLiteral("Manipulate Database"), c), place("Frame1"));
     // The record buttons belong to the window, drawn above the frame.
-    cmdDelete = button(c, "cmdDelete", QStringLiteral("&Delete"), {240, 5130, 795, 315});
+    cmdDelete = button(c, place("cmdDelete"), QStringLiteral("&Delete"));
     cmdDelete->setToolTip(QStringLiteral("* THINK ABOUT IT *"));
-    cmdAdd = button(c, "cmdAdd", QStringLiteral("&New"), {1200, 5130, 795, 315});
+    cmdAdd = button(c, place("cmdAdd"), QStringLiteral("&New"));
     cmdAdd->setToolTip(QStringLiteral("* CLICK NEW BEFORE ADDING DATA *"));
-    cmdFind = button(c, "cmdFind", QStringLiteral("&Find"), {2160, 5130, 795, 315});
+    cmdFind = button(c, place("cmdFind"), QStringLiteral("&Find"));
     cmdFind->setToolTip(QStringLiteral("* CLICK FIND THEN TYPE NAME IN POP-UP BOX *"));
-    cmdSort = button(c, "cmdSort", QStringLiteral("&Sort"), {3120, 5130, 795, 315});
-    cmdEdit = button(c, "cmdEdit", QStringLiteral("&Edit"), {4080, 5130, 795, 345});
-    CmdQuit = button(c, "CmdQuit", QStringLiteral("&Quit"), {5130, 5040, 795, 495});
+    cmdSort = button(c, place("cmdSort"), QStringLiteral("&Sort"));
+    cmdEdit = button(c, place("cmdEdit"), QStringLiteral("&Edit"));
+    CmdQuit = button(c, place("CmdQuit"), QStringLiteral("&Quit"));
     CmdQuit->setToolTip(QStringLiteral("* SEE-YA *"));
     CmdQuit->setFont(forms::font(QStringLiteral("MS Sans Serif"), 7.8, true));
     // A screen reader names each box by the caption above it.

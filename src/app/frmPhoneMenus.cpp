@@ -3,6 +3,7 @@
 // of the program.
 #include "app/frmPhone.h"
 
+#include "dialer/DialOperations.h"
 #include "dialer/frmComPort.h"
 #include "dialer/frmPrefix.h"
 #include "pages/Loader.h"
@@ -12,8 +13,11 @@
 namespace app {
 
 void frmPhone::wireSettingsMenu() {
-    comPort_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmComPort; });
-    prefix_ = std::make_unique<forms::SharedForm>([] { return new dialer::frmPrefix; });
+    // Both dialogs show and set the values the dial operations keep.
+    comPort_ = std::make_unique<forms::SharedForm>(
+        [this] { return new dialer::frmComPort(dialOperations_->settings()); });
+    prefix_ = std::make_unique<forms::SharedForm>(
+        [this] { return new dialer::frmPrefix(dialOperations_->settings()); });
     forms::wire(mnuModPortItem, &QAction::triggered, this, [this] { Open(Window::ComPort, {}); });
     forms::wire(mnuAreaCodeItem, &QAction::triggered, this, [this] { Open(Window::Prefix, {}); });
 }

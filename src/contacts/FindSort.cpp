@@ -11,7 +11,7 @@
 
 namespace contacts {
 
-FindSort::FindSort(data::DataControl& data1) : Data1(data1) {}
+FindSort::FindSort(binding::DataControl& data1) : Data1(data1) {}
 
 QString FindSort::searchFailedText(const platform::Error& error) const {
     const QString book = Data1.DatabaseName();

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/binding/DataControl.h"
 #include "platform/core/Error.h"
-#include "platform/data/DataControl.h"
 
 namespace contacts {
 
@@ -9,7 +9,7 @@ namespace contacts {
 // move of the record set, until it is closed.
 class FindSort {
 public:
-    explicit FindSort(data::DataControl& Data1);
+    explicit FindSort(binding::DataControl& Data1);
 
     void cmdFind_Click();
     void cmdSort_Click();
@@ -17,7 +17,7 @@ public:
 private:
     QString searchFailedText(const platform::Error& error) const;
 
-    data::DataControl& Data1;
+    binding::DataControl& Data1;
 };
 
 } // namespace contacts

@@ -13,7 +13,7 @@
 
 namespace contacts {
 
-PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes& boxes)
+PhoneBook::PhoneBook(binding::DataControl& data1, QLabel& records, const BoundBoxes& boxes)
     : Data1(data1), lbRecords(records) {
     Data1.setConnect(QStringLiteral("Access"));
     Data1.setRecordSource(book::table());
@@ -23,7 +23,7 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
     // An older book is brought up to date as it opens; a newer one is refused.
     Data1.Recordset().setOnOpen([](data::Database& db) { book::upgrade(db); });
     Data1.setValidateHandler([this](int& action, int& save) { Data1_Validate(action, save); });
-    Data1.setFailureText([this](data::DataControl::Failure failure, const platform::Error& cause) {
+    Data1.setFailureText([this](binding::DataControl::Failure failure, const platform::Error& cause) {
         return failureText(failure, cause);
     });
     // A contact stays the same contact when another program renumbers the
@@ -36,10 +36,10 @@ PhoneBook::PhoneBook(data::DataControl& data1, QLabel& records, const BoundBoxes
     lblElsewhere->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; color: black; "
                                                "border: 1px solid #808080; padding: 2px; }"));
     lblElsewhere->hide();
-    QObject::connect(&Data1, &data::DataControl::ChangedUnderTyping, lblElsewhere,
+    QObject::connect(&Data1, &binding::DataControl::ChangedUnderTyping, lblElsewhere,
                      [this](bool deleted) { showChangedElsewhere(deleted); });
-    QObject::connect(&Data1, &data::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
-    QObject::connect(&Data1, &data::DataControl::RecordCountChanged, &lbRecords,
+    QObject::connect(&Data1, &binding::DataControl::Reposition, &lbRecords, [this] { Data1_Reposition(); });
+    QObject::connect(&Data1, &binding::DataControl::RecordCountChanged, &lbRecords,
                      [this](qint64 count) { showRecordCount(count); });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "book/Schema.h"
+#include "platform/binding/DataControl.h"
 #include "platform/core/Error.h"
-#include "platform/data/DataControl.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +18,7 @@ using BoundBoxes = book::PerField<QLineEdit*>;
 // the record counter, the save prompt, and closing.
 class PhoneBook {
 public:
-    PhoneBook(data::DataControl& Data1, QLabel& lbRecords, const BoundBoxes& boxes);
+    PhoneBook(binding::DataControl& Data1, QLabel& lbRecords, const BoundBoxes& boxes);
 
     void Form_Load();
     void Data1_Validate(int& Action, int& Save);
@@ -39,9 +39,9 @@ private:
     // changed or deleted the contact being typed over.
     void showChangedElsewhere(bool deleted);
     // The messages of a phone book file that fails (PhoneBookMessages.cpp).
-    QString failureText(data::DataControl::Failure failure, const platform::Error& cause) const;
+    QString failureText(binding::DataControl::Failure failure, const platform::Error& cause) const;
 
-    data::DataControl& Data1;
+    binding::DataControl& Data1;
     QLabel& lbRecords;
     QLabel* lblElsewhere; // over the title, shown only while it has something to say
 };

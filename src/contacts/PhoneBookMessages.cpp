@@ -9,7 +9,7 @@
 namespace contacts {
 namespace {
 namespace err = platform::err;
-using Failure = data::DataControl::Failure;
+using Failure = binding::DataControl::Failure;
 
 QString folderOf(const QString& file) { return QDir::toNativeSeparators(QFileInfo(file).absolutePath()); }
 

@@ -6,7 +6,7 @@
 
 namespace contacts {
 
-RecordCommands::RecordCommands(data::DataControl& data1, QLineEdit& name) : Data1(data1), txtName(name) {}
+RecordCommands::RecordCommands(binding::DataControl& data1, QLineEdit& name) : Data1(data1), txtName(name) {}
 
 void RecordCommands::cmdAdd_Click() {
     if (!Data1.Recordset().isOpen()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/data/DataControl.h"
+#include "platform/binding/DataControl.h"
 
 #include <QLineEdit>
 
@@ -10,14 +10,14 @@ namespace contacts {
 // set; typed values are stored by the data control after the save prompt.
 class RecordCommands {
 public:
-    RecordCommands(data::DataControl& Data1, QLineEdit& txtName);
+    RecordCommands(binding::DataControl& Data1, QLineEdit& txtName);
 
     void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();
 
 private:
-    data::DataControl& Data1;
+    binding::DataControl& Data1;
     QLineEdit& txtName;
 };
 

@@ -35,7 +35,7 @@ void DialOperations::dialLink(const QString& link, const HolderOf& holderOf) {
 
     Dial d;
     try {
-        d = composeDial(read.number, Module1::DialerSettings);
+        d = composeDial(read.number, DialerSettings);
     } catch (const platform::Error& error) {
         MsgBox(error.description(), forms::vbOKOnly | forms::vbCritical);
         return;

@@ -35,7 +35,7 @@ void DialOperations::dial(DialKind kind, const QLineEdit& box) {
     // give the modem a command is refused here.
     Dial d;
     try {
-        d = dialOfNumber(kind, text, Module1::DialerSettings, links::homeRegion());
+        d = dialOfNumber(kind, text, DialerSettings, links::homeRegion());
     } catch (const platform::Error& error) {
         MsgBox(error.description(), forms::vbOKOnly | forms::vbCritical);
         return;
@@ -51,13 +51,13 @@ bool DialOperations::loadSettings() {
     // A file that is there but unreadable stops the dial: the values in
     // memory are not the ones the user chose, and would dial another number.
     struct File {
-        void (*load)();
+        void (*load)(DialerSettingsValues&);
         const char* menu;
     };
     for (const File& file :
          {File{Module1::LoadPortSetting, "Modem Port"}, File{Module1::LoadPrefixSettings, "Area Code"}}) {
         try {
-            file.load();
+            file.load(DialerSettings);
         } catch (const platform::Error& error) {
             MsgBox(QStringLiteral(
                        "The number was not dialed. %1\n\nIts values are set under Dialer Settings, %2.")
@@ -71,7 +71,7 @@ bool DialOperations::loadSettings() {
 
 void DialOperations::dialOut(DialKind kind, const Dial& d) {
     // Port 0 (none chosen) is refused by the control, which keeps its port.
-    resumeNext([&] { MSComm1.setCommPort(Module1::DialerSettings.ModemPort); });
+    resumeNext([&] { MSComm1.setCommPort(DialerSettings.ModemPort); });
     resumeNext([&] { MSComm1.setSettings(QStringLiteral("9600, N, 8, 1")); });
     if (!sendDialCommand(d.command))
         return;

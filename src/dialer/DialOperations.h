@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialer/DialCommand.h"
+#include "dialer/Module1.h"
 #include "platform/comm/MSComm.h"
 
 #include <QLineEdit>
@@ -26,11 +27,15 @@ public:
     // as Dial Phone dials.
     void dialLink(const QString& link, const HolderOf& holderOf);
 
+    // The port and prefixes in memory, 0 at start: every dial reads the
+    // files again into them, and both settings dialogs show and set them.
+    DialerSettingsValues& settings() { return DialerSettings; }
+
 private:
     void dial(DialKind kind, const QLineEdit& box);
     // Reads Port.sav and Prefix.sav again; one that is there but cannot be
     // read is named in a message, and false is returned.
-    static bool loadSettings();
+    bool loadSettings();
     // From the port's settings to the port closed again.
     void dialOut(DialKind kind, const Dial& d);
     // Opens the port and sends the dial command; on failure tells the user
@@ -40,6 +45,7 @@ private:
     QLineEdit& txtPhone;
     QLineEdit& txtMobile;
     comm::MSComm& MSComm1;
+    DialerSettingsValues DialerSettings;
 };
 
 } // namespace dialer

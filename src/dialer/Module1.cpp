@@ -13,8 +13,6 @@
 
 namespace dialer::Module1 {
 
-DialerSettingsValues DialerSettings;
-
 namespace {
 const QString PortFile = QStringLiteral("Port.sav");
 const QString PrefixFile = QStringLiteral("Prefix.sav");
@@ -109,14 +107,14 @@ void save(const QString& name, const QByteArray& content) {
 bool PortFileExists() { return canOpen(PortFile); }
 bool PrefixFileExists() { return canOpen(PrefixFile); }
 
-void LoadPortSetting() {
+void LoadPortSetting(DialerSettingsValues& DialerSettings) {
     if (!PortFileExists())
         return;
     if (const auto content = readSome(PortFile))
         DialerSettings.ModemPort = readNumbers(*content, 1, PortFile)[0];
 }
 
-void LoadPrefixSettings() {
+void LoadPrefixSettings(DialerSettingsValues& DialerSettings) {
     if (!PrefixFileExists())
         return;
     if (const auto content = readSome(PrefixFile)) {
@@ -127,9 +125,11 @@ void LoadPrefixSettings() {
     }
 }
 
-void SavePortSetting() { save(PortFile, printLine({DialerSettings.ModemPort})); }
+void SavePortSetting(const DialerSettingsValues& DialerSettings) {
+    save(PortFile, printLine({DialerSettings.ModemPort}));
+}
 
-void SavePrefixSettings() {
+void SavePrefixSettings(const DialerSettingsValues& DialerSettings) {
     save(PrefixFile, printLine({DialerSettings.AreaCode, DialerSettings.OutLine, DialerSettings.LongDist}));
 }
 

@@ -12,12 +12,10 @@ struct DialerSettingsValues {
     qint16 LongDist = 0;
 };
 
-// The settings module: the values every dial and both settings dialogs share,
-// and their two files beside the program, Port.sav and Prefix.sav.
+// The settings module: the two files beside the program, Port.sav and
+// Prefix.sav. The values themselves are kept by the dial operations, which
+// hand them to both settings dialogs.
 namespace Module1 {
-
-// Process-wide, 0 at start; read and written directly by their users.
-extern DialerSettingsValues DialerSettings;
 
 // Whether the file can be opened for reading; any failure is only a false.
 bool PortFileExists();
@@ -26,13 +24,13 @@ bool PrefixFileExists();
 // Read the file again into DialerSettings when it can be opened, else leave
 // the values as they are. A file that runs short or holds no valid number
 // raises platform::Error and changes no value.
-void LoadPortSetting();
-void LoadPrefixSettings();
+void LoadPortSetting(DialerSettingsValues& DialerSettings);
+void LoadPrefixSettings(DialerSettingsValues& DialerSettings);
 
-// Replace the whole file with the values in memory; on failure the old file
+// Replace the whole file with the values given; on failure the old file
 // stays as it was and platform::Error is raised.
-void SavePortSetting();
-void SavePrefixSettings();
+void SavePortSetting(const DialerSettingsValues& DialerSettings);
+void SavePrefixSettings(const DialerSettingsValues& DialerSettings);
 
 } // namespace Module1
 } // namespace dialer

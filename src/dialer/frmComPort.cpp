@@ -11,8 +11,6 @@
 
 namespace dialer {
 
-using Module1::DialerSettings;
-
 namespace {
 // Where each option sits inside the frame, in twips: Com 1 to 4 down the
 // left column, Com 5 to 8 down the right. Each is only as wide as its circle.
@@ -31,8 +29,9 @@ constexpr std::array<OptionPlace, 8> OptionPlaces = {{
 }};
 } // namespace
 
-frmComPort::frmComPort()
-    : Form("frmComPort", QStringLiteral("Com Port"), 2748, 3084, QStringLiteral(":/icons/comport.svg")) {
+frmComPort::frmComPort(DialerSettingsValues& settings)
+    : Form("frmComPort", QStringLiteral("Com Port"), 2748, 3084, QStringLiteral(":/icons/comport.svg")),
+      DialerSettings(settings) {
     Frame1 = forms::placed(new QGroupBox(QStringLiteral("Modem"), this), "Frame1", 120, 216, 2475, 2220);
     for (int i = 1; i <= 8; ++i) {
         const OptionPlace& p = OptionPlaces[i - 1];
@@ -78,7 +77,7 @@ void frmComPort::Form_Load() {
         if (port >= 1 && port <= 8)
             optCom(port)->setChecked(true);
     });
-    Module1::LoadPortSetting();
+    Module1::LoadPortSetting(DialerSettings);
 }
 
 int frmComPort::selectedPort() const {
@@ -100,7 +99,7 @@ void frmComPort::cmdOK_Click() {
         DialerSettings.ModemPort = static_cast<qint16>(port);
     // A file that cannot be written rises to the dispatcher, which names it
     // and the reason; the window stays open and the old file stays as it was.
-    Module1::SavePortSetting();
+    Module1::SavePortSetting(DialerSettings);
     hideLoaded();
 }
 

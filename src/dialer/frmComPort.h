@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialer/Module1.h"
 #include "platform/forms/Form.h"
 
 #include <QGroupBox>
@@ -17,7 +18,8 @@ namespace dialer {
 class frmComPort : public forms::Form {
     Q_OBJECT
 public:
-    frmComPort();
+    // The values in memory it shows and sets; they outlive the window.
+    explicit frmComPort(DialerSettingsValues& settings);
 
     // The option for Com Index, 1 to 8.
     QRadioButton* optCom(int Index) const { return optCom_.at(Index - 1); }
@@ -48,6 +50,8 @@ protected:
 private:
     // The port of the option shown selected, 0 when none is.
     int selectedPort() const;
+
+    DialerSettingsValues& DialerSettings;
 
     std::array<QRadioButton*, 8> optCom_{};
 };

@@ -13,10 +13,9 @@
 
 namespace dialer {
 
-using Module1::DialerSettings;
-
-frmPrefix::frmPrefix()
-    : Form("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")) {
+frmPrefix::frmPrefix(DialerSettingsValues& settings)
+    : Form("frmPrefix", QStringLiteral("Prefix"), 4296, 1884, QStringLiteral(":/icons/prefix.svg")),
+      DialerSettings(settings) {
     Frame1 =
         forms::placed(new QGroupBox(QStringLiteral("Dialer Prefix"), this), "Frame1", 180, 180, 2835, 1515);
     txtAreaCode = forms::placed(forms::textBox(Frame1), "txtAreaCode", 300, 240, 435, 285);
@@ -50,7 +49,7 @@ void frmPrefix::showSettings() {
 void frmPrefix::Form_Load() {
     // Show the values in memory even when Prefix.sav cannot be read; the error still rises.
     const auto show = qScopeGuard([this] { showSettings(); });
-    Module1::LoadPrefixSettings();
+    Module1::LoadPrefixSettings(DialerSettings);
 }
 
 // Every box is checked before anything changes: a box the user must mend
@@ -89,7 +88,7 @@ void frmPrefix::cmdOK_Click() {
     DialerSettings.AreaCode = boxes[0].value;
     DialerSettings.LongDist = boxes[1].value;
     DialerSettings.OutLine = boxes[2].value;
-    Module1::SavePrefixSettings();
+    Module1::SavePrefixSettings(DialerSettings);
     restore.dismiss();
     hideLoaded();
 }

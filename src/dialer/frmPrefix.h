@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialer/Module1.h"
 #include "platform/forms/Form.h"
 
 #include <QGroupBox>
@@ -15,7 +16,8 @@ namespace dialer {
 class frmPrefix : public forms::Form {
     Q_OBJECT
 public:
-    frmPrefix();
+    // The values in memory it shows and sets; they outlive the window.
+    explicit frmPrefix(DialerSettingsValues& settings);
 
     QGroupBox* Frame1;
     QLineEdit* txtAreaCode;
@@ -31,6 +33,8 @@ public:
 
 private:
     void showSettings();
+
+    DialerSettingsValues& DialerSettings;
 };
 
 } // namespace dialer

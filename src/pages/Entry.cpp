@@ -13,7 +13,7 @@
 
 namespace pages {
 namespace {
-class Windows final : public PageWindows {
+class Windows final : public QObject, public PageWindows {
 public:
     void showAbout() override { about_.show(); }
     void openBrowser(const QString& address) override { pages::OpenBrowser(address); }
@@ -34,8 +34,9 @@ extern "C" Q_DECL_EXPORT pages::PageWindows* quorvel_pages(pages::Host* host) {
         help::registerUrlScheme();
         web::registerFolderScheme(identity::MakerScheme);
         auto* made = new pages::Windows;
-        // The About box goes before the application, as every window does.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [made] { delete made; });
+        // The About box goes before the application, as every window does:
+        // the event loop deletes the holder once the program quits.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, made, &QObject::deleteLater);
         return made;
     }();
     return windows;

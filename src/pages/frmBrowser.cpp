@@ -86,8 +86,9 @@ frmBrowser::frmBrowser()
         forms::dispatch([&] { tbToolBar_ButtonClick(button->data().toString()); });
     });
 
-    // Quit ends the program at once: every browser window goes with it.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { delete this; });
+    // Quit ends the program at once: every browser window goes with it, from
+    // the event loop, while the page engine is still there.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &QObject::deleteLater);
 }
 
 frmBrowser::~frmBrowser() = default;

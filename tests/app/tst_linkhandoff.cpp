@@ -5,11 +5,14 @@
 #include "links/TelLink.h"
 #include "platform/core/LocalSocket.h"
 
+#include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <future>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -29,6 +32,44 @@ std::optional<QByteArray> askWhileListening(const QString& name, const QByteArra
     while (asked.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
         QTest::qWait(5);
     return asked.get();
+}
+
+// A stranger at the inbox: connects, sends `bytes` (perhaps nothing) and
+// waits for the inbox to close the connection without an answer. True when
+// it did within half a minute. Blocks; any thread.
+bool closedOnStranger(const QString& name, const QByteArray& bytes) {
+    const QByteArray path = QFile::encodeName(platform::localSocketPath(name));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const auto closeAtEnd = qScopeGuard([fd] { ::close(fd); });
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    for (qsizetype sent = 0; sent < bytes.size();) {
+        const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return errno == EPIPE || errno == ECONNRESET; // cut off while still sending
+        sent += n;
+    }
+    pollfd ready{fd, POLLIN, 0};
+    char chunk[64];
+    while (::poll(&ready, 1, 30000) > 0) {
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+        if (n == 0 || (n < 0 && errno == ECONNRESET))
+            return true;
+        if (n > 0 || errno != EINTR)
+            return false; // a stranger was answered, or the socket failed
+    }
+    return false;
+}
+
+// The same from another thread, while this one runs the inbox's loop.
+bool letGo(const QString& name, const QByteArray& bytes) {
+    auto closed = std::async(std::launch::async, [&] { return closedOnStranger(name, bytes); });
+    while (closed.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QTest::qWait(5);
+    return closed.get();
 }
 } // namespace
 
@@ -53,6 +94,22 @@ private slots:
         QVERIFY(arrived[2][0].toString().size() > links::MaxLinkLength &&
                 arrived[2][0].toString().size() < 100000);
         arrived.clear();
+
+        // Strangers that do not speak the hand-over are let go unanswered and
+        // none gives a link; one that says nothing is let go after a while,
+        // and a start meanwhile is not held up.
+        const QString name = app::inboxName();
+        QVERIFY(letGo(name, "GET / HTTP/1.0\r\n\r\n"));
+        QVERIFY(letGo(name, QByteArray(1 << 20, '7'))); // no line end, ever
+        QVERIFY(letGo(name, "99999999\ntel:1"));
+        auto silent = std::async(std::launch::async, [&] { return closedOnStranger(name, {}); });
+        QVERIFY(handOverWhileListening(QStringLiteral("tel:555-0102")));
+        QTRY_COMPARE(arrived.size(), 1);
+        QCOMPARE(arrived[0][0].toString(), QStringLiteral("tel:555-0102"));
+        while (silent.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+            QTest::qWait(5);
+        QVERIFY(silent.get());
+        QCOMPARE(arrived.size(), 1);
     }
 
     void aSocketLeftByAKilledCopyIsTakenOverAndOthersAreRefused() {

@@ -59,9 +59,8 @@ int writeSettings(const QString& folder, long tag) {
     say("ready\n");
     for (;; ++tag) {
         const auto n = qint16(tag % 30000);
-        dialer::Module1::DialerSettings = {0, n, n, n};
         say("begin save %ld\n", n);
-        dialer::Module1::SavePrefixSettings();
+        dialer::Module1::SavePrefixSettings({0, n, n, n});
         say("done\n");
     }
 }

@@ -28,12 +28,16 @@ inline QByteArray contentOf(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
 }
 
+// The values in memory the main window hands each settings dialog; they
+// outlive the dialogs, as the window's do.
+inline dialer::DialerSettingsValues DialerSettings;
+
 // A program folder with fresh settings in memory.
 struct ProgramFolder {
     QTemporaryDir dir;
     ProgramFolder() {
         platform::setAppPath(dir.path());
-        dialer::Module1::DialerSettings = {};
+        DialerSettings = {};
     }
     QString file(const QString& name) const { return dir.filePath(name); }
 };
@@ -41,7 +45,7 @@ struct ProgramFolder {
 // One loaded dialog, opened as the menu does: Form_Load through the
 // dispatcher, then shown. The close box deletes it; what is left goes at the end.
 template <typename Form> struct Dialog {
-    QPointer<Form> form = new Form;
+    QPointer<Form> form = new Form(DialerSettings);
     Dialog() {
         forms::dispatch([this] { form->Form_Load(); });
         form->show();

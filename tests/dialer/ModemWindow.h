@@ -14,9 +14,7 @@ struct ModemWindow {
     PtyPair pty;
     Window win;
 
-    explicit ModemWindow(const QList<Contact>& contacts) : win(contacts) {
-        dialer::Module1::DialerSettings = {};
-    }
+    explicit ModemWindow(const QList<Contact>& contacts) : win(contacts) {}
 
     // Com n on the pty pair, and Port.sav and Prefix.sav beside the program
     // as a person writes them (a null text writes no file).

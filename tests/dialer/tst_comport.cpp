@@ -3,8 +3,8 @@
 #include "DialogFixture.h"
 #include "PtyPair.h"
 #include "dialer/frmComPort.h"
-#include "platform/comm/MSComm.h"
 #include "identity/Identity.h"
+#include "platform/comm/MSComm.h"
 #include "support/ScriptedBoxes.h"
 #include "support/TestMain.h"
 
@@ -12,7 +12,6 @@
 
 using namespace testing;
 using dialer::frmComPort;
-using dialer::Module1::DialerSettings;
 
 namespace {
 QList<int> selected(const Dialog<frmComPort>& d) {
@@ -89,7 +88,7 @@ private slots:
         ScriptedBoxes boxes;
         Dialog<frmComPort> d;
         QTest::mouseClick(d->optCom(6), Qt::LeftButton);
-        dialer::Module1::LoadPortSetting();
+        dialer::Module1::LoadPortSetting(DialerSettings);
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         QCOMPARE(contentOf(port), QByteArray(" 6 \r\n"));
         QVERIFY_BOXES(boxes);

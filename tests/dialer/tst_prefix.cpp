@@ -10,7 +10,6 @@
 
 using namespace testing;
 using dialer::frmPrefix;
-using dialer::Module1::DialerSettings;
 
 namespace {
 const QByteArray Before = " 1  2  3 \r\n"; // area code 1, outside line 2, long distance 3

@@ -13,7 +13,6 @@
 #include <QTest>
 
 using namespace dialer;
-using Module1::DialerSettings;
 
 namespace {
 void write(const QString& path, const QByteArray& bytes) {
@@ -28,9 +27,9 @@ QByteArray contentOf(const QString& path) {
 }
 
 // The error number a load raises, 0 when it raises none.
-template <typename Load> int failureOf(Load load) {
+template <typename Load> int failureOf(Load load, DialerSettingsValues& settings) {
     try {
-        load();
+        load(settings);
         return 0;
     } catch (const platform::Error& e) {
         return e.number();
@@ -42,6 +41,7 @@ class SettingsFilesTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     QString port, prefix;
+    dialer::DialerSettingsValues DialerSettings;
 
 private slots:
     void init() {
@@ -56,29 +56,29 @@ private slots:
 
     void writersWriteThePrintFormByteForByte() {
         DialerSettings.ModemPort = 3;
-        Module1::SavePortSetting();
+        Module1::SavePortSetting(DialerSettings);
         QCOMPARE(contentOf(port), QByteArray(" 3 \r\n"));
 
         DialerSettings = {0, 212, 9, 1};
-        Module1::SavePrefixSettings();
+        Module1::SavePrefixSettings(DialerSettings);
         QCOMPARE(contentOf(prefix), QByteArray(" 212  9  1 \r\n"));
 
         DialerSettings = {0, 0, -1, -32768};
-        Module1::SavePrefixSettings();
+        Module1::SavePrefixSettings(DialerSettings);
         QCOMPARE(contentOf(prefix), QByteArray(" 0 -1 -32768 \r\n"));
         // A second save replaces the file; it never appends.
         DialerSettings.ModemPort = 12;
-        Module1::SavePortSetting();
+        Module1::SavePortSetting(DialerSettings);
         QCOMPARE(contentOf(port), QByteArray(" 12 \r\n"));
     }
 
     void whatIsWrittenReadsBack() {
         DialerSettings = {8, 32767, -32768, 0};
-        Module1::SavePortSetting();
-        Module1::SavePrefixSettings();
+        Module1::SavePortSetting(DialerSettings);
+        Module1::SavePrefixSettings(DialerSettings);
         DialerSettings = {};
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(8));
         QCOMPARE(DialerSettings.AreaCode, qint16(32767));
         QCOMPARE(DialerSettings.OutLine, qint16(-32768));
@@ -101,8 +101,8 @@ private slots:
         write(prefix, prefixFile);
         QVERIFY(Module1::PortFileExists());
         QVERIFY(Module1::PrefixFileExists());
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(3));
         QCOMPARE(DialerSettings.AreaCode, qint16(212));
         QCOMPARE(DialerSettings.OutLine, qint16(9));
@@ -125,41 +125,41 @@ private slots:
         QFETCH(int, error);
         DialerSettings = {5, 415, 8, 7};
         write(prefix, content);
-        QCOMPARE(failureOf(Module1::LoadPrefixSettings), error);
+        QCOMPARE(failureOf(Module1::LoadPrefixSettings, DialerSettings), error);
         QCOMPARE(DialerSettings.AreaCode, qint16(415));
         QCOMPARE(DialerSettings.OutLine, qint16(8));
         QCOMPARE(DialerSettings.LongDist, qint16(7));
         // No handle stays open: the file can be replaced and read at once.
         QVERIFY(QFile::remove(prefix));
         write(prefix, " 1  2  3 \r\n");
-        Module1::LoadPrefixSettings();
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.AreaCode, qint16(1));
     }
 
     void anEmptyPortFileFails() {
         DialerSettings.ModemPort = 4;
         write(port, "");
-        QCOMPARE(failureOf(Module1::LoadPortSetting), platform::err::BadFileFormat);
+        QCOMPARE(failureOf(Module1::LoadPortSetting, DialerSettings), platform::err::BadFileFormat);
         QCOMPARE(DialerSettings.ModemPort, qint16(4));
     }
 
     void missingFilesLeaveTheValuesInMemory() {
         QVERIFY(!Module1::PortFileExists());
         QVERIFY(!Module1::PrefixFileExists());
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(0));
         QCOMPARE(DialerSettings.AreaCode, qint16(0));
 
         // Deleted while the program runs: the values last loaded stay.
         write(port, " 12 \r\n");
         write(prefix, " 212  9  1 \r\n");
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QVERIFY(QFile::remove(port));
         QVERIFY(QFile::remove(prefix));
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(12));
         QCOMPARE(DialerSettings.AreaCode, qint16(212));
         QCOMPARE(DialerSettings.LongDist, qint16(1));
@@ -167,9 +167,9 @@ private slots:
 
     void everyLoadReadsTheFileAgain() {
         write(port, "3");
-        Module1::LoadPortSetting();
+        Module1::LoadPortSetting(DialerSettings);
         write(port, "5");
-        Module1::LoadPortSetting();
+        Module1::LoadPortSetting(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(5));
     }
 
@@ -178,8 +178,8 @@ private slots:
     void handEditedFractionsAreRounded() {
         write(port, "3.0");
         write(prefix, " 212.5 , 9.51\r\n-1.5 ");
-        Module1::LoadPortSetting();
-        Module1::LoadPrefixSettings();
+        Module1::LoadPortSetting(DialerSettings);
+        Module1::LoadPrefixSettings(DialerSettings);
         QCOMPARE(DialerSettings.ModemPort, qint16(3));
         QCOMPARE(DialerSettings.AreaCode, qint16(212));
         QCOMPARE(DialerSettings.OutLine, qint16(10));
@@ -193,7 +193,7 @@ private slots:
         write(port, QByteArray(4 * 1024 * 1024, '7'));
         QString message;
         try {
-            Module1::LoadPortSetting();
+            Module1::LoadPortSetting(DialerSettings);
         } catch (const platform::Error& e) {
             message = e.description();
         }
@@ -204,7 +204,7 @@ private slots:
         write(prefix, "212," + QByteArray(200, 'x') + ",1");
         message.clear();
         try {
-            Module1::LoadPrefixSettings();
+            Module1::LoadPrefixSettings(DialerSettings);
         } catch (const platform::Error& e) {
             message = e.description();
         }
@@ -224,7 +224,7 @@ private slots:
             if (name != "Prefix.sav.fresh1") // another copy may be saving it right now
                 QVERIFY(file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
         }
-        Module1::SavePrefixSettings();
+        Module1::SavePrefixSettings(DialerSettings);
         QStringList left = QDir(dir.path()).entryList(QDir::Files);
         left.sort();
         QStringList expected = names.mid(1) << "Prefix.sav";
@@ -238,7 +238,7 @@ private slots:
         // Port.sav taken by a folder: the finished file cannot replace it.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Port.sav")));
         DialerSettings.ModemPort = 7;
-        QCOMPARE(failureOf(Module1::SavePortSetting), platform::err::FileAccess);
+        QCOMPARE(failureOf(Module1::SavePortSetting, DialerSettings), platform::err::FileAccess);
         QVERIFY(QFileInfo(port).isDir());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
         QVERIFY(QDir(port).removeRecursively());
@@ -246,7 +246,7 @@ private slots:
         // The program's folder gone: nothing is created.
         const QString missing = dir.filePath(QStringLiteral("gone"));
         platform::setAppPath(missing);
-        QCOMPARE(failureOf(Module1::SavePrefixSettings), platform::err::FileAccess);
+        QCOMPARE(failureOf(Module1::SavePrefixSettings, DialerSettings), platform::err::FileAccess);
         QVERIFY(!QFileInfo::exists(missing));
     }
 };

@@ -23,7 +23,6 @@ class SettingsMenuTest : public QObject {
     app::frmPhone& open() {
         win = std::make_unique<Window>(QList<Contact>{contact("Ashford, Nora", "555-0101")});
         port = win->dir.filePath(QStringLiteral("Port.sav"));
-        dialer::Module1::DialerSettings = {};
         return win->open();
     }
 

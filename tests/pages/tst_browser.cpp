@@ -23,6 +23,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 
 using namespace testing;
 using pages::frmBrowser;
@@ -61,6 +64,19 @@ void typeInto(frmBrowser* w, const QString& text) {
 void typeAndEnter(frmBrowser* w, const QString& text) {
     typeInto(w, text);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// Asks the window's page engine a question and waits for its answer: what
+// the engine was about before the question is done by then.
+bool engineAnswers(frmBrowser* w) {
+    auto* view = w->findChild<QWebEngineView*>();
+    if (!view)
+        return false;
+    // The answer may come after we gave up waiting: it must not outlive us.
+    auto answered = std::make_shared<bool>(false);
+    view->page()->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,
+                                [answered](const QVariant&) { *answered = true; });
+    return QTest::qWaitFor([&] { return *answered; }, LoadTimeout);
 }
 
 // Waits until the window is idle on a page with this title.
@@ -158,9 +174,12 @@ private slots:
         const int slowRequests = server.hits("/slow");
         typeInto(w, server.url("/slow"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::qWait(300);
-        QCOMPARE(server.hits("/slow"), slowRequests);
+        QVERIFY(QApplication::focusWidget() != w->cboAddress->lineEdit());
+        // A navigation would be under way now, and "/slow" never ends unreleased.
+        QVERIFY(engineAnswers(w));
+        QVERIFY(!w->brwWebBrowser->Busy());
         QVERIFY(!w->timTimer->isActive());
+        QCOMPARE(server.hits("/slow"), slowRequests);
 
         typeAndEnter(w, server.url("/slow"));
         QVERIFY(QTest::qWaitFor([&] { return server.hits("/slow") > slowRequests; }, LoadTimeout));
@@ -301,7 +320,9 @@ private slots:
         QVERIFY(!w->timTimer->isActive());
         QCOMPARE(w->windowTitle(), w->brwWebBrowser->LocationName());
         server.releaseSlow();
-        QTest::qWait(200);
+        // The late answer has reached the engine by the time it answers us.
+        QVERIFY(engineAnswers(w));
+        QVERIFY(!w->timTimer->isActive());
         for (const QList<QVariant>& caption : captions)
             QVERIFY(caption.first().toString() != "Working...");
 

@@ -30,14 +30,14 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& conte
       // A profile of the viewer's own, so its scheme handler serves this file
       // only and no other window's pages.
       profile_(new QWebEngineProfile(this)), tree_(new QTreeWidget), keyword_(new QLineEdit),
-      index_(new QListWidget), view_(new QWebEngineView) {
+      index_(new QListWidget), view_(std::make_unique<QWebEngineView>()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(file_->title().isEmpty() ? QFileInfo(file_->path()).fileName() : file_->title());
     profile_->installUrlSchemeHandler(pageUrl({}).scheme().toUtf8(), new SchemeHandler(file_, profile_));
     // A help file may come from anyone (it is read from the current folder):
     // its pages run no scripts and reach nothing outside the file.
     seal(profile_);
-    view_->setPage(new QWebEnginePage(profile_, view_));
+    view_->setPage(new QWebEnginePage(profile_, view_.get()));
 
     tree_->setObjectName(QStringLiteral("contents"));
     tree_->header()->hide();
@@ -51,7 +51,7 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& conte
         if (item && !item->data(0, PageRole).toString().isEmpty())
             showTopic(item->data(0, PageRole).toString());
     });
-    connect(view_, &QWebEngineView::urlChanged, this, &HelpWindow::followPage);
+    connect(view_.get(), &QWebEngineView::urlChanged, this, &HelpWindow::followPage);
 
     auto* tools = new QToolBar;
     tools->addAction(view_->pageAction(QWebEnginePage::Back));
@@ -82,7 +82,7 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& conte
     }
     auto* split = new QSplitter;
     split->addWidget(side);
-    split->addWidget(view_);
+    split->addWidget(view_.get());
     split->setStretchFactor(1, 1);
     split->setSizes({260, 640});
     auto* layout = new QVBoxLayout(this);
@@ -95,8 +95,7 @@ HelpWindow::HelpWindow(std::shared_ptr<const ChmFile> file, const Sitemap& conte
     showTopic(file_->defaultTopic());
 }
 
-// The page must go before the profile it was made with.
-HelpWindow::~HelpWindow() { delete view_; }
+HelpWindow::~HelpWindow() = default;
 
 void HelpWindow::showTopic(const QString& local) {
     const QUrl url = pageUrl(local);

@@ -26,7 +26,7 @@ public:
     ~HelpWindow() override;
 
     const ChmFile& file() const { return *file_; }
-    QWebEngineView* view() const { return view_; }
+    QWebEngineView* view() const { return view_.get(); }
     QTreeWidget* contents() const { return tree_; }
     QListWidget* index() const { return index_; }
 
@@ -44,7 +44,9 @@ private:
     QTreeWidget* tree_;
     QLineEdit* keyword_;
     QListWidget* index_;
-    QWebEngineView* view_;
+    // Held here, not only by the splitter: members go before children, so the
+    // view and its page go before the profile they were made with.
+    std::unique_ptr<QWebEngineView> view_;
 };
 
 } // namespace help

@@ -14,7 +14,8 @@
 namespace web {
 WebBrowser::WebBrowser(QWidget* parent)
     : QWidget(parent), profile_(new QWebEngineProfile(this)), // no storage name: kept in memory only
-      view_(new QWebEngineView(this)), page_(new Page(profile_, view_, [this](const QUrl& url) {
+      view_(std::make_unique<QWebEngineView>(this)),
+      page_(new Page(profile_, view_.get(), [this](const QUrl& url) {
           if (!handOff_ || !handedOff_.contains(url.scheme(), Qt::CaseInsensitive))
               return true;
           handOff_(url);
@@ -24,7 +25,7 @@ WebBrowser::WebBrowser(QWidget* parent)
     view_->setPage(page_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
+    layout->addWidget(view_.get());
     // Whatever the window is shrunk to, the page follows.
     setMinimumSize(0, 0);
     view_->setMinimumSize(0, 0);
@@ -57,10 +58,7 @@ WebBrowser::WebBrowser(QWidget* parent)
     connect(page_, &QWebEnginePage::loadFinished, this, [this] { emit DownloadComplete(); });
 }
 
-WebBrowser::~WebBrowser() {
-    // The page must go before the profile it was made with.
-    delete view_;
-}
+WebBrowser::~WebBrowser() = default;
 
 void WebBrowser::serveFolder(const QString& scheme, const QString& folder) {
     profile_->installUrlSchemeHandler(scheme.toLatin1(), makeFolderScheme(folder, profile_));

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QWebEngineProfile;
 class QWebEngineView;
@@ -65,7 +66,9 @@ private:
     void request(const QUrl& url);
 
     QWebEngineProfile* profile_;
-    QWebEngineView* view_;
+    // Held here, not only as a child: members go before children, so the
+    // view and its page go before the profile they were made with.
+    std::unique_ptr<QWebEngineView> view_;
     Page* page_;
     QUrl home_;
     QUrl search_;

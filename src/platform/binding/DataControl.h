@@ -1,12 +1,12 @@
 #pragma once
 
 #include "platform/core/Error.h"
+#include "platform/data/RecordBinder.h"
 #include "platform/data/RecordCounter.h"
 #include "platform/data/Recordset.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QList>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
@@ -14,13 +14,13 @@
 #include <functional>
 #include <optional>
 
-namespace data {
+namespace binding {
 
 // The record navigator: first/previous arrows, a caption, next/last arrows.
-// It owns the record set, fills the bound text boxes from the current record,
-// notices the user's typing, raises Validate before every move, store, delete
-// and close, and stores the boxes when Save stays True.
-class DataControl : public QWidget {
+// Its binder owns the record set and fills the bound text boxes; the control
+// notices the user's typing, follows other programs' changes and asks the
+// user before a store overwrites one.
+class DataControl : public QWidget, private data::Prompt {
     Q_OBJECT
 public:
     explicit DataControl(QWidget* parent = nullptr);
@@ -35,7 +35,7 @@ public:
     QString Caption() const;
     void setCaption(const QString& caption);
 
-    data::Recordset& Recordset() { return recordset_; }
+    data::Recordset& Recordset() { return binder_.recordset(); }
 
     // Binds a text box to a field of the record source.
     void bind(QLineEdit* box, const QString& field);
@@ -53,25 +53,23 @@ public:
     std::optional<qint64> KnownRecordCount();
 
     // Whether a bound box was typed into since the record was shown.
-    bool DataChanged() const { return changed_; }
+    bool DataChanged() const { return binder_.changed(); }
     // Refills the boxes from the stored record, dropping typed changes; a
     // pending new record is abandoned.
-    void UpdateControls();
+    void UpdateControls() { binder_.refill(); }
 
     // Validate(Action, Save): Save arrives True (-1) when a bound box changed.
     void setValidateHandler(std::function<void(int& action, int& save)> handler) {
-        validate_ = std::move(handler);
+        binder_.setValidateHandler(std::move(handler));
     }
 
-    // What failed: opening the file, the check at opening that stores can be
-    // written, reading a record, storing one. Conflict is the question asked
-    // when another program changed or deleted the record being stored:
-    // Yes stores the typing over it.
-    enum class Failure { Open, ReadOnly, Read, Store, Conflict };
+    // What failed; Conflict is asked with Yes and No, Yes storing the typing
+    // over the other program's change.
+    using Failure = data::RecordBinder::Failure;
     // Words the message of a failure (what the user should do differs by what
     // the records are); `cause` is the record set's error, cause() says why.
     void setFailureText(std::function<QString(Failure, const platform::Error& cause)> text) {
-        failureText_ = std::move(text);
+        binder_.setFailureText(std::move(text));
     }
 
     // The arrow buttons, for tests and key handling.
@@ -93,14 +91,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Binding {
-        QLineEdit* box;
-        QString field;
-    };
+    bool storeOver(const QString& question) override;
+    void whileWaiting(const std::function<void()>& store) override;
 
-    void validate(int action);
-    void store(const QStringList& values);
-    void fillBoxes();
     void arrow(const std::function<void()>& move);
     void followCount();
     void followFile();
@@ -108,19 +101,13 @@ private:
     QString databaseName_;
     QString connect_ = QStringLiteral("Access");
     QString recordSource_;
-    data::Recordset recordset_;
-    QList<Binding> bindings_;
-    bool changed_ = false;
-    std::function<void(int&, int&)> validate_;
-    QString failureText(Failure failure, const platform::Error& cause) const;
-
-    std::function<QString(Failure, const platform::Error&)> failureText_;
+    data::RecordBinder binder_{*this};
     QToolButton* first_;
     QToolButton* previous_;
     QLabel* caption_;
     QToolButton* next_;
     QToolButton* last_;
-    RecordCounter* counter_;
+    data::RecordCounter* counter_;
     QTimer* countStart_;
     QTimer* countCheck_;
     QTimer* writeCheck_;
@@ -129,4 +116,4 @@ private:
     bool countAfterDrawing_ = false;
 };
 
-} // namespace data
+} // namespace binding

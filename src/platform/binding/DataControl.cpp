@@ -1,4 +1,4 @@
-#include "platform/data/DataControl.h"
+#include "platform/binding/DataControl.h"
 
 #include "platform/core/Error.h"
 #include "platform/forms/BusyPointer.h"
@@ -11,7 +11,7 @@
 
 #include <utility>
 
-namespace data {
+namespace binding {
 namespace {
 // How often an idle window looks whether another program changed the file:
 // one cheap version check, never a count; the shown record and the count
@@ -60,11 +60,12 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     row->addWidget(last_);
     setFocusPolicy(Qt::NoFocus);
 
-    counter_ = new RecordCounter(this);
-    connect(counter_, &RecordCounter::counted, this, [this](qint64 count, const CountTicket& ticket) {
-        recordset_.keepCount(count, ticket); // refused when the file changed meanwhile
-        followCount();
-    });
+    counter_ = new data::RecordCounter(this);
+    connect(counter_, &data::RecordCounter::counted, this,
+            [this](qint64 count, const data::CountTicket& ticket) {
+                Recordset().keepCount(count, ticket); // refused when the file changed meanwhile
+                followCount();
+            });
     // A count starts from the event loop, once the record on screen is drawn.
     // Counting a large book costs as much CPU as the window's whole start, so
     // a window on its way to the screen is drawn first; until then the
@@ -72,27 +73,27 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     countStart_ = new QTimer(this);
     countStart_->setSingleShot(true);
     connect(countStart_, &QTimer::timeout, this, [this] {
-        if (!recordset_.isOpen() || counter_->running() || recordset_.KnownCount())
+        if (!Recordset().isOpen() || counter_->running() || Recordset().KnownCount())
             return;
         countAfterDrawing_ = window()->isVisible() && !drawn_;
         if (countAfterDrawing_)
             return;
-        if (const auto ticket = recordset_.countTicket())
-            counter_->start(recordset_.path(), recordset_.table(), *ticket);
+        if (const auto ticket = Recordset().countTicket())
+            counter_->start(Recordset().path(), Recordset().table(), *ticket);
     });
     // Whether stores can succeed is told once the first record is shown:
     // trying costs a journal file made and removed, and may wait for a lock.
     writeCheck_ = new QTimer(this);
     writeCheck_->setSingleShot(true);
     connect(writeCheck_, &QTimer::timeout, this, [this] {
-        if (!recordset_.isOpen())
+        if (!Recordset().isOpen())
             return;
         try {
-            recordset_.probeWrite();
+            Recordset().probeWrite();
         } catch (const platform::Error& error) {
             // Another program's change in progress says nothing about this file.
             if (error.cause() != platform::err::Locked)
-                forms::MsgBox(failureText(Failure::ReadOnly, error), forms::vbExclamation);
+                forms::MsgBox(binder_.failureText(Failure::ReadOnly, error), forms::vbExclamation);
         }
     });
     countCheck_ = new QTimer(this);
@@ -102,10 +103,16 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
         followCount();
     });
 
-    auto& rs = recordset_;
-    recordset_.setBeforeAction([this](int action) { validate(action); });
-    recordset_.setAfterAction([this] {
-        fillBoxes();
+    auto& rs = binder_.recordset();
+    binder_.setBeforeValidate([this](int action) {
+        // A running count holds a read lock that would hold up this store or
+        // delete; its answer would be out of date after it anyway.
+        if (binder_.changed() || action == data::ActionDelete || action == data::ActionClose) {
+            countStart_->stop();
+            counter_->stop();
+        }
+    });
+    binder_.setAfterAction([this] {
         emit Reposition();
         followCount();
     });
@@ -128,12 +135,7 @@ DataControl::DataControl(QWidget* parent) : QWidget(parent) {
     });
 }
 
-DataControl::~DataControl() {
-    counter_->stop();
-    // The boxes may already be gone; nothing may be refilled or asked now.
-    recordset_.setBeforeAction({});
-    recordset_.setAfterAction({});
-}
+DataControl::~DataControl() { counter_->stop(); }
 
 void DataControl::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
@@ -146,25 +148,17 @@ QString DataControl::Caption() const { return caption_->text(); }
 void DataControl::setCaption(const QString& caption) { caption_->setText(caption); }
 
 void DataControl::bind(QLineEdit* box, const QString& field) {
-    bindings_.append({box, field});
+    binder_.bind({field, [box] { return box->text(); },
+                  [box](const QString& text, bool readOnly) {
+                      box->setText(text);
+                      box->setReadOnly(readOnly);
+                  }});
     // Only the user's typing marks the record changed, never our own filling.
-    connect(box, &QLineEdit::textEdited, this, [this] { changed_ = true; });
+    connect(box, &QLineEdit::textEdited, this, [this] { binder_.typed(); });
 }
 
 void DataControl::Refresh() {
-    try {
-        // The record set reads and writes the bound fields, in the order they were bound.
-        QStringList fields;
-        for (const Binding& b : bindings_)
-            if (!fields.contains(b.field))
-                fields << b.field;
-        recordset_.setFields(fields);
-        recordset_.open(databaseName_, recordSource_);
-    } catch (const platform::Error& error) {
-        fillBoxes();
-        throw platform::Error(error.number(), failureText(Failure::Open, error), error.cause());
-    }
-    fillBoxes();
+    binder_.open(databaseName_, recordSource_);
     emit Reposition();
     writeCheck_->start(0);
     followCount();
@@ -172,9 +166,9 @@ void DataControl::Refresh() {
 }
 
 std::optional<qint64> DataControl::KnownRecordCount() {
-    if (!recordset_.isOpen())
+    if (!Recordset().isOpen())
         return std::nullopt;
-    const auto count = recordset_.KnownCount();
+    const auto count = Recordset().KnownCount();
     if (!count && !counter_->running())
         countStart_->start(0);
     return count;
@@ -191,101 +185,36 @@ void DataControl::followCount() {
 void DataControl::followFile() {
     // A box open inside a command (the save prompt, Delete's question) stands
     // for a record that must not change under it.
-    if (!recordset_.isOpen() || QApplication::activeModalWidget())
+    if (!Recordset().isOpen() || QApplication::activeModalWidget())
         return;
-    switch (recordset_.follow(changed_)) {
-    case Recordset::Followed::Nothing:
+    switch (Recordset().follow(binder_.changed())) {
+    case data::Recordset::Followed::Nothing:
         return;
-    case Recordset::Followed::Reread:
-    case Recordset::Followed::Moved:
-        fillBoxes();
+    case data::Recordset::Followed::Reread:
+    case data::Recordset::Followed::Moved:
+        binder_.fill();
         emit Reposition();
         return;
-    case Recordset::Followed::ChangedUnderEdit:
+    case data::Recordset::Followed::ChangedUnderEdit:
         emit ChangedUnderTyping(false);
         return;
-    case Recordset::Followed::DeletedUnderEdit:
+    case data::Recordset::Followed::DeletedUnderEdit:
         emit ChangedUnderTyping(true);
         return;
     }
 }
 
-QString DataControl::failureText(Failure failure, const platform::Error& cause) const {
-    return failureText_ ? failureText_(failure, cause) : cause.description();
+bool DataControl::storeOver(const QString& question) {
+    return forms::MsgBox(question, forms::vbYesNo + forms::vbQuestion) == forms::vbYes;
 }
 
-void DataControl::validate(int action) {
-    // A running count holds a read lock that would hold up this store or
-    // delete; its answer would be out of date after it anyway.
-    if (changed_ || action == ActionDelete || action == ActionClose) {
-        countStart_->stop();
-        counter_->stop();
-    }
-    // The typing goes to the record where it is now, should another program
-    // have renumbered it since the last look.
-    if (changed_)
-        recordset_.follow(true);
-    int act = action;
-    int save = changed_ ? -1 : 0;
-    if (validate_)
-        validate_(act, save);
-    if (save == 0 || !changed_)
-        return;
-    QStringList values;
-    for (const QString& field : recordset_.fields()) {
-        QString value;
-        for (const Binding& b : bindings_)
-            if (b.field == field)
-                value = b.box->text();
-        values << value;
-    }
-    store(values);
-}
-
-void DataControl::store(const QStringList& values) {
-    bool asNew = false;
-    for (;;) {
-        try {
-            const forms::BusyPointer busy; // another program may hold the file locked
-            asNew ? recordset_.storeAsNew(values) : recordset_.writeRecord(values);
-            return;
-        } catch (const platform::Error& error) {
-            // The move or close stops here and the boxes keep what was typed.
-            const int cause = error.cause();
-            if (cause != platform::err::ChangedElsewhere && cause != platform::err::DeletedElsewhere)
-                throw platform::Error(platform::err::StoreFailed, failureText(Failure::Store, error), cause);
-            // Another program's store is never overwritten unasked.
-            if (forms::MsgBox(failureText(Failure::Conflict, error), forms::vbYesNo + forms::vbQuestion) !=
-                forms::vbYes)
-                throw platform::Error(platform::err::StoreFailed, QString(), platform::err::Declined);
-            asNew = cause == platform::err::DeletedElsewhere;
-        }
-    }
-}
-
-void DataControl::UpdateControls() {
-    if (recordset_.isAdding()) {
-        recordset_.CancelUpdate(); // refills through the after-action hook
-        return;
-    }
-    // The stored record as it is now: another program may have changed it.
-    platform::resumeNext([&] { recordset_.reload(); });
-    fillBoxes();
-}
-
-void DataControl::fillBoxes() {
-    const bool showing = recordset_.isOpen() && recordset_.hasCurrent() && !recordset_.isAdding();
-    // Without an open record set nothing typed could ever be stored: take none.
-    const bool readOnly = !recordset_.isOpen();
-    for (const Binding& b : bindings_) {
-        b.box->setText(showing ? recordset_.field(b.field) : QString());
-        b.box->setReadOnly(readOnly);
-    }
-    changed_ = false;
+void DataControl::whileWaiting(const std::function<void()>& store) {
+    const forms::BusyPointer busy; // another program may hold the file locked
+    store();
 }
 
 void DataControl::arrow(const std::function<void()>& move) {
-    if (!recordset_.isOpen())
+    if (!Recordset().isOpen())
         return;
     try {
         const forms::BusyPointer busy;
@@ -298,8 +227,8 @@ void DataControl::arrow(const std::function<void()>& move) {
             return;
         if (error.number() == platform::err::StoreFailed)
             throw;
-        throw platform::Error(error.number(), failureText(Failure::Read, error), error.cause());
+        throw platform::Error(error.number(), binder_.failureText(Failure::Read, error), error.cause());
     }
 }
 
-} // namespace data
+} // namespace binding
