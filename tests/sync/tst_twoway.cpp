@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(phonebook::read(book).size(), 4);
         QCOMPARE(s.cards().size(), 4);
         QByteArray larsThere;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-3"))
                 larsThere = card.vcard;
         for (const char* kept : {"BDAY", "met at the fair", "https://x.example/l.jpg"})
@@ -130,13 +130,13 @@ private slots:
         phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '555-0111' WHERE Name = 'Olsen, Ida'");
         SYNCED(book);
         QByteArray ida;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-1"))
                 ida = card.vcard;
         for (const char* kept : {"BDAY", "PHOTO", "X-PHONE-RINGTONE:bells", "555-0111", "+47 555 0101"})
             QVERIFY2(ida.contains(kept), ida.constData());
         QByteArray nora;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-2"))
                 nora = card.vcard;
         QVERIFY2(nora.contains("1 Elm St") && nora.contains("nora@ashford.example"), nora.constData());
@@ -152,7 +152,7 @@ private slots:
         phonebook::create(later, {});
         QVERIFY(s.connect(book) && s.connect(later));
         SYNCED(book);
-        carddav::FetchedCard card = s.cards().value(0);
+        dav::FetchedCard card = s.cards().value(0);
         QVERIFY(s.put(card.href, card.vcard.replace("END:VCARD", "EMAIL:ida@phone.example\r\nEND:VCARD"),
                       card.etag));
         // As if the book had listed the server just after that change, and was storing its own.
