@@ -95,7 +95,7 @@ private:
             out << plan.keptAgainstDelete << " deleted on one side but changed on the other would be kept.\n";
         if (round.unreadable > 0)
             out << round.unreadable << " cards on the server cannot be read and would be left there.\n";
-        if (!run_.ended() && engine::deletesTooMuch(plan, round))
+        if (engine::deletesTooMuch(plan, round))
             out << "The sync would stop before deleting that much; quorvel-book sync --force goes on.\n";
         const int requests = account_.client->requestsSent();
         out << requests << (requests == 1 ? " request" : " requests")

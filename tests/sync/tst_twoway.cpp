@@ -58,6 +58,20 @@ private slots:
                            "DELETE FROM PHONEDIR WHERE Name = 'Berg, Lars';"
                            "UPDATE PHONEDIR SET Mobile = '070-7654321' WHERE Name = 'Kim, Min';"
                            "UPDATE PHONEDIR SET Company = 'Office Ltd' WHERE Name = 'Nakamura, Aki'");
+        // The dry run shows the plan of the sync to come, change by change, and writes nothing.
+        auto hashOf = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly)
+                       ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                       : QByteArray();
+        };
+        const QByteArray before = hashOf(a);
+        r = sync(a, {"--dry-run"});
+        QVERIFY2(r.code == 0 && r.out.contains("changed on the server: Olsen, Ida") &&
+                     r.out.contains("deleted on the server: Ashford, Nora") &&
+                     r.out.contains("new on the server: Lund, Eva") && r.out.contains("send up 6 changes"),
+                 qPrintable(r.out + r.err));
+        QCOMPARE(hashOf(a), before);
         // A token the server no longer knows: the laptop's changes are found by comparing ETags instead.
         phonebook::exec(a, "UPDATE SYNCSTATE SET Value = Value || '-forgotten' WHERE Name = 'token'");
         SYNCED(a);
