@@ -12,9 +12,14 @@ constexpr qint64 KeepEveryMs = 1000;
 Executor::Executor(SyncedBook& book, dav::Client& client, QUrl collection, Guard guarded)
     : book_(book), client_(client), url_(std::move(collection)), guarded_(std::move(guarded)) {}
 
-void Executor::run(QList<Push> pushes, std::function<void(qsizetype, qsizetype)> progress,
-                   std::function<void()> done) {
-    queue_ = std::move(pushes);
+void Executor::run(Plan plan, const std::function<void()>& first,
+                   std::function<void(qsizetype, qsizetype)> progress, std::function<void()> done) {
+    book_.transaction([&] {
+        first();
+        for (const BookStep& step : std::as_const(plan.book))
+            book_.apply(step);
+    });
+    queue_ = std::move(plan.pushes);
     next_ = 0;
     progress_ = std::move(progress);
     done_ = std::move(done);

@@ -9,10 +9,10 @@
 
 namespace engine {
 
-// Carries out a plan's changes of the server, a few at a time. What the
-// server took is kept in the book at checkpoints (every KeepEvery answers, or
-// each second): a sync killed between two finds those cards again by their
-// names at the next, and stores nothing twice.
+// Carries out a plan: the book's changes in one transaction, then the
+// server's, a few at a time. What the server took is kept in the book at
+// checkpoints (every 100 answers, or each second): a sync killed between two
+// finds those cards again by their names at the next, and stores nothing twice.
 class Executor {
 public:
     // Runs a step unless the sync has ended, turning a failure of the book into the sync's end.
@@ -20,9 +20,11 @@ public:
 
     Executor(SyncedBook& book, dav::Client& client, QUrl collection, Guard guarded);
 
-    // Sends `pushes`; `progress` hears of each answer, `done` runs once all are in and kept.
-    void run(QList<Push> pushes, std::function<void(qsizetype answered, qsizetype total)> progress,
-             std::function<void()> done);
+    // Stores the plan's book steps after `first` (in the same transaction),
+    // then sends its pushes; `progress` hears of each answer, `done` runs once
+    // all are in and kept.
+    void run(Plan plan, const std::function<void()>& first,
+             std::function<void(qsizetype answered, qsizetype total)> progress, std::function<void()> done);
 
     Counts up;              // what the server took
     QStringList conflicted; // cards a store was refused for (412): changed on the server meanwhile

@@ -110,15 +110,10 @@ private:
             backup_ = book_->backUp(bookPath_);
             front_.backedUp(backup_);
         }
-        book_->transaction([&] {
-            book_->setCollection(collectionKey(), token_);
-            for (const BookStep& step : std::as_const(plan.book))
-                book_->apply(step);
-        });
         executor_.emplace(*book_, client_, url_,
                           [this](const std::function<void()>& step) { guarded(step); });
         executor_->run(
-            std::move(plan.pushes),
+            std::move(plan), [&] { book_->setCollection(collectionKey(), token_); },
             [this](qsizetype done, qsizetype total) { front_.progress(Stage::Sending, done, total); },
             [this] { sent(); });
     }
