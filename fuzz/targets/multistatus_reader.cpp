@@ -1,6 +1,7 @@
 // Any bytes as a server's multistatus reply: the reader ends in resources or
 // a message, never a crash, a hang or unbounded memory; the hrefs it reads
 // go back into a request body that reads as well-formed XML.
+#include "sync/dav/Error.h"
 #include "sync/dav/Multistatus.h"
 
 #include <QXmlStreamReader>
