@@ -4,7 +4,7 @@
 // Floor: the server's own export of the whole address book in one GET.
 // Wall times (the server is another process), median of three rounds; the
 // client's own CPU time beside them shows whose time it is.
-#include "sync/Client.h"
+#include "sync/dav/Client.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -88,15 +88,16 @@ bool start(Radicale& r, const QList<int>& sizes) {
     return false;
 }
 
-carddav::Connection account() {
-    carddav::Connection c;
+dav::Connection account() {
+    dav::Connection c;
     c.user = c.password = QStringLiteral("bench");
     c.idleSeconds = 600; // the server's first read of 10,000 cards from its storage is slow
     return c;
 }
 
-[[noreturn]] void fail(const platform::Error& e) {
-    std::fprintf(stderr, "failed: %s\n", e.what());
+[[noreturn]] void fail(const dav::Error& e) {
+    std::fprintf(stderr, "failed: problem %d at %s, status %d %s\n", int(e.problem),
+                 qPrintable(e.url.toDisplayString()), e.status, qPrintable(e.detail));
     if (runningServer) {
         runningServer->process.kill();
         runningServer->process.waitForFinished(10000);
@@ -114,19 +115,19 @@ struct Fetch {
 };
 
 Fetch firstSync(const QUrl& book, int batch) {
-    carddav::Client client(account(), fail);
+    dav::Client client(account(), fail);
     QEventLoop loop;
     Fetch f;
     QElapsedTimer clock;
     clock.start();
     const std::clock_t cpu = std::clock();
-    client.list(book, QString(), [&](const carddav::Listing& listing) {
+    client.list(book, QString(), [&](const dav::Listing& listing) {
         f.listMs = clock.nsecsElapsed() / 1e6;
         QStringList hrefs;
         for (const auto& ref : listing.cards)
             hrefs << ref.href;
         client.fetch(
-            book, hrefs, [&](const QList<carddav::FetchedCard>& cards) { f.cards += cards.size(); },
+            book, hrefs, [&](const QList<dav::FetchedCard>& cards) { f.cards += cards.size(); },
             [&] { loop.quit(); }, batch);
     });
     loop.exec();
@@ -137,12 +138,12 @@ Fetch firstSync(const QUrl& book, int batch) {
 }
 
 double floorGet(const QUrl& book) {
-    carddav::Transport transport(account());
+    dav::Transport transport(account());
     QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
     transport.send(
-        {"GET", book, {}, {}}, [&](const carddav::Response&) { loop.quit(); }, fail);
+        {"GET", book, {}, {}}, [&](const dav::Response&) { loop.quit(); }, fail);
     loop.exec();
     return clock.nsecsElapsed() / 1e6;
 }

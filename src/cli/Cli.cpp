@@ -2,6 +2,7 @@
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
+#include "cli/SyncCommand.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"
@@ -11,7 +12,6 @@
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/data/Sqlite.h"
-#include "sync/SyncCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +19,9 @@
 
 #include <optional>
 
-namespace exchange {
+namespace cli {
+using namespace exchange;
+
 namespace {
 const char* const HelpText = R"(Usage: quorvel-book [--book PATH] COMMAND [FILE...]
 Brings contacts into the Quorvel phone book and takes them out again.
@@ -248,8 +250,8 @@ int usage(QTextStream& err, const QString& what) {
 
 int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
-    if (carddav::isSyncCommand(args))
-        return carddav::runSyncCommand(args, book, out, err);
+    if (isSyncCommand(args))
+        return runSyncCommand(args, book, out, err);
     QStringList words;
     bool optionsEnd = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -299,4 +301,4 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     return Done;
 }
 
-} // namespace exchange
+} // namespace cli

@@ -4,7 +4,7 @@
 
 class QTextStream;
 
-namespace exchange {
+namespace cli {
 
 // Exit codes of quorvel-book.
 enum Exit { Done = 0, BadInput = 1, Usage = 2 };
@@ -13,4 +13,4 @@ enum Exit { Done = 0, BadInput = 1, Usage = 2 };
 // did goes to `out`, what went wrong to `err`.
 int runCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 
-} // namespace exchange
+} // namespace cli

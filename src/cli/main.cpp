@@ -10,5 +10,5 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return exchange::runCommand(app.arguments().mid(1), out, err);
+    return cli::runCommand(app.arguments().mid(1), out, err);
 }

@@ -20,40 +20,29 @@ QByteArray upper(QByteArrayView bytes) { return bytes.toByteArray().toUpper(); }
 // value is decoded), and the bare types of 2.1 as TYPE=.
 QByteArray params40(QByteArrayView params, bool binary) {
     QByteArray out;
-    qsizetype i = 0;
-    while (i < params.size()) {
-        const qsizetype from = ++i;
-        bool quoted = false;
-        while (i < params.size() && (quoted || params[i] != ';')) {
-            quoted ^= params[i] == '"';
-            ++i;
-        }
-        const QByteArrayView param = params.sliced(from, i - from);
-        const qsizetype eq = param.indexOf('=');
-        const QByteArray key = upper(eq < 0 ? param : param.first(eq).trimmed());
+    ParamReader reader(params);
+    for (Param param; reader.next(param);) {
+        const QByteArray key = upper(param.key);
         if (key == "ENCODING" || key == "CHARSET" || key == "QUOTED-PRINTABLE" || key == "BASE64" ||
             key == "8BIT" || key == "7BIT" || (binary && (key == "TYPE" || key == "VALUE")))
             continue;
-        if (eq < 0)
-            out += ";TYPE=" + param.toByteArray().toLower();
-        else if (key == "VALUE" && sameName(param.sliced(eq + 1).trimmed(), "URL"))
+        if (param.bare)
+            out += ";TYPE=" + param.key.toByteArray().toLower();
+        else if (key == "VALUE" && sameName(param.value, "URL"))
             out += ";VALUE=uri";
         else
-            out += ';' + param.toByteArray();
+            out += ';' + param.text.toByteArray();
     }
     return out;
 }
 
 // The media type a 2.1 or 3.0 picture names in its TYPE (JPEG, image/png).
 QByteArray mediaType(QByteArrayView params) {
-    for (QByteArrayView rest = params; !rest.isEmpty();) {
-        const qsizetype next = rest.indexOf(';', 1);
-        const QByteArrayView param = rest.sliced(1, (next < 0 ? rest.size() : next) - 1);
-        rest = next < 0 ? QByteArrayView() : rest.sliced(next);
-        const qsizetype eq = param.indexOf('=');
-        const QByteArrayView type = (eq < 0 ? param : param.sliced(eq + 1)).trimmed();
-        if (eq >= 0 && !sameName(param.first(eq).trimmed(), "TYPE"))
+    ParamReader reader(params);
+    for (Param param; reader.next(param);) {
+        if (!param.bare && !sameName(param.key, "TYPE"))
             continue;
+        const QByteArrayView type = param.bare ? param.key : param.value;
         if (type.contains('/'))
             return type.toByteArray().toLower();
         if (sameName(type, "JPEG") || sameName(type, "PNG") || sameName(type, "GIF") || sameName(type, "BMP"))
@@ -64,21 +53,10 @@ QByteArray mediaType(QByteArrayView params) {
 
 // Whether a line is 4.0 as it stands: UTF-8, nothing encoded, no bare 2.1 types.
 bool is40(QByteArrayView line, QByteArrayView params) {
-    bool quoted = false;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i <= params.size(); ++i) {
-        if (i < params.size() && (quoted || params[i] != ';')) {
-            quoted ^= params[i] == '"';
-            continue;
-        }
-        const QByteArrayView param = params.sliced(from, i - from);
-        from = i + 1;
-        if (param.isEmpty())
-            continue;
-        const qsizetype eq = param.indexOf('=');
-        if (eq < 0 || sameName(param.first(eq), "ENCODING") || sameName(param.first(eq), "CHARSET"))
+    ParamReader reader(params);
+    for (Param param; reader.next(param);)
+        if (param.bare || sameName(param.key, "ENCODING") || sameName(param.key, "CHARSET"))
             return false;
-    }
     return QUtf8StringView(line).isValidUtf8();
 }
 

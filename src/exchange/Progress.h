@@ -7,25 +7,32 @@
 
 namespace exchange {
 
-// Shows how a long import or export goes, on one line of a terminal: cards
-// done, cards a second, time left. Nothing for the first second, and nothing
-// at all when standard error is not a terminal (a script reading it).
+// The one progress line of quorvel-book, on a terminal: how a long import,
+// export or sync goes. Nothing for the first second, at most four times a
+// second, and nothing at all when standard error is not a terminal (a script
+// reading it).
 class Progress {
 public:
-    // `what`: "importing", "exporting"; `total`: the amount done() counts up to.
-    Progress(const char* what, qint64 total);
-    ~Progress();
+    // `what`: "importing", "exporting", for update(); `total`: the amount done() counts up to.
+    explicit Progress(const char* what = "", qint64 total = 0);
+    ~Progress() { end(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    // `cards` done so far, and how much of the total that is.
+    // `cards` done so far, and how much of the total that is: cards, cards a second, time left.
     void update(qint64 cards, qint64 done) {
         if (terminal_ && (cards & 1023) == 0)
-            show(cards, done);
+            rate(cards, done);
     }
+    // A line in words of its own ("Fetched 10 of 200 cards"), written over the one before.
+    void show(const QString& line);
+    // Ends the line shown, if any, so that what follows starts on a line of its own.
+    void end();
 
 private:
-    void show(qint64 cards, qint64 done);
+    void rate(qint64 cards, qint64 done);
+    bool due();
+    void draw(const QString& line);
 
     const char* what_;
     qint64 total_;

@@ -77,37 +77,48 @@ void setEncoding(Params& p, QByteArrayView value) {
 }
 } // namespace
 
-Params parseParams(QByteArrayView params) {
-    Params p;
-    qsizetype i = 0;
-    while (i < params.size()) {
-        // params starts at a ';'
-        const qsizetype from = ++i;
+bool ParamReader::next(Param& param) {
+    while (!rest_.isEmpty()) {
+        qsizetype i = rest_.startsWith(';') ? 1 : 0;
+        const qsizetype from = i;
         bool quoted = false;
-        while (i < params.size() && (quoted || params[i] != ';')) {
-            if (params[i] == '"')
+        while (i < rest_.size() && (quoted || rest_[i] != ';')) {
+            if (rest_[i] == '"')
                 quoted = !quoted;
             ++i;
         }
-        const QByteArrayView param = params.sliced(from, i - from);
-        const qsizetype eq = param.indexOf('=');
-        if (eq < 0) { // vCard 2.1 bare values: CELL, QUOTED-PRINTABLE
-            if (sameName(param, "QUOTED-PRINTABLE") || sameName(param, "BASE64"))
-                setEncoding(p, param);
-            else
-                addType(p, param);
+        const QByteArrayView text = rest_.sliced(from, i - from);
+        rest_ = rest_.sliced(i);
+        if (text.trimmed().isEmpty())
             continue;
+        const qsizetype eq = text.indexOf('=');
+        param.text = text;
+        param.bare = eq < 0;
+        param.key = (param.bare ? text : text.first(eq)).trimmed();
+        param.value = param.bare ? QByteArrayView() : text.sliced(eq + 1).trimmed();
+        return true;
+    }
+    return false;
+}
+
+Params parseParams(QByteArrayView params) {
+    Params p;
+    ParamReader reader(params);
+    for (Param param; reader.next(param);) {
+        if (param.bare) { // vCard 2.1 bare values: CELL, QUOTED-PRINTABLE
+            if (sameName(param.key, "QUOTED-PRINTABLE") || sameName(param.key, "BASE64"))
+                setEncoding(p, param.key);
+            else
+                addType(p, param.key);
+        } else if (sameName(param.key, "TYPE")) {
+            addType(p, param.value);
+        } else if (sameName(param.key, "ENCODING")) {
+            setEncoding(p, param.value);
+        } else if (sameName(param.key, "CHARSET")) {
+            p.charset = param.value;
+        } else if (sameName(param.key, "VALUE")) {
+            p.text = sameName(param.value, "text");
         }
-        const QByteArrayView key = param.first(eq).trimmed();
-        const QByteArrayView value = param.sliced(eq + 1).trimmed();
-        if (sameName(key, "TYPE"))
-            addType(p, value);
-        else if (sameName(key, "ENCODING"))
-            setEncoding(p, value);
-        else if (sameName(key, "CHARSET"))
-            p.charset = value;
-        else if (sameName(key, "VALUE"))
-            p.text = sameName(value, "text");
     }
     return p;
 }

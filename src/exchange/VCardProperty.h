@@ -27,6 +27,25 @@ bool isBinary(QByteArrayView name);
 bool splitProperty(QByteArrayView line, QByteArrayView& name, QByteArrayView& params, QByteArrayView& value);
 Params parseParams(QByteArrayView params);
 
+// One parameter: "TYPE=cell", or a bare value of 2.1 ("CELL", "QUOTED-PRINTABLE").
+struct Param {
+    QByteArrayView text;  // as written
+    QByteArrayView key;   // trimmed; for a bare one, the value itself
+    QByteArrayView value; // trimmed, quotes and all; empty for a bare one
+    bool bare = false;
+};
+
+// The one reading of a property's parameters (";A=1;B=\"x;y\";CELL", as
+// splitProperty gives them): split at ';' outside quotes, empty ones skipped.
+class ParamReader {
+public:
+    explicit ParamReader(QByteArrayView params) : rest_(params) {}
+    bool next(Param& param);
+
+private:
+    QByteArrayView rest_;
+};
+
 // Components of a structured value split at unescaped ';', each unescaped;
 // past the last, empty. They view the value itself, which must outlive them,
 // unless it holds an escape: most values do not, and need no copies.

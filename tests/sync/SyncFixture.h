@@ -4,7 +4,7 @@
 #include "BookProcess.h"
 #include "DavServer.h"
 #include "support/PhoneBookFile.h"
-#include "sync/Client.h"
+#include "sync/dav/Client.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,24 +64,24 @@ struct Setup {
         return r.code == 0;
     }
 
-    carddav::Connection connection() const {
-        carddav::Connection c;
+    dav::Connection connection() const {
+        dav::Connection c;
         c.user = QStringLiteral("ida");
         c.password = QStringLiteral("Olsen-7Kq");
         return c;
     }
 
     // Every card on the server, as it is stored there.
-    QList<carddav::FetchedCard> cards() const {
+    QList<dav::FetchedCard> cards() const {
         bool failed = false, done = false;
-        QList<carddav::FetchedCard> all;
-        carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
-        client.list(collection, {}, [&](const carddav::Listing& l) {
+        QList<dav::FetchedCard> all;
+        dav::Client client(connection(), [&](const dav::Error&) { failed = true; });
+        client.list(collection, {}, [&](const dav::Listing& l) {
             QStringList hrefs;
-            for (const carddav::CardRef& c : l.cards)
+            for (const dav::CardRef& c : l.cards)
                 hrefs << c.href;
             client.fetch(
-                collection, hrefs, [&](const QList<carddav::FetchedCard>& batch) { all << batch; },
+                collection, hrefs, [&](const QList<dav::FetchedCard>& batch) { all << batch; },
                 [&] { done = true; });
         });
         if (!QTest::qWaitFor([&] { return failed || done; }, 120000) || failed)
@@ -92,13 +92,13 @@ struct Setup {
     // A card stored as a phone would, new or over the one of `etag`.
     bool put(const QString& name, const QByteArray& vcard, const QByteArray& etag = {}) const {
         bool failed = false, done = false;
-        carddav::Written written = carddav::Written::Conflict;
-        carddav::Client client(connection(), [&](const platform::Error&) { failed = true; });
-        client.put(collection.resolved(QUrl(name)), vcard, etag, [&](carddav::Written w, QByteArray) {
+        dav::Written written = dav::Written::Conflict;
+        dav::Client client(connection(), [&](const dav::Error&) { failed = true; });
+        client.put(collection.resolved(QUrl(name)), vcard, etag, [&](dav::Written w, QByteArray) {
             written = w;
             done = true;
         });
-        return QTest::qWaitFor([&] { return failed || done; }, 30000) && written == carddav::Written::Stored;
+        return QTest::qWaitFor([&] { return failed || done; }, 30000) && written == dav::Written::Stored;
     }
 };
 

@@ -1,15 +1,16 @@
 // The CardDAV client against real servers on 127.0.0.1, and against one that
 // misbehaves on purpose.
 #include "DavServer.h"
-#include "sync/Client.h"
-#include "sync/SyncError.h"
+#include "cli/SyncProblem.h"
+#include "sync/dav/Client.h"
+#include "sync/dav/Error.h"
 
 #include <QTcpServer>
 #include <QTest>
 
 #include <optional>
 
-using carddav::Written;
+using dav::Written;
 using testing::DavServer;
 
 namespace {
@@ -22,25 +23,27 @@ QByteArray vcard(const QString& uid, const QString& name) {
 
 // One client whose failures are kept for the test to look at.
 struct Session {
-    explicit Session(carddav::Connection connection)
-        : client(std::move(connection), [this](const platform::Error& e) { error = e; }) {}
+    explicit Session(dav::Connection connection)
+        : client(std::move(connection), [this](const dav::Error& e) { error = e; }) {}
     // Runs the event loop until `done` or a failure.
     bool settle(const bool& done) {
         return QTest::qWaitFor([&] { return done || error.has_value(); }, 60000);
     }
 
-    carddav::Client client;
-    std::optional<platform::Error> error;
+    dav::Client client;
+    std::optional<dav::Error> error;
+    // What the user is told of the failure.
+    QString said() const { return error ? cli::describe(*error) : QString(); }
 };
 
-carddav::Connection account(const QString& password = QStringLiteral("Olsen-7Kq")) {
-    carddav::Connection c;
+dav::Connection account(const QString& password = QStringLiteral("Olsen-7Kq")) {
+    dav::Connection c;
     c.user = QStringLiteral("ida");
     c.password = password;
     return c;
 }
 
-QStringList names(const QList<carddav::AddressBook>& books) {
+QStringList names(const QList<dav::AddressBook>& books) {
     QStringList all;
     for (const auto& b : books)
         all << b.name;
@@ -63,10 +66,10 @@ class CardDavTest : public QObject {
                    : xandikos->url(QStringLiteral("/user/contacts/addressbook/"));
     }
 
-    std::optional<QList<carddav::AddressBook>> discover(Session& s, const QUrl& url) {
+    std::optional<QList<dav::AddressBook>> discover(Session& s, const QUrl& url) {
         bool done = false;
-        QList<carddav::AddressBook> found;
-        s.client.discover(url, [&](QList<carddav::AddressBook> books) {
+        QList<dav::AddressBook> found;
+        s.client.discover(url, [&](QList<dav::AddressBook> books) {
             found = std::move(books);
             done = true;
         });
@@ -74,10 +77,10 @@ class CardDavTest : public QObject {
             return std::nullopt;
         return found;
     }
-    std::optional<carddav::Listing> list(Session& s, const QUrl& url, const QString& token) {
+    std::optional<dav::Listing> list(Session& s, const QUrl& url, const QString& token) {
         bool done = false;
-        carddav::Listing listing;
-        s.client.list(url, token, [&](carddav::Listing l) {
+        dav::Listing listing;
+        s.client.list(url, token, [&](dav::Listing l) {
             listing = std::move(l);
             done = true;
         });
@@ -106,12 +109,11 @@ class CardDavTest : public QObject {
         s.settle(done);
         return result;
     }
-    QList<carddav::FetchedCard> fetch(Session& s, const QUrl& url, const QStringList& hrefs, int batch) {
+    QList<dav::FetchedCard> fetch(Session& s, const QUrl& url, const QStringList& hrefs, int batch) {
         bool done = false;
-        QList<carddav::FetchedCard> all;
+        QList<dav::FetchedCard> all;
         s.client.fetch(
-            url, hrefs, [&](QList<carddav::FetchedCard> cards) { all += cards; }, [&] { done = true; },
-            batch);
+            url, hrefs, [&](QList<dav::FetchedCard> cards) { all += cards; }, [&] { done = true; }, batch);
         s.settle(done);
         return all;
     }
@@ -128,7 +130,7 @@ private slots:
         // Xandikos starts with one address book; a second makes it list several.
         Session s(account());
         bool done = false;
-        carddav::Transport mkcol(account());
+        dav::Transport mkcol(account());
         mkcol.send(
             {"MKCOL",
              xandikos->url(QStringLiteral("/user/contacts/work/")),
@@ -136,7 +138,7 @@ private slots:
              R"(<D:resourcetype><D:collection/><C:addressbook/></D:resourcetype><D:displayname>Work)"
              R"(</D:displayname></D:prop></D:set></D:mkcol>)",
              {}},
-            [&](const carddav::Response& r) { done = r.status == 201; }, [](const platform::Error&) {});
+            [&](const dav::Response& r) { done = r.status == 201; }, [](const dav::Error&) {});
         QVERIFY(QTest::qWaitFor([&] { return done; }, 30000));
     }
 
@@ -152,7 +154,7 @@ private slots:
         Session s(account());
         // From the server's bare address: principal, home, then every address book with its name.
         const auto all = discover(s, server(kind)->url());
-        QVERIFY2(all, s.error ? qPrintable(s.error->description()) : "no answer");
+        QVERIFY2(all, s.error ? qPrintable(s.said()) : "no answer");
         QCOMPARE(names(*all), expected);
         for (const auto& b : *all)
             QVERIFY2(b.syncTokens, qPrintable(b.name));
@@ -170,7 +172,7 @@ private slots:
         Session s(account());
         const QUrl card = bookOf(kind).resolved(QUrl(QStringLiteral("writes-%1.vcf").arg(kind)));
         auto [w1, etag1] = put(s, card, vcard(QStringLiteral("w1"), QStringLiteral("Ida Olsen")), {});
-        QVERIFY2(!s.error, s.error ? qPrintable(s.error->description()) : "");
+        QVERIFY2(!s.error, s.error ? qPrintable(s.said()) : "");
         QCOMPARE(w1, Written::Stored);
         // A second "new" card under the same name would overwrite it: refused.
         QCOMPARE(put(s, card, vcard(QStringLiteral("w1"), QStringLiteral("Other")), {}).first,
@@ -194,7 +196,7 @@ private slots:
         QVERIFY(fetched.first().vcard.contains("Ida Olsen-Berg"));
         QCOMPARE(remove(s, card, fetched.first().etag), Written::Stored);
         QCOMPARE(remove(s, card, fetched.first().etag), Written::Gone);
-        QVERIFY2(!s.error, s.error ? qPrintable(s.error->description()) : "");
+        QVERIFY2(!s.error, s.error ? qPrintable(s.said()) : "");
     }
 
     // A token brings only what changed since; cards come down in batches of many.
@@ -239,14 +241,14 @@ private slots:
         QVERIFY(removal->cards.isEmpty());
         // A token the server never gave: everything again, not a failure.
         const auto restart = list(s, book, first->syncToken + QStringLiteral("-forgotten"));
-        QVERIFY2(restart, s.error ? qPrintable(s.error->description()) : "");
+        QVERIFY2(restart, s.error ? qPrintable(s.said()) : "");
         QVERIFY(restart->whole);
         QCOMPARE(restart->cards.size(), 4);
     }
 
     // Cards with photos larger together than a reply may be still come down, in smaller batches.
     void largeCardsComeInSmallerBatches() {
-        carddav::Connection c = account();
+        dav::Connection c = account();
         c.maxReplyBytes = qint64(1) << 20;
         Session s(c);
         const QUrl book = radicale->url(QStringLiteral("/ida/work/"));
@@ -257,12 +259,12 @@ private slots:
             QByteArray data = vcard(QStringLiteral("p%1").arg(i), QStringLiteral("Photo %1").arg(i));
             data.insert(data.indexOf("END:VCARD"), "PHOTO;ENCODING=b;TYPE=JPEG:" + photo + "\r\n");
             QVERIFY2(put(s, card, data, {}).first == Written::Stored,
-                     s.error ? qPrintable(s.error->description()) : "not stored");
+                     s.error ? qPrintable(s.said()) : "not stored");
             hrefs << card.path();
         }
         const int before = s.client.requestsSent();
         const auto cards = fetch(s, book, hrefs, 4);
-        QVERIFY2(!s.error, s.error ? qPrintable(s.error->description()) : "");
+        QVERIFY2(!s.error, s.error ? qPrintable(s.said()) : "");
         QCOMPARE(cards.size(), 4);
         QVERIFY(cards[3].vcard.contains(photo.left(1000)));
         QVERIFY(s.client.requestsSent() - before > 1);
@@ -272,24 +274,25 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("says");
-        QTest::newRow("100 MB multistatus") << "/huge/" << carddav::err::TooLarge << "larger than 8 MB";
-        QTest::newRow("malformed XML") << "/malformed/" << carddav::err::NotCardDav << "not well-formed";
-        QTest::newRow("entity tricks") << "/entities/" << carddav::err::NotCardDav << "document type";
-        QTest::newRow("slow server") << "/slow/" << carddav::err::TimedOut << "sent nothing for 2 seconds";
+        QTest::newRow("100 MB multistatus") << "/huge/" << int(dav::Problem::TooLarge) << "larger than 8 MB";
+        QTest::newRow("malformed XML") << "/malformed/" << int(dav::Problem::BadReply) << "not well-formed";
+        QTest::newRow("entity tricks") << "/entities/" << int(dav::Problem::BadReply) << "document type";
+        QTest::newRow("slow server") << "/slow/" << int(dav::Problem::Idle) << "sent nothing for 2 seconds";
         QTest::newRow("redirect elsewhere")
-            << "/redirect/" << carddav::err::Redirected << "elsewhere.invalid";
+            << "/redirect/" << int(dav::Problem::RedirectedAway) << "elsewhere.invalid";
         QTest::newRow("principal elsewhere")
-            << "/elsewhere/" << carddav::err::Redirected << "elsewhere.invalid";
-        QTest::newRow("web page") << "/html/" << carddav::err::NotCardDav << "not as a CardDAV server";
-        QTest::newRow("403") << "/status/403/" << carddav::err::Forbidden << "ask the server's administrator";
-        QTest::newRow("503") << "/status/503/" << carddav::err::ServerFailed << "Try again later";
-        QTest::newRow("nothing listening") << "closed" << carddav::err::Unreachable << "cannot reach";
+            << "/elsewhere/" << int(dav::Problem::HrefAway) << "elsewhere.invalid";
+        QTest::newRow("web page") << "/html/" << int(dav::Problem::NotDav) << "not as a CardDAV server";
+        QTest::newRow("403") << "/status/403/" << int(dav::Problem::Forbidden)
+                             << "ask the server's administrator";
+        QTest::newRow("503") << "/status/503/" << int(dav::Problem::ServerFailed) << "Try again later";
+        QTest::newRow("nothing listening") << "closed" << int(dav::Problem::Unreachable) << "cannot reach";
     }
     void failuresNameTheServerAndWhatToDo() {
         QFETCH(QString, path);
         QFETCH(int, number);
         QFETCH(QString, says);
-        carddav::Connection c = account();
+        dav::Connection c = account();
         c.idleSeconds = 2;
         c.maxReplyBytes = qint64(8) << 20;
         Session s(c);
@@ -305,18 +308,17 @@ private slots:
         }
         QVERIFY(!discover(s, url));
         QVERIFY(s.error);
-        QVERIFY2(s.error->number() == number, qPrintable(s.error->description()));
-        QVERIFY2(s.error->description().contains(says), qPrintable(s.error->description()));
-        QVERIFY2(s.error->description().contains(carddav::serverName(url)),
-                 qPrintable(s.error->description()));
+        QVERIFY2(int(s.error->problem) == number, qPrintable(s.said()));
+        QVERIFY2(s.said().contains(says), qPrintable(s.said()));
+        QVERIFY2(s.said().contains(dav::serverName(url)), qPrintable(s.said()));
     }
 
     void wrongPasswordIsToldAsSuch() {
         Session s(account(QStringLiteral("wrong")));
         QVERIFY(!discover(s, radicale->url()));
         QVERIFY(s.error);
-        QCOMPARE(s.error->number(), carddav::err::Unauthorized);
-        QVERIFY(s.error->description().contains(QLatin1String("password is wrong")));
+        QCOMPARE(s.error->problem, dav::Problem::Unauthorized);
+        QVERIFY(s.said().contains(QLatin1String("password is wrong")));
     }
 
     // A failure in the middle of a fetch stops it with the reason; what came before was handed over.
@@ -327,7 +329,7 @@ private slots:
                                    {QStringLiteral("/batch500/a.vcf"), QStringLiteral("/batch500/b.vcf")}, 1);
         QCOMPARE(batches.size(), 1);
         QVERIFY(s.error);
-        QCOMPARE(s.error->number(), carddav::err::ServerFailed);
+        QCOMPARE(s.error->problem, dav::Problem::ServerFailed);
 
         Session t(account());
         const auto cards =
@@ -338,7 +340,7 @@ private slots:
 
         // A server without sync reports is listed card by card with ETags, whole.
         const auto listing = list(t, hostile->url(QStringLiteral("/nosync/")), QString());
-        QVERIFY2(listing, t.error ? qPrintable(t.error->description()) : "");
+        QVERIFY2(listing, t.error ? qPrintable(t.said()) : "");
         QVERIFY(listing->whole && listing->syncToken.isEmpty());
         QCOMPARE(listing->cards.size(), 1);
         QCOMPARE(listing->cards.first().etag, QByteArray("\"a1\""));
@@ -355,16 +357,16 @@ private slots:
         Session untrusting(account());
         QVERIFY(!discover(untrusting, secure->url()));
         QVERIFY(untrusting.error);
-        QCOMPARE(untrusting.error->number(), carddav::err::Untrusted);
-        QVERIFY2(untrusting.error->description().contains(QLatin1String("Quorvel Test CA")) &&
-                     untrusting.error->description().contains(QLatin1String("--ca FILE")),
-                 qPrintable(untrusting.error->description()));
+        QCOMPARE(untrusting.error->problem, dav::Problem::Untrusted);
+        QVERIFY2(untrusting.said().contains(QLatin1String("Quorvel Test CA")) &&
+                     untrusting.said().contains(QLatin1String("--ca FILE")),
+                 qPrintable(untrusting.said()));
 
-        carddav::Connection c = account();
+        dav::Connection c = account();
         c.trusted = QSslCertificate::fromPath(secure->authorityFile());
         Session trusting(c);
         const auto books = discover(trusting, secure->url());
-        QVERIFY2(books, trusting.error ? qPrintable(trusting.error->description()) : "");
+        QVERIFY2(books, trusting.error ? qPrintable(trusting.said()) : "");
         QCOMPARE(names(*books), (QStringList{"Contacts", "Work"}));
     }
 };

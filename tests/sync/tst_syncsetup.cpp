@@ -3,7 +3,7 @@
 #include "BookProcess.h"
 #include "DavServer.h"
 #include "support/PhoneBookFile.h"
-#include "sync/Client.h"
+#include "sync/dav/Client.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -32,9 +32,9 @@ class SyncSetupTest : public QObject {
     QString book, otherBook;
 
     // Cards put straight on the server, as another device would.
-    void addCards(const QUrl& collection, int count, carddav::Connection connection) {
+    void addCards(const QUrl& collection, int count, dav::Connection connection) {
         bool failed = false;
-        carddav::Client client(std::move(connection), [&](const platform::Error&) { failed = true; });
+        dav::Client client(std::move(connection), [&](const dav::Error&) { failed = true; });
         int stored = 0;
         for (int i = 0; i < count; ++i)
             client.put(collection.resolved(QUrl(QStringLiteral("card-%1.vcf").arg(i))),
@@ -42,7 +42,7 @@ class SyncSetupTest : public QObject {
                                       "N:Person %1;Server;;;\r\nEND:VCARD\r\n")
                            .arg(i)
                            .toUtf8(),
-                       {}, [&](carddav::Written, QByteArray) { ++stored; });
+                       {}, [&](dav::Written, QByteArray) { ++stored; });
         QVERIFY(QTest::qWaitFor([&] { return failed || stored == count; }, 60000));
         QVERIFY(!failed);
     }
@@ -99,7 +99,7 @@ private slots:
     }
 
     void dryRunTellsWhatWouldComeDownAndWritesNothing() {
-        carddav::Connection c;
+        dav::Connection c;
         c.user = QStringLiteral("ida");
         c.password = QStringLiteral("Olsen-7Kq");
         c.trusted = QSslCertificate::fromPath(secure->authorityFile());

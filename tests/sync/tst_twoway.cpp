@@ -58,6 +58,20 @@ private slots:
                            "DELETE FROM PHONEDIR WHERE Name = 'Berg, Lars';"
                            "UPDATE PHONEDIR SET Mobile = '070-7654321' WHERE Name = 'Kim, Min';"
                            "UPDATE PHONEDIR SET Company = 'Office Ltd' WHERE Name = 'Nakamura, Aki'");
+        // The dry run shows the plan of the sync to come, change by change, and writes nothing.
+        auto hashOf = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly)
+                       ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                       : QByteArray();
+        };
+        const QByteArray before = hashOf(a);
+        r = sync(a, {"--dry-run"});
+        QVERIFY2(r.code == 0 && r.out.contains("changed on the server: Olsen, Ida") &&
+                     r.out.contains("deleted on the server: Ashford, Nora") &&
+                     r.out.contains("new on the server: Lund, Eva") && r.out.contains("send up 6 changes"),
+                 qPrintable(r.out + r.err));
+        QCOMPARE(hashOf(a), before);
         // A token the server no longer knows: the laptop's changes are found by comparing ETags instead.
         phonebook::exec(a, "UPDATE SYNCSTATE SET Value = Value || '-forgotten' WHERE Name = 'token'");
         SYNCED(a);
@@ -121,7 +135,7 @@ private slots:
         QCOMPARE(phonebook::read(book).size(), 4);
         QCOMPARE(s.cards().size(), 4);
         QByteArray larsThere;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-3"))
                 larsThere = card.vcard;
         for (const char* kept : {"BDAY", "met at the fair", "https://x.example/l.jpg"})
@@ -130,13 +144,13 @@ private slots:
         phonebook::exec(book, "UPDATE PHONEDIR SET Phone = '555-0111' WHERE Name = 'Olsen, Ida'");
         SYNCED(book);
         QByteArray ida;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-1"))
                 ida = card.vcard;
         for (const char* kept : {"BDAY", "PHOTO", "X-PHONE-RINGTONE:bells", "555-0111", "+47 555 0101"})
             QVERIFY2(ida.contains(kept), ida.constData());
         QByteArray nora;
-        for (const carddav::FetchedCard& card : s.cards())
+        for (const dav::FetchedCard& card : s.cards())
             if (card.vcard.contains("UID:phone-2"))
                 nora = card.vcard;
         QVERIFY2(nora.contains("1 Elm St") && nora.contains("nora@ashford.example"), nora.constData());
@@ -152,7 +166,7 @@ private slots:
         phonebook::create(later, {});
         QVERIFY(s.connect(book) && s.connect(later));
         SYNCED(book);
-        carddav::FetchedCard card = s.cards().value(0);
+        dav::FetchedCard card = s.cards().value(0);
         QVERIFY(s.put(card.href, card.vcard.replace("END:VCARD", "EMAIL:ida@phone.example\r\nEND:VCARD"),
                       card.etag));
         // As if the book had listed the server just after that change, and was storing its own.

@@ -1,0 +1,110 @@
+#include "cli/Passwords.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <memory>
+#include <qt6keychain/keychain.h>
+#include <utility>
+
+namespace cli {
+namespace {
+const QString Service = QStringLiteral("Quorvel Book Dialer sync");
+constexpr qint64 MaxPasswordBytes = 4096;
+
+QString keyOf(const SyncSettings& s) {
+    return QStringLiteral("%1@%2").arg(s.user, s.addressBook.toString(QUrl::FullyEncoded));
+}
+
+// A store that waits on a prompt nobody sees must not hold the command forever.
+constexpr int StoreSeconds = 60;
+const QString StoreSilent = QStringLiteral("the desktop's secret store did not answer within 60 seconds");
+
+// Starts a job; `answered` or, when it never finishes, `silent` runs, once.
+void whenAnswered(QKeychain::Job* job, std::function<void(QKeychain::Job*)> answered,
+                  std::function<void()> silent) {
+    auto once = std::make_shared<bool>(false);
+    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
+        if (!std::exchange(*once, true))
+            answered(done);
+    });
+    QTimer::singleShot(StoreSeconds * 1000, job, [=] {
+        if (!std::exchange(*once, true))
+            silent();
+    });
+    job->start();
+}
+
+void writePasswordFile(const QString& path, const QString& password) {
+    QSaveFile save(path);
+    // Owner-only before the first byte of the password is written.
+    if (!save.open(QIODevice::WriteOnly) || !save.setPermissions(QFile::ReadOwner | QFile::WriteOwner) ||
+        save.write(password.toUtf8()) < 0 || !save.commit())
+        throw platform::Error(platform::err::FileAccess,
+                              QStringLiteral("%1: cannot write it (%2)").arg(path, save.errorString()));
+}
+} // namespace
+
+void storePassword(const QString& book, const SyncSettings& settings, const QString& password,
+                   std::function<void(PasswordPlace, QString)> stored,
+                   std::function<void(const platform::Error&)> failed) {
+    auto* job = new QKeychain::WritePasswordJob(Service); // deletes itself when finished
+    job->setKey(keyOf(settings));
+    job->setTextData(password);
+    auto toFile = [=](const QString& why) {
+        try {
+            writePasswordFile(passwordFile(book), password);
+        } catch (const platform::Error& e) {
+            failed(e);
+            return;
+        }
+        stored(PasswordPlace::File, why);
+    };
+    whenAnswered(
+        job,
+        [=](QKeychain::Job* done) {
+            if (done->error() != QKeychain::NoError) {
+                toFile(done->errorString());
+                return;
+            }
+            QFile::remove(passwordFile(book)); // an older copy outside the store goes
+            stored(PasswordPlace::SecretStore, {});
+        },
+        [=] { toFile(StoreSilent); });
+}
+
+void loadPassword(const QString& book, const SyncSettings& settings, std::function<void(QString)> loaded,
+                  std::function<void(const platform::Error&)> failed) {
+    if (settings.password == PasswordPlace::File) {
+        // Answered from the event loop like the secret store, so callers see one order of events.
+        QTimer::singleShot(0, [=] {
+            QFile file(passwordFile(book));
+            if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPasswordBytes) {
+                failed(platform::Error(
+                    platform::err::FileAccess,
+                    QStringLiteral("cannot read the sync password from %1 (%2); set up sync again")
+                        .arg(file.fileName(), file.errorString())));
+                return;
+            }
+            loaded(QString::fromUtf8(file.readAll()));
+        });
+        return;
+    }
+    auto* job = new QKeychain::ReadPasswordJob(Service); // deletes itself when finished
+    job->setKey(keyOf(settings));
+    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
+        if (done->error() != QKeychain::NoError) {
+            failed(platform::Error(
+                platform::err::FileAccess,
+                QStringLiteral("cannot read the sync password from the desktop's secret store "
+                               "(%1); unlock it, or set up sync again")
+                    .arg(done->errorString())));
+            return;
+        }
+        loaded(static_cast<QKeychain::ReadPasswordJob*>(done)->textData());
+    });
+    job->start();
+}
+
+} // namespace cli

@@ -1,0 +1,98 @@
+#include "cli/TwoWay.h"
+
+#include "cli/Account.h"
+#include "sync/engine/Sync.h"
+
+namespace cli {
+namespace {
+QString counts(const engine::Counts& n) {
+    return QStringLiteral("%1 new, %2 changed, %3 deleted").arg(n.added).arg(n.changed).arg(n.deleted);
+}
+
+// What a sync tells of its work, as it goes and at its end.
+class TwoWay : public engine::Front {
+public:
+    TwoWay(const QString& book, bool force, CommandRun& run) : bookPath_(book), force_(force), run_(run) {}
+
+    void start() {
+        openAccount(bookPath_, run_, account_, [this] {
+            sync_.emplace(bookPath_, *account_.client, account_.settings.addressBook, *this);
+            sync_->start();
+        });
+    }
+
+private:
+    bool ended() const override { return run_.ended(); }
+    void failed(const platform::Error& e) override {
+        run_.fail(QStringLiteral("%1: %2").arg(bookPath_, e.description()));
+    }
+
+    bool proceed(const engine::Plan& plan, const engine::Round& round) override {
+        if (force_ || !engine::deletesTooMuch(plan, round))
+            return true;
+        run_.fail(QStringLiteral("stopped: this sync would delete %1 of the %2 contacts in the phone book "
+                                 "and %3 of the %4 cards on %5; %6. If that is what you want, run "
+                                 "quorvel-book sync --force")
+                      .arg(plan.down.deleted)
+                      .arg(round.contacts)
+                      .arg(plan.up().deleted)
+                      .arg(round.cards)
+                      .arg(server(), round.number == 1
+                                         ? QStringLiteral("nothing was changed")
+                                         : QStringLiteral("only what changed before that was synced")));
+        return false;
+    }
+
+    void backedUp(const QString& copy) override {
+        run_.out << "A copy of the phone book as it was before its first sync: " << copy << '\n';
+    }
+
+    void progress(engine::Stage stage, qint64 done, qint64 total) override {
+        run_.progress.show(stage == engine::Stage::Fetching
+                               ? QStringLiteral("Fetched %1 of %2 cards").arg(done).arg(total)
+                               : QStringLiteral("Sent %1 of %2 changes").arg(done).arg(total));
+    }
+
+    void finished(const engine::Outcome& outcome) override {
+        run_.progress.end();
+        QStringList parts{QStringLiteral("down %1").arg(counts(outcome.down)),
+                          QStringLiteral("up %1").arg(counts(outcome.up))};
+        if (outcome.matched > 0)
+            parts << QStringLiteral("%1 found on both sides and linked").arg(outcome.matched);
+        if (outcome.keptAgainstDelete > 0)
+            parts << QStringLiteral("%1 deleted on one side but changed on the other, kept on both")
+                         .arg(outcome.keptAgainstDelete);
+        if (!outcome.copies.isEmpty())
+            parts << QStringLiteral("%1 changed on both sides: the book's values kept, the server's in a "
+                                    "conflict copy (\"%2\")")
+                         .arg(outcome.copies.size())
+                         .arg(outcome.copies.join(QLatin1String("\", \"")));
+        if (outcome.unreadable > 0)
+            parts << QStringLiteral("%1 cards on the server could not be read and were left there")
+                         .arg(outcome.unreadable);
+        if (outcome.unsettled)
+            parts << QStringLiteral("cards kept changing on the server meanwhile: run the sync again");
+        run_.out << "Synced with \"" << account_.settings.name << "\" at " << server() << ": "
+                 << parts.join(QLatin1String("; ")) << ".\n";
+        run_.out.flush();
+        run_.done();
+    }
+
+    QString server() const { return dav::serverName(account_.settings.addressBook); }
+
+    const QString bookPath_;
+    const bool force_;
+    CommandRun& run_;
+    Account account_;
+    std::optional<engine::Sync> sync_;
+};
+} // namespace
+
+int runTwoWaySync(const QString& book, bool force, QTextStream& out, QTextStream& err) {
+    CommandRun run(out, err);
+    TwoWay sync(book, force, run);
+    sync.start();
+    return run.exec();
+}
+
+} // namespace cli
