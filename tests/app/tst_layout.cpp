@@ -99,6 +99,8 @@ private slots:
         QCOMPARE(counter->height(), px(195));
         QVERIFY(counter->width() >= px(90));
         QVERIFY(counter->width() >= counter->sizeHint().width());
+        // A screen reader says what the number counts.
+        QCOMPARE(counter->accessibleName(), "Records " + counter->text());
     }
 
     void fontsColoursAndPictures() {
