@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QShortcut>
 
 namespace app {
 namespace {
@@ -83,6 +84,7 @@ void frmPhone::buildLayout(QWidget* c) {
     lbRecords->setAutoFillBackground(true);
     lbRecords->setAlignment(Qt::AlignCenter);
     lbRecords->setMinimumWidth(lbRecords->width());
+    lbRecords->setAccessibleName(QStringLiteral("Records 0"));
     txtWeb = textBox(c, place("txtWeb"));
     cmdWeb = pictureButton(c, place("cmdWeb"), QStringLiteral("Web page"));
     Label4 = label(c, place("Label4"), QStringLiteral("PHONE ###-###-####"));
@@ -146,6 +148,11 @@ void frmPhone::buildMenus() {
     mnuAreaCodeItem = forms::addMenuItem(mnuSettings, "mnuAreaCodeItem", QStringLiteral("&Area Code"));
     mnuA = forms::addMenu(menuBar(), "mnuA", QStringLiteral("&About"));
     mnuHelp = forms::addMenuItem(mnuA, "mnuHelp", QStringLiteral("Help"));
+    // F1, the key every desktop program opens its help with, from any of its
+    // windows; the menu item itself stays as it is, without a key beside it.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    f1->setContext(Qt::ApplicationShortcut);
+    connect(f1, &QShortcut::activated, mnuHelp, &QAction::trigger);
     mnuPro = forms::addMenuItem(mnuA, "mnuPro", QStringLiteral("Pro Version"));
     mnuAbout = forms::addMenuItem(mnuA, "mnuAbout", QStringLiteral("About"));
 }

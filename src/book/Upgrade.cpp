@@ -2,9 +2,16 @@
 
 #include "book/Schema.h"
 #include "platform/core/Error.h"
+#include "platform/core/SaveFile.h"
 #include "platform/data/Columns.h"
 
+#include <QFile>
 #include <QStringList>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace book {
 namespace {
@@ -97,9 +104,45 @@ bool cannotWriteNow(const platform::Error& error) {
 }
 
 data::Database open(const QString& path, Upgrade need) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+        throw Error(
+            err::FileMissing,
+            QStringLiteral("there is no phone book here; to make an empty one: %1").arg(makeCommand(path)));
     data::Database db(path);
     upgrade(db, need);
     return db;
+}
+
+QString makeCommand(const QString& path) {
+    return QStringLiteral("quorvel-book --book \"%1\" new").arg(path);
+}
+
+void create(const QString& path) {
+    const QByteArray local = QFile::encodeName(path);
+    // Made exclusively: a file that appears meanwhile is not written over either.
+    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EEXIST)
+            throw Error(err::FileAccess, QStringLiteral("a file is there already; it was left as it is "
+                                                        "(name a new file to make an empty phone book)"));
+        throw Error(err::FileAccess, QStringLiteral("cannot make it (%1)").arg(platform::systemError(error)));
+    }
+    struct stat made {};
+    ::fstat(fd, &made);
+    ::close(fd);
+    try {
+        // SQLite takes an empty file for an empty database.
+        data::Database db(path);
+        db.transaction([&] { exec(db, createSql()); });
+    } catch (...) {
+        // Only the file made here, should another have been put in its place meanwhile.
+        struct stat now {};
+        if (::stat(local.constData(), &now) == 0 && now.st_ino == made.st_ino && now.st_dev == made.st_dev)
+            ::unlink(local.constData());
+        throw;
+    }
 }
 
 } // namespace book

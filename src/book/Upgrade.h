@@ -33,6 +33,15 @@ void upgrade(data::Database& db, Upgrade need = Upgrade::IfWritable);
 bool cannotWriteNow(const platform::Error& error);
 
 // Opens an existing book through the same upgrade the window's opening does.
+// A path where no file is throws FileMissing, saying how to make a book there.
 data::Database open(const QString& path, Upgrade need);
+
+// Makes an empty book of the current version at `path`. A file that is
+// there already is refused (FileAccess) and left as it is; a book that could
+// not be made whole is removed again.
+void create(const QString& path);
+
+// How to make an empty book at `path`, as a command to type.
+QString makeCommand(const QString& path);
 
 } // namespace book

@@ -11,6 +11,7 @@
 #include "exchange/ReadAhead.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
+#include "platform/core/SaveFile.h"
 #include "platform/data/Sqlite.h"
 
 #include <QFile>
@@ -37,6 +38,8 @@ Commands:
                   everything its card brought, or as CSV when FILE ends
                   in .csv; FILE - is standard output
   count           print the number of contacts
+  new             make an empty phone book at the --book PATH (a file
+                  that is there already is refused and left as it is)
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
 
@@ -78,7 +81,7 @@ QString bookProblem(const platform::Error& error, const QString& book) {
     if (error.number() == platform::err::CannotOpenDatabase)
         return QStringLiteral("cannot open the phone book (%1)").arg(error.description());
     if (error.number() == platform::err::DiskFull)
-        return diskFull(book) + QStringLiteral("; free some space on it, then try again");
+        return platform::diskFull(book) + QStringLiteral("; free some space on it, then try again");
     return error.description();
 }
 
@@ -242,6 +245,15 @@ void count(const QString& book, QTextStream& out) {
     }
 }
 
+void makeBook(const QString& book, QTextStream& out) {
+    try {
+        book::create(book);
+    } catch (const platform::Error& e) {
+        throw bookFailure(e, book);
+    }
+    out << "Made an empty phone book: " << book << Qt::endl;
+}
+
 int usage(QTextStream& err, const QString& what) {
     err << "quorvel-book: " << what << "\nTry 'quorvel-book --help'." << Qt::endl;
     return Usage;
@@ -284,12 +296,16 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
             exportFile(book, words.first(), out, err);
         else if (command == QLatin1String("count") && words.isEmpty())
             count(book, out);
+        else if (command == QLatin1String("new") && words.isEmpty())
+            makeBook(book, out);
         else if (command == QLatin1String("import"))
             return usage(err, QStringLiteral("import needs at least one file"));
         else if (command == QLatin1String("export"))
             return usage(err, QStringLiteral("export needs exactly one file"));
         else if (command == QLatin1String("count"))
             return usage(err, QStringLiteral("count takes no file"));
+        else if (command == QLatin1String("new"))
+            return usage(err, QStringLiteral("new takes no file; name the new book with --book PATH"));
         else
             return usage(err, QStringLiteral("unknown command %1").arg(command));
     } catch (const Failure& failure) {

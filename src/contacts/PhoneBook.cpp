@@ -56,6 +56,8 @@ void PhoneBook::showRecordCount() {
 
 void PhoneBook::showRecordCount(qint64 count) {
     lbRecords.setText(QString::number(count));
+    // A screen reader says what the number counts, as the label beside it shows.
+    lbRecords.setAccessibleName(QStringLiteral("Records %1").arg(count));
     // The label is sized for one digit; larger counts widen it rightwards.
     lbRecords.resize(std::max(lbRecords.minimumWidth(), lbRecords.sizeHint().width()), lbRecords.height());
 }

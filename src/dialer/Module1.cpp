@@ -3,13 +3,10 @@
 #include "dialer/SettingsText.h"
 #include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
+#include "platform/core/SaveFile.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 namespace dialer::Module1 {
 
@@ -60,7 +57,8 @@ bool saveInPlace(const QString& path, const QByteArray& content) {
     const QByteArray old = file.read(content.size());
     const qint64 done = file.seek(0) ? writeAll(file, content) : 0;
     if (done < content.size()) {
-        const QString reason = file.errorString();
+        const QString reason =
+            file.error() == QFileDevice::ResourceError ? platform::diskFull(path) : file.errorString();
         if (file.seek(0))
             writeAll(file, old.left(done));
         cannotSave(path, reason);
@@ -70,37 +68,18 @@ bool saveInPlace(const QString& path, const QByteArray& content) {
     return true;
 }
 
-// A save killed between writing its temporary copy and moving it into place
-// leaves that copy beside the program ("Prefix.sav.XXXXXX"); the next save
-// removes such leftovers of its own. One a few seconds young may belong to
-// another copy of the program saving right now, and stays.
-void removeLeftovers(const QString& path) {
-    const QFileInfo target(path);
-    const QRegularExpression own(
-        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(target.fileName())));
-    const QDateTime settled = QDateTime::currentDateTimeUtc().addSecs(-10);
-    const QFileInfoList candidates = target.dir().entryInfoList(
-        {target.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
-    for (const QFileInfo& file : candidates)
-        if (own.match(file.fileName()).hasMatch() && !file.isSymLink() && file.lastModified() < settled)
-            QFile::remove(file.filePath());
-}
-
 void save(const QString& name, const QByteArray& content) {
     const QString path = platform::appFile(name);
-    removeLeftovers(path);
-    QSaveFile file(path);
-    // Unbuffered, and written until all is out: on a full disk the short
-    // write shows here, with the reason on the next attempt. Buffered, the
-    // short write surfaces only in commit(), which then installs the
-    // truncated file and reports success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // A save killed before its rename leaves its copy beside the program.
+    platform::SaveFile::removeLeftovers(path);
+    platform::SaveFile file(path);
+    if (!file.create()) {
         if (saveInPlace(path, content))
             return;
-        cannotSave(path, file.errorString());
+        cannotSave(path, file.failure());
     }
-    if (writeAll(file, content) < content.size() || !file.commit())
-        cannotSave(path, file.errorString());
+    if (file.write(content) < content.size() || !file.commit())
+        cannotSave(path, file.failure());
 }
 } // namespace
 

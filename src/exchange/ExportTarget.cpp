@@ -1,12 +1,11 @@
 #include "exchange/ExportTarget.h"
 
 #include "platform/core/Error.h"
+#include "platform/core/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QStorageInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,11 +38,11 @@ ExportTarget::ExportTarget(const QString& path) : path_(path), descriptor_(descr
     }
     struct stat st {};
     const QByteArray local = QFile::encodeName(path);
-    replaces_ = ::stat(local.constData(), &st) != 0 || S_ISREG(st.st_mode);
-    if (replaces_) {
-        auto save = std::make_unique<QSaveFile>(path);
-        if (!save->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            refuse(QStringLiteral("cannot write it (%1)").arg(save->errorString()));
+    if (::stat(local.constData(), &st) != 0 || S_ISREG(st.st_mode)) {
+        auto save = std::make_unique<platform::SaveFile>(path);
+        if (!save->create())
+            refuse(QStringLiteral("cannot write it (%1)").arg(save->failure()));
+        save_ = save.get();
         file_ = std::move(save);
         return;
     }
@@ -71,25 +70,26 @@ QString ExportTarget::name() const {
 }
 
 void ExportTarget::commit() {
-    auto* save = qobject_cast<QSaveFile*>(file_.get());
-    if (save ? !save->commit() : !file_->flush())
+    if (save_ ? !save_->commit() : !static_cast<QFile*>(file_.get())->flush())
         refuse(writeProblem(QStringLiteral("write it")));
-}
-
-QString diskFull(const QString& path) {
-    return QStringLiteral("the disk mounted at %1 is full")
-        .arg(QStorageInfo(QFileInfo(path).absolutePath()).rootPath());
 }
 
 QString ExportTarget::writeProblem(const QString& what) const {
     const QString kept =
-        replaces_ && QFileInfo::exists(path_) ? QStringLiteral(" (the file was left as it was)") : QString();
-    // Qt tells a full disk (ENOSPC) by this error alone.
-    if (file_->error() == QFileDevice::ResourceError) {
-        return QStringLiteral("cannot %1: %2%3; free some space on it, then export again")
-            .arg(what, diskFull(path_), kept);
+        save_ && QFileInfo::exists(path_) ? QStringLiteral(" (the file was left as it was)") : QString();
+    QString why;
+    if (save_) {
+        why = save_->failure();
+    } else {
+        // Qt tells a full disk (ENOSPC) by this error alone.
+        const auto* stream = static_cast<const QFile*>(file_.get());
+        why =
+            stream->error() == QFileDevice::ResourceError ? platform::diskFull(path_) : stream->errorString();
     }
-    return QStringLiteral("cannot %1 (%2)%3").arg(what, file_->errorString(), kept);
+    if (why.startsWith(platform::diskFull()))
+        return QStringLiteral("cannot %1: %2%3; free some space on it, then export again")
+            .arg(what, why, kept);
+    return QStringLiteral("cannot %1 (%2)%3").arg(what, why, kept);
 }
 
 } // namespace exchange

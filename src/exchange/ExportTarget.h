@@ -4,8 +4,11 @@
 
 #include <memory>
 
-class QFileDevice;
 class QIODevice;
+
+namespace platform {
+class SaveFile;
+}
 
 namespace exchange {
 
@@ -30,17 +33,14 @@ public:
     QString name() const;
     // Makes the export final: the file put in place, or the stream flushed.
     void commit();
-    // Why writing failed, as a clause: "the disk mounted at /home is full; ...".
+    // Why writing failed, as a clause: "cannot write it: the disk is full ...".
     QString writeProblem(const QString& what) const;
 
 private:
     QString path_;
-    int descriptor_ = -1; // written through when the path names one of ours
-    bool replaces_ = false;
-    std::unique_ptr<QFileDevice> file_;
+    int descriptor_ = -1;                // written through when the path names one of ours
+    platform::SaveFile* save_ = nullptr; // file_ when it replaces a file
+    std::unique_ptr<QIODevice> file_;
 };
-
-// "the disk mounted at /home is full", of the disk that holds `path`.
-QString diskFull(const QString& path);
 
 } // namespace exchange

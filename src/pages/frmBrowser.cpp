@@ -7,9 +7,10 @@
 #include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QUrl>
 
 #include <algorithm>
@@ -36,6 +37,8 @@ frmBrowser::frmBrowser()
         button->setObjectName(k);
         button->setData(k);
         button->setToolTip(k);
+        // A toolbar's buttons take no focus by default: Tab reaches them too.
+        tbToolBar->widgetForAction(button)->setFocusPolicy(Qt::TabFocus);
     }
     dock(tbToolBar);
 
@@ -104,8 +107,29 @@ void frmBrowser::closeEvent(QCloseEvent* event) {
     Form::closeEvent(event);
 }
 
+// A window placed exactly where another browser window is would hide it:
+// it goes a title bar's height down and right of it, while it stays on the screen.
+void frmBrowser::cascade() {
+    for (int tries = 0; tries < 20; ++tries) {
+        const frmBrowser* under = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* other = qobject_cast<frmBrowser*>(window);
+                other && other != this && other->isVisible() && (other->pos() - pos()).manhattanLength() < 8)
+                under = other;
+        if (!under)
+            return;
+        const int bar = under->geometry().top() - under->frameGeometry().top();
+        const int step = bar > 0 ? bar : forms::twipsToPixels(375);
+        const QRect room = under->screen()->availableGeometry();
+        if (!room.contains(QRect(pos() + QPoint(step, step), size())))
+            return;
+        move(pos() + QPoint(step, step));
+    }
+}
+
 // None of these steps can fail here; each would be skipped if it did.
 void frmBrowser::Form_Load() {
+    cascade();
     show();
     tbToolBar->update();
     Form_Resize();

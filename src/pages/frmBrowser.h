@@ -48,6 +48,8 @@ protected:
 private:
     // Records the page just reached at the top of the address list, once.
     void recordLocation();
+    // Moves a window that would open over another browser window off it.
+    void cascade();
 
     bool SuppressNavigation = false;
 };

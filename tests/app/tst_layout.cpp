@@ -69,6 +69,8 @@ private slots:
                              qPrintable(shown[i]->objectName() + " covers " + shown[j]->objectName()));
         for (QPushButton* b : {win->w->cmdEmail, win->w->cmdWeb, win->w->cmdDialPhone, win->w->cmdDialMobile})
             QVERIFY2(!b->icon().isNull(), qPrintable(b->objectName()));
+        // A screen reader says what the number counts.
+        QCOMPARE(win->w->lbRecords->accessibleName(), "Records " + win->w->lbRecords->text());
     }
 
     void tabWalksTheDesignedOrderAndLabelsTakeNoFocus() {

@@ -211,26 +211,43 @@ private slots:
         QVERIFY2(message.startsWith("Prefix.sav holds") && message.size() < 100, qPrintable(message));
     }
 
-    // A save killed before moving its copy into place leaves "Prefix.sav.XXXXXX";
-    // the next save removes such leftovers of its own and nothing else.
+    // A save killed before moving its copy into place leaves
+    // "Prefix.sav.quorvel-save-" and six letters; the next save removes such
+    // leftovers of its own, and never a user's own copies, whatever their
+    // names. The saved file keeps the mode the user gave it.
     void aSaveRemovesLeftoversOfItsOwnOnly() {
         const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
-        const QStringList names = {"Prefix.sav.AbCd12", "Prefix.sav.fresh1", "Prefix.sav.bak",
-                                   "Port.sav.AbCd12", "Prefix.sav.AbCd123"};
-        for (const QString& name : names) {
+        const QStringList ours = {"Prefix.sav.quorvel-save-AbCd12", "Port.sav.quorvel-save-AbCd12"};
+        const QStringList kept = {"Prefix.sav.backup",
+                                  "Port.sav.old123",
+                                  "Prefix.sav.AbCd12",
+                                  "Prefix.sav.bak",
+                                  "Prefix.sav.fresh1",
+                                  "Prefix.sav.quorvel-save-fresh1",
+                                  "Prefix.sav.quorvel-save-AbCd123"};
+        for (const QString& name : ours + kept) {
             write(dir.filePath(name), " 1  2  3 \r\n");
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::ReadWrite));
-            if (name != "Prefix.sav.fresh1") // another copy may be saving it right now
+            if (!name.endsWith("fresh1")) // another copy may be saving it right now
                 QVERIFY(file.setFileTime(hourAgo, QFileDevice::FileModificationTime));
         }
+        write(prefix, " 0  0  0 \r\n");
+        QVERIFY(QFile::setPermissions(prefix, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
         Module1::SavePrefixSettings(DialerSettings);
+        Module1::SavePortSetting(DialerSettings);
         QStringList left = QDir(dir.path()).entryList(QDir::Files);
         left.sort();
-        QStringList expected = names.mid(1) << "Prefix.sav";
+        QStringList expected = kept;
+        expected << "Prefix.sav"
+                 << "Port.sav";
         expected.sort();
         QCOMPARE(left, expected);
-        for (const QString& name : names)
+        QCOMPARE(QFile::permissions(prefix), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                 QFile::WriteUser | QFile::ReadGroup);
+        for (const QString& name : kept)
+            QCOMPARE(contentOf(dir.filePath(name)), QByteArray(" 1  2  3 \r\n"));
+        for (const QString& name : kept)
             QFile::remove(dir.filePath(name));
     }
 

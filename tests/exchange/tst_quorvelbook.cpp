@@ -13,6 +13,7 @@ namespace phonebook = testing::phonebook;
 
 namespace {
 using testing::finish;
+using testing::readFile;
 using testing::Result;
 using testing::write;
 
@@ -174,8 +175,9 @@ private slots:
         const QString missing = path("missing.mdb");
         const Result none = run({"--book", missing, "count"});
         QCOMPARE(none.code, 1);
-        QVERIFY2(none.err.startsWith("quorvel-book: " + missing + ": cannot open the phone book"),
-                 qPrintable(none.err));
+        QCOMPARE(none.err, "quorvel-book: " + missing +
+                               ": there is no phone book here; to make an empty one: quorvel-book --book \"" +
+                               missing + "\" new\n");
         QVERIFY(!QFile::exists(missing)); // never made
 
         const QList<Contact> before = phonebook::read(book);
@@ -184,6 +186,38 @@ private slots:
         const Result nowhere = run({"--book", book, "export", path("no/such/folder/x.vcf")});
         QCOMPARE(nowhere.code, 1);
         QVERIFY2(nowhere.err.contains("x.vcf: cannot write it"), qPrintable(nowhere.err));
+    }
+
+    // A second book: the same schema as every book of this version, empty;
+    // never made over a file that is there, whatever that file is.
+    void newMakesAnEmptyBookAndNothingElse() {
+        const QString second = path("second.mdb");
+        const Result made = run({"--book", second, "new"});
+        QCOMPARE(made.code, 0);
+        QCOMPARE(made.out, "Made an empty phone book: " + second + "\n");
+        const QString schema =
+            "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master ORDER BY name)";
+        QCOMPARE(phonebook::query(second, schema), phonebook::query(book, schema));
+        QCOMPARE(phonebook::query(second, "PRAGMA user_version"),
+                 phonebook::query(book, "PRAGMA user_version"));
+        QCOMPARE(run({"--book", second, "count"}).out, QString("0\n"));
+        write(path("two.vcf"), TwoCards);
+        QCOMPARE(run({"--book", second, "import", path("two.vcf")}).code, 0);
+
+        for (const QString& there : {second, book, path("two.vcf")}) {
+            const QByteArray before = readFile(there);
+            const Result again = run({"--book", there, "new"});
+            QCOMPARE(again.code, 1);
+            QCOMPARE(again.err, "quorvel-book: " + there +
+                                    ": a file is there already; it was left as it is (name a new file to "
+                                    "make an empty phone book)\n");
+            QCOMPARE(readFile(there), before);
+        }
+        const Result nowhere = run({"--book", path("no/such/folder/b.mdb"), "new"});
+        QCOMPARE(nowhere.code, 1);
+        QVERIFY2(nowhere.err.endsWith("b.mdb: cannot make it (No such file or directory)\n"),
+                 qPrintable(nowhere.err));
+        QCOMPARE(run({"--book", second, "new", "x"}).code, 2);
     }
 
     // The window stores a contact in a write transaction of its own; the

@@ -3,6 +3,10 @@
 #include "pages/web/PageDialog.h"
 
 #include <QEventLoop>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace web {
 namespace {
@@ -17,9 +21,32 @@ Page::Page(QWebEngineProfile* profile, QWidget* view, std::function<bool(const Q
     : QWebEnginePage(profile, view), view_(view), follow_(std::move(follow)) {
     // A new document may ask again.
     connect(this, &QWebEnginePage::loadStarted, this, [this] {
-        stopped_ = false;
+        if (!ending_)
+            stopped_ = false;
         inARow_ = 0;
     });
+    // The page's script ended for good: a note takes its place, in a
+    // renderer of its own.
+    connect(this, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        if (!ending_)
+            return;
+        ending_ = false;
+        setHtml(QStringLiteral("<html><head><title>%1</title></head><body><p>%2</p></body></html>")
+                    .arg(tr("Page stopped"), tr("This page was stopped because it kept showing boxes. "
+                                                "Go Back, Home or to another address to go on.")));
+    });
+}
+
+void Page::endScript() {
+    // A script that showed box after box keeps running once they are
+    // refused, holding its renderer and every page of the site that shares
+    // it. The engine has no way to stop a running script but to end its
+    // renderer; the next page starts another.
+    const qint64 pid = renderProcessPid();
+    if (pid <= 0 || ending_)
+        return;
+    ending_ = true;
+    ::kill(pid_t(pid), SIGKILL);
 }
 
 bool Page::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
@@ -49,8 +76,11 @@ bool Page::ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, c
     dialog.open();
     waiting.exec();
     lastAnswer_.start();
-    if (dialog.stopAsked())
+    if (dialog.stopAsked()) {
         stopped_ = true;
+        // Once the engine has its answer: its renderer waits for it.
+        QTimer::singleShot(0, this, &Page::endScript);
+    }
     if (result)
         *result = dialog.value();
     return dialog.result() == QDialog::Accepted;

@@ -12,7 +12,7 @@ namespace web {
 
 // A page whose alert(), confirm() and prompt() block only the window that
 // shows it, and which stops a page that keeps showing them once the user
-// asks. Before following a link it asks its owner, which may keep it
+// asks (ending its script, which would spin on). Before following a link it asks its owner, which may keep it
 // (a tel: link, say); addresses the engine hands elsewhere are for the
 // owner to watch through the engine's signals.
 class Page : public QWebEnginePage {
@@ -33,6 +33,8 @@ protected:
                           QString* result) override;
 
 private:
+    // Ends the page's script for good, when the user asked for no more boxes.
+    void endScript();
     // Shows a box and waits for its answer while every other window goes on;
     // nothing when the page may show no more.
     bool ask(PageDialog::Kind kind, const QUrl& origin, const QString& text, const QString& value,
@@ -44,6 +46,7 @@ private:
     QElapsedTimer lastAnswer_;
     int inARow_ = 0;
     bool stopped_ = false;
+    bool ending_ = false; // its renderer ended by endScript()
 };
 
 } // namespace web

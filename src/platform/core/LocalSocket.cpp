@@ -3,12 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QStringList>
+#include <QTimer>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -17,6 +20,9 @@
 
 namespace platform {
 namespace {
+constexpr int Backlog = 16;
+constexpr int BackOffMs = 250;
+
 // A descriptor closed when it goes out of scope.
 struct Fd {
     int fd = -1;
@@ -66,6 +72,25 @@ bool ownedByUser(const QString& path) {
            st.st_uid == ::getuid();
 }
 
+// Whether a file is there that another user made: its name is taken.
+bool takenByStranger(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && st.st_uid != ::getuid();
+}
+
+// Whether a place is free for this user: neither its socket file nor its
+// lock file another user's.
+bool usable(const QString& path) {
+    return !takenByStranger(path) && !takenByStranger(path + QStringLiteral(".lock"));
+}
+
+// Whether the other end of a connected socket runs as this user.
+bool peerIsUser(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
+
 // A connected socket to `path`, or -1.
 int connectTo(const QString& path, std::chrono::steady_clock::time_point deadline) {
     const std::optional<sockaddr_un> address = addressOf(path);
@@ -81,7 +106,61 @@ int connectTo(const QString& path, std::chrono::steady_clock::time_point deadlin
             return -1;
         ::poll(nullptr, 0, 10);
     }
-    return fd.release();
+    return peerIsUser(fd.fd) ? fd.release() : -1;
+}
+
+// The places a name may take. In a folder of the user's own, its path; in
+// the shared temporary folder, where anyone may take a name first, the
+// name and a few more after it, which both ends try in the same order.
+QStringList candidatesOf(const QString& name) {
+    const QString path = localSocketPath(name);
+    if (path.isEmpty() || name.contains(QLatin1Char('/')))
+        return path.isEmpty() ? QStringList() : QStringList{path};
+    QStringList paths{path};
+    for (int n = 2; n <= 4; ++n)
+        if (const QString other = localSocketPath(QStringLiteral("%1-%2").arg(name).arg(n)); !other.isEmpty())
+            paths << other;
+    return paths;
+}
+
+// An exclusive lock on "PATH.lock" while it lives, so that two starts never
+// take over or remove the same socket file at once. Waits a few seconds at
+// most; a lock file of another user's is no lock.
+class NameLock {
+public:
+    explicit NameLock(const QString& path) {
+        const QByteArray file = QFile::encodeName(path + QStringLiteral(".lock"));
+        fd_ = ::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || st.st_uid != ::getuid() || !S_ISREG(st.st_mode))
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
+                return;
+            ::poll(nullptr, 0, 5);
+        }
+        held_ = true;
+    }
+    ~NameLock() {
+        if (fd_ >= 0)
+            ::close(fd_); // releases the lock; the file stays for the next start
+    }
+    NameLock(const NameLock&) = delete;
+    NameLock& operator=(const NameLock&) = delete;
+    bool held() const { return held_; }
+
+private:
+    int fd_ = -1;
+    bool held_ = false;
+};
+
+// The socket file's identity, to tell it from one put in its place later.
+std::pair<dev_t, ino_t> identityOf(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return {0, 0};
+    return {st.st_dev, st.st_ino};
 }
 } // namespace
 
@@ -94,7 +173,14 @@ std::optional<QByteArray> askLocal(const QString& name, const QByteArray& messag
                                    int timeoutMs) {
     using namespace std::chrono;
     const auto step = [timeoutMs] { return steady_clock::now() + milliseconds(timeoutMs); };
-    Fd fd(connectTo(localSocketPath(name), step()));
+    Fd fd(-1);
+    // The first of the name's places that is this user's own.
+    for (const QString& path : candidatesOf(name)) {
+        if (!usable(path))
+            continue;
+        fd.fd = connectTo(path, step());
+        break;
+    }
     if (fd.fd < 0)
         return std::nullopt;
     const auto deadline = step();
@@ -169,30 +255,42 @@ void LocalConnection::close() {
 
 LocalServer::~LocalServer() {
     notifier_.reset();
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    // Only the file this server made: a later start may have taken the name
+    // over since (after a suspend that looked like a hang, say).
+    const NameLock lock(path_);
+    if (identityOf(path_) == made_)
         ::unlink(QFile::encodeName(path_).constData());
-    }
 }
 
 bool LocalServer::listen(const QString& name) {
-    const QString path = localSocketPath(name);
-    if (path.isEmpty() || isListening())
+    if (isListening())
         return false;
-    if (!bindAndListen(path)) {
-        if (errno != EADDRINUSE || !ownedByUser(path))
+    for (const QString& path : candidatesOf(name)) {
+        if (!usable(path))
+            continue;
+        const NameLock lock(path);
+        if (!lock.held())
             return false;
-        // One that still answers belongs to the copy that listens.
-        const Fd other(connectTo(path, std::chrono::steady_clock::now() + std::chrono::milliseconds(500)));
-        if (other.fd >= 0)
-            return false;
-        ::unlink(QFile::encodeName(path).constData());
-        if (!bindAndListen(path))
-            return false;
+        if (!bindAndListen(path)) {
+            if (errno != EADDRINUSE || !ownedByUser(path))
+                return false;
+            // One that still answers belongs to the copy that listens.
+            const Fd other(
+                connectTo(path, std::chrono::steady_clock::now() + std::chrono::milliseconds(500)));
+            if (other.fd >= 0)
+                return false;
+            ::unlink(QFile::encodeName(path).constData());
+            if (!bindAndListen(path))
+                return false;
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, &LocalServer::accept);
+        return true;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    connect(notifier_.get(), &QSocketNotifier::activated, this, &LocalServer::accept);
-    return true;
+    return false;
 }
 
 bool LocalServer::bindAndListen(const QString& path) {
@@ -204,7 +302,7 @@ bool LocalServer::bindAndListen(const QString& path) {
     if (::bind(fd.fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
         return false;
     // No one can connect before listen(): the file is the user's alone by then.
-    if (::chmod(file.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd.fd, 16) != 0) {
+    if (::chmod(file.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(fd.fd, Backlog) != 0) {
         const int error = errno;
         ::unlink(file.constData());
         errno = error;
@@ -212,14 +310,29 @@ bool LocalServer::bindAndListen(const QString& path) {
     }
     fd_ = fd.release();
     path_ = path;
+    made_ = identityOf(path);
     return true;
 }
 
 void LocalServer::accept() {
     for (;;) {
         const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0)
+        if (fd < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The connection waits in the queue; asked again at once, the
+                // same failure would spin. Listen again once some may be free.
+                notifier_->setEnabled(false);
+                QTimer::singleShot(BackOffMs, this, [this] {
+                    if (notifier_)
+                        notifier_->setEnabled(true);
+                });
+            }
             return;
+        }
+        if (!peerIsUser(fd)) { // another user's program: not ours to hear
+            ::close(fd);
+            continue;
+        }
         auto* connection = new LocalConnection(fd, this); // closes itself
         emit newConnection(connection);
     }

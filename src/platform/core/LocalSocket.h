@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <optional>
+#include <sys/types.h>
+#include <utility>
 
 // Local (Unix domain) sockets for the few bytes one start of a program hands
 // another: a path in a private folder, reachable only by the user. Written
@@ -53,8 +55,11 @@ public:
     using QObject::QObject;
     ~LocalServer() override;
     // Listens at `name`, for this user only. A socket file left by a program
-    // that ended without removing it is taken over; one that answers, or one
-    // of another user, is not.
+    // that ended without removing it is taken over, under a lock that other
+    // starts wait for; one that answers is not. A name in the shared
+    // temporary folder that another user took first is passed for the next
+    // of its places (askLocal looks there too). Connections of other users
+    // are closed unheard.
     bool listen(const QString& name);
     bool isListening() const { return fd_ >= 0; }
 
@@ -67,6 +72,7 @@ private:
     void accept();
     int fd_ = -1;
     QString path_;
+    std::pair<dev_t, ino_t> made_{}; // the socket file made, removed at the end only if still there
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
