@@ -38,11 +38,13 @@ QString localDigits(const QString& number) {
 
 QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const QString& homeRegion) {
     QList<std::pair<QString, QString>> keys;
+    // A short code (0, 911, *21#) or an e-mail that is none ("n/a") is
+    // shared by people who have nothing else in common.
     for (const QString* number : {&contact.phone, &contact.mobile})
-        if (const QString key = links::matchKey(*number, homeRegion); !key.isEmpty())
+        if (const QString key = links::matchKey(*number, homeRegion); localDigits(key).size() == 7)
             keys.append({QLatin1String("t") + key, QStringLiteral("same number ") + links::shownKey(key)});
     const QString email = contact.email.trimmed();
-    if (!email.isEmpty())
+    if (email.contains(QLatin1Char('@')))
         keys.append({QLatin1String("e") + email.toCaseFolded(), QStringLiteral("same e-mail ") + email});
     const QString name = nameKey(contact.name);
     if (name.isEmpty())

@@ -57,28 +57,29 @@ private slots:
     // to be one, and the listing's ids staying what they were.
     void groupsProbableDuplicates() {
         book = path(QString::fromLatin1(QTest::currentTestFunction()) + ".mdb");
-        phonebook::create(
-            book,
-            {
-                person("Mensah, Kofi", "", "+1 212 555 0161"),
-                person("Kofi Mensah", "", "", "(212) 555-0161"),
-                person("K. M.", "", "tel:+1-212-555-0161"),
-                person("Ida Olsen", "", "", "", "Ida@Olsen.example"),
-                person("Olsen, I.", "", "", "", "ida@olsen.EXAMPLE "),
-                person("Lars Berg", "Fjord AS", ""),
-                person("Berg, Lars", "fjord as", ""),
-                person("Nora Ashford", "", "555-0133"),
-                person("Ashford, Nora", "", "", "+1 646 555 0133"),
-                // the same company, the same common name, one switchboard with two extensions, nothing at all
-                person("Aki Nakamura", "Acme", ""),
-                person("Min Kim", "Acme", ""),
-                person("John Smith", "", "555-0111"),
-                person("Smith, John", "", "555-0122"),
-                person("Eva Lund", "", "212-555-0199 x12"),
-                person("Jon Moe", "", "212-555-0199 x13"),
-                person("", "", ""),
-                person("", "", ""),
-            });
+        phonebook::create(book, {
+                                    person("Mensah, Kofi", "", "+1 212 555 0161"),
+                                    person("Kofi Mensah", "", "", "(212) 555-0161"),
+                                    person("K. M.", "", "tel:+1-212-555-0161"),
+                                    person("Ida Olsen", "", "", "", "Ida@Olsen.example"),
+                                    person("Olsen, I.", "", "", "", "ida@olsen.EXAMPLE "),
+                                    person("Lars Berg", "Fjord AS", ""),
+                                    person("Berg, Lars", "fjord as", ""),
+                                    person("Nora Ashford", "", "555-0133"),
+                                    person("Ashford, Nora", "", "", "+1 646 555 0133"),
+                                    // the same company, the same common name, one switchboard with two
+                                    // extensions, nothing at all, a number and an e-mail that are none
+                                    person("Aki Nakamura", "Acme", ""),
+                                    person("Min Kim", "Acme", ""),
+                                    person("John Smith", "", "555-0111"),
+                                    person("Smith, John", "", "555-0122"),
+                                    person("Eva Lund", "", "212-555-0199 x12"),
+                                    person("Jon Moe", "", "212-555-0199 x13"),
+                                    person("", "", ""),
+                                    person("", "", ""),
+                                    person("Ann Lee", "", "0", "", "n/a"),
+                                    person("Bo Ray", "", "0", "", "n/a"),
+                                });
         QList<exchange::DuplicateGroup> groups;
         {
             data::Database db = book::open(book, book::Upgrade::Required);
