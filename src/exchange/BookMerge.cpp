@@ -43,10 +43,16 @@ QList<DuplicateGroup> findDuplicates(data::Database& db, const QString& homeRegi
     {
         data::Statement all(
             db, QStringLiteral("SELECT rowid, Name, Company, Phone, Mobile, Email FROM %1").arg(table()));
+        QList<Likeness> batch;
         while (all.step()) {
             rowids.push_back(all.integer(0));
-            finder.add({all.text(1), all.text(2), all.text(3), all.text(4), all.text(5)});
+            batch.append({all.text(1), all.text(2), all.text(3), all.text(4), all.text(5)});
+            if (batch.size() == 8192) {
+                finder.add(batch);
+                batch.clear();
+            }
         }
+        finder.add(batch);
     }
     data::Statement one(db, QStringLiteral("SELECT %1, %2 FROM %3 WHERE rowid = ?1")
                                 .arg(data::columnList(book::fieldNames()), idField(), table()));

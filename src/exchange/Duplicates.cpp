@@ -3,6 +3,8 @@
 #include "links/MatchKey.h"
 
 #include <algorithm>
+#include <future>
+#include <thread>
 
 namespace exchange {
 namespace {
@@ -36,13 +38,15 @@ QString localDigits(const QString& number) {
 }
 } // namespace
 
-QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const QString& homeRegion) {
+QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const QString& homeRegion,
+                                                bool words) {
     QList<std::pair<QString, QString>> keys;
     // A short code (0, 911, *21#) or an e-mail that is none ("n/a") is
     // shared by people who have nothing else in common.
     for (const QString* number : {&contact.phone, &contact.mobile})
         if (const QString key = links::matchKey(*number, homeRegion); localDigits(key).size() == 7)
-            keys.append({QLatin1String("t") + key, QStringLiteral("same number ") + links::shownKey(key)});
+            keys.append({QLatin1String("t") + key,
+                         words ? QStringLiteral("same number ") + links::shownKey(key) : QString()});
     const QString email = contact.email.trimmed();
     if (email.contains(QLatin1Char('@')))
         keys.append({QLatin1String("e") + email.toCaseFolded(), QStringLiteral("same e-mail ") + email});
@@ -61,23 +65,37 @@ QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const Q
     return keys;
 }
 
-void DuplicateFinder::add(const Likeness& contact) {
-    const auto self = quint32(parent_.size());
-    parent_.push_back(self);
+void DuplicateFinder::add(const QList<Likeness>& batch) {
     // Keys are kept as 64-bit hashes: a million contacts' keys as text would
     // take gigabytes. Two keys of one hash (about one chance in four million
     // for a million contacts) would join two groups: groupReason then finds
     // no reason for the whole, and the caller leaves that group out.
-    for (const auto& [key, words] : likenessKeys(contact, homeRegion_)) {
-        const quint64 hash = qHash(key, size_t(0x51ed270b27));
-        const auto found = firstWith_.constFind(hash);
-        if (found == firstWith_.constEnd()) {
-            firstWith_.insert(hash, self);
-            continue;
+    std::vector<std::vector<quint64>> hashes(size_t(batch.size()));
+    const qsizetype parts =
+        std::clamp(qsizetype(std::thread::hardware_concurrency()), qsizetype(1), qsizetype(8));
+    const qsizetype step = (batch.size() + parts - 1) / parts;
+    std::vector<std::future<void>> running;
+    for (qsizetype from = 0; from < batch.size(); from += step)
+        running.push_back(std::async(std::launch::async, [&, from] {
+            for (qsizetype i = from; i < std::min(from + step, batch.size()); ++i)
+                for (const auto& key : likenessKeys(batch[i], homeRegion_, false))
+                    hashes[size_t(i)].push_back(qHash(key.first, size_t(0x51ed270b27)));
+        }));
+    for (auto& part : running)
+        part.get();
+    for (const std::vector<quint64>& keys : hashes) {
+        const auto self = quint32(parent_.size());
+        parent_.push_back(self);
+        for (const quint64 hash : keys) {
+            const auto found = firstWith_.constFind(hash);
+            if (found == firstWith_.constEnd()) {
+                firstWith_.insert(hash, self);
+                continue;
+            }
+            const qsizetype a = root(*found), b = root(self);
+            if (a != b)
+                parent_[size_t(std::max(a, b))] = quint32(std::min(a, b));
         }
-        const qsizetype a = root(*found), b = root(self);
-        if (a != b)
-            parent_[size_t(std::max(a, b))] = quint32(std::min(a, b));
     }
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <QHash>
+
+#include <utility>
 #include <vector>
 
 namespace exchange {
@@ -21,8 +23,9 @@ struct Likeness {
 class DuplicateFinder {
 public:
     explicit DuplicateFinder(QString homeRegion) : homeRegion_(std::move(homeRegion)) {}
-    // The contacts in turn; the n-th added is n (from 0).
-    void add(const Likeness& contact);
+    // The contacts in turn; the n-th added is n (from 0). A batch's keys
+    // are read on every core: reading a number is most of the work.
+    void add(const QList<Likeness>& batch);
     // Groups of two or more, each in the order its contacts were added;
     // the groups in the order of their first contacts.
     QList<QList<qsizetype>> groups();
@@ -35,8 +38,9 @@ private:
 };
 
 // The keys of a contact, each with what a person reads of it ("same number
-// +1 212-555-0161").
-QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const QString& homeRegion);
+// +1 212-555-0161") when `words`.
+QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const QString& homeRegion,
+                                                bool words = true);
 
 // Why `group` is one, in words: what its contacts have in common, as the
 // first key that joins two of them.
