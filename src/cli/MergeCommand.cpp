@@ -8,10 +8,21 @@
 #include "links/DialLink.h"
 
 #include <QBuffer>
-
 #include <QTextStream>
 
+#include <utility>
+
 namespace exchange {
+namespace {
+// A value on the listing's one line: a tab or a line break in it (an
+// imported name may hold one) would start another column or line.
+QString oneLine(QString value) {
+    for (QChar& c : value)
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    return value;
+}
+} // namespace
 
 void listDuplicates(const QString& book, QTextStream& out) {
     data::Database db = book::open(book, book::Upgrade::Required);
@@ -26,8 +37,8 @@ void listDuplicates(const QString& book, QTextStream& out) {
             out << '\n';
         out << "# " << group.reason << '\n';
         for (const Card& c : group.contacts)
-            out << c.uid << '\t' << c[Name] << '\t' << c[Phone] << '\t' << c[Mobile] << '\t' << c[Email]
-                << '\n';
+            out << c.uid << '\t' << oneLine(c[Name]) << '\t' << oneLine(c[Phone]) << '\t'
+                << oneLine(c[Mobile]) << '\t' << oneLine(c[Email]) << '\n';
     }
 }
 
@@ -37,7 +48,6 @@ void mergeById(const QString& book, const QStringList& ids, bool dryRun, QTextSt
     const QList<Card> contacts = contactsById(db, ids);
     const Card merged = mergeContacts(contacts, links::homeRegion());
     if (dryRun) {
-        out.flush();
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
