@@ -68,8 +68,9 @@ QList<std::pair<QString, QString>> likenessKeys(const Likeness& contact, const Q
 void DuplicateFinder::add(const QList<Likeness>& batch) {
     // Keys are kept as 64-bit hashes: a million contacts' keys as text would
     // take gigabytes. Two keys of one hash (about one chance in four million
-    // for a million contacts) would join two groups: groupReason then finds
-    // no reason for the whole, and the caller leaves that group out.
+    // for a million contacts) would put contacts that share nothing in one
+    // group; a group made only by such a join has no reason, and the caller
+    // leaves it out.
     std::vector<std::vector<quint64>> hashes(size_t(batch.size()));
     const qsizetype parts =
         std::clamp(qsizetype(std::thread::hardware_concurrency()), qsizetype(1), qsizetype(8));
