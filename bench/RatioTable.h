@@ -21,7 +21,9 @@ public:
         for (const Run& run : runs) {
             if (run.error_occurred)
                 continue;
-            const std::string name = run.benchmark_name(); // "Op/N"
+            std::string name = run.benchmark_name(); // "Op/N", "Op/N/process_time"
+            if (const auto suffix = name.find("/process_time"); suffix != std::string::npos)
+                name.erase(suffix);
             const auto slash = name.rfind('/');
             const std::string op = name.substr(0, slash);
             const qint64 n = std::stoll(name.substr(slash + 1));

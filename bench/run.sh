@@ -25,6 +25,9 @@ for n in 1000 10000000; do build/bench/bench_memory "$n"; done
 echo "== import (quorvel-book, 300,000 and 1,000,000 cards)"
 build/bench/bench_exchange --benchmark_color=false | sed -n '/^Benchmark/,$p'
 
+echo "== probable duplicates (merge's search; CPU of the process, ratio to reading the same columns)"
+build/bench/bench_merge --benchmark_color=false | sed -n '/^operation/,$p'
+
 echo "== CardDAV first sync, way down (Radicale on 127.0.0.1; wall ms, ratio to one GET of the whole book)"
 build/bench/bench_carddav 1000 10000
 

@@ -1,5 +1,8 @@
 #include "cli/Cli.h"
 
+#include "cli/Failure.h"
+#include "cli/TidyCommands.h"
+
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
 #include "cli/SyncCommand.h"
@@ -40,6 +43,12 @@ Commands:
   count           print the number of contacts
   new             make an empty phone book at the --book PATH (a file
                   that is there already is refused and left as it is)
+  merge           list groups of contacts that are probably one person
+                  (the same number, e-mail, or name with something in common)
+  merge ID ID...  make one contact of several: the first keeps what every
+                  card holds (quorvel-book merge --help)
+  birthdays       list the birthdays of the next 14 days, soonest first
+                  (quorvel-book birthdays --help)
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
 
@@ -50,13 +59,6 @@ Options:
 
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
 )";
-
-// A failure of the command, reported with the file it concerns.
-struct Failure {
-    QString file;
-    QString what;
-    QString advice = {}; // lines of their own below
-};
 
 QString plural(qint64 n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -71,26 +73,6 @@ QString listed(QStringList names) {
         names << QStringLiteral("and %1 more").arg(more);
     }
     return names.join(QLatin1String(", "));
-}
-
-// What went wrong with the phone book, in words a user can act on.
-QString bookProblem(const platform::Error& error, const QString& book) {
-    if (error.cause() == platform::err::Locked)
-        return QStringLiteral(
-            "the phone book is busy: another program is storing into it; try again in a moment");
-    if (error.number() == platform::err::CannotOpenDatabase)
-        return QStringLiteral("cannot open the phone book (%1)").arg(error.description());
-    if (error.number() == platform::err::DiskFull)
-        return platform::diskFull(book) + QStringLiteral("; free some space on it, then try again");
-    return error.description();
-}
-
-// The same as a failure to report, with the rescue of a damaged book; `then`
-// ends the clause.
-Failure bookFailure(const platform::Error& error, const QString& book, const QString& then = {}) {
-    if (error.number() == platform::err::Damaged)
-        return {book, book::damagedClause(error.description()) + then, book::rescueAdvice(book)};
-    return {book, bookProblem(error, book) + then};
 }
 
 void importFiles(const QString& book, const QStringList& files, QTextStream& out, QTextStream& err) {
@@ -264,6 +246,8 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
     if (isSyncCommand(args))
         return runSyncCommand(args, book, out, err);
+    if (isTidyCommand(args))
+        return runTidyCommand(args, book, out, err);
     QStringList words;
     bool optionsEnd = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

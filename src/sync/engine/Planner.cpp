@@ -19,6 +19,17 @@ Card asAgreed(const QString& uid, const Fields& fields) {
     return card;
 }
 
+// Whether a contact's card changed past its fields since both sides agreed
+// on it (a merge joined another contact's e-mails and birthday to it): the
+// card it would send now is not the agreed one. One that came from the
+// server as it is needs no writing out to tell.
+bool cardChanged(const Card& local, const QByteArray& agreed) {
+    if (local.kept == agreed)
+        return false;
+    const std::optional<Card> sent = readCard(cardText(local));
+    return !sent || sent->kept != agreed;
+}
+
 class Planner {
 public:
     Planner(BookState& book, const ServerView& server, const QString& collection)
@@ -43,7 +54,7 @@ private:
         const auto local = book_.contacts.constFind(link.uid);
         const bool here = local != book_.contacts.constEnd();
         const Fields base = exchange::VCardReader::fieldsOf(link.agreed);
-        const bool changedHere = here && fieldsOf(*local) != base;
+        const bool changedHere = here && (fieldsOf(*local) != base || cardChanged(*local, link.agreed));
         const bool gone =
             server_.removed.contains(link.href) || (server_.whole && !server_.listed.contains(link.href));
         const auto theirs = server_.fetched.constFind(link.href);
