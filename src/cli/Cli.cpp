@@ -31,9 +31,10 @@ Commands:
                   fields are skipped; what has no field in the window is
                   kept with the contact; if any file cannot be read,
                   nothing is added
-  export FILE     write every contact in name order, as vCard 4.0 with
-                  everything its card brought, or as CSV when FILE ends
-                  in .csv; FILE - is standard output
+  export FILE     write every contact in name order, as vCard with
+                  everything its card brought, in the card's own version
+                  (2.1 as 3.0; 4.0 for a contact made here), or as CSV
+                  when FILE ends in .csv; FILE - is standard output
   count           print the number of contacts
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
