@@ -76,31 +76,32 @@ std::array<qsizetype, SlotCount> chosenLines(QByteArrayView kept) {
 }
 
 namespace {
-// The number a TEL line holds, decoded as the reader decodes it.
-QString numberOf(QByteArrayView line) {
+// The value a line gives its field, decoded as the reader decodes it.
+QString valueOf(QByteArrayView line) {
     QByteArrayView name, params, value;
     if (!splitProperty(line, name, params, value))
         return {};
     const Params p = parseParams(params);
     const QByteArray bytes =
         p.encoding == Params::Encoding::QuotedPrintable ? decodeQuotedPrintable(value) : value.toByteArray();
-    QString number = unescape(decodeText(bytes, p.charset).value_or(decodeText(bytes)));
-    if (!p.text && number.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
-        number.remove(0, 4);
-    return number;
+    QString text = unescape(decodeText(bytes, p.charset).value_or(decodeText(bytes)));
+    if (kindOf(name) == Kind::Tel && !p.text && text.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
+        text.remove(0, 4);
+    return text;
 }
 } // namespace
 
 Given givenBy(QByteArrayView kept, const Fields& held) {
     Given given{VCardReader::fieldsOf(kept), chosenLines(kept)};
-    for (const Slot slot : {Slot::Phone, Slot::Mobile}) {
+    for (const Slot slot : {Slot::Phone, Slot::Mobile, Slot::Email, Slot::Url}) {
         const auto f = size_t(fieldOf(slot));
         if (held[f].isEmpty() || held[f] == given.fields[f])
             continue;
+        const Kind kind = slot == Slot::Email ? Kind::Email : slot == Slot::Url ? Kind::Url : Kind::Tel;
         qsizetype index = 0;
         for (QByteArrayView rest = kept; !rest.isEmpty(); ++index) {
             const QByteArrayView line = takeLine(rest);
-            if (kindOf(propertyName(line)) == Kind::Tel && numberOf(line) == held[f]) {
+            if (kindOf(propertyName(line)) == kind && valueOf(line) == held[f]) {
                 given.fields[f] = held[f];
                 given.lines[size_t(slot)] = index;
                 break;

@@ -30,9 +30,11 @@ std::optional<Claim> claimOf(vcard::Kind kind, const vcard::Params& params);
 std::array<qsizetype, SlotCount> chosenLines(QByteArrayView kept);
 
 // What a kept card gave a contact's fields, and the line that gave each
-// slot. Books filled before numbers were chosen by type may hold a fax in
-// Phone: a number field holding the number of any of the card's TEL lines
-// was given by that line.
+// slot. A number, e-mail or web page field holding the value of another
+// line of its kind than the one chosen was given by that line: the book
+// keeps what it had when another program only reorders a card's numbers,
+// and a book filled before numbers were chosen by type (a fax in Phone)
+// keeps its card as it came.
 struct Given {
     Card fields;
     std::array<qsizetype, SlotCount> lines;

@@ -37,7 +37,7 @@ private:
     void settle(const Link& link) {
         const auto local = book_.contacts.constFind(link.uid);
         const bool here = local != book_.contacts.constEnd();
-        // A book filled before numbers were chosen by type may hold the card's fax in Phone.
+        // As the book took the card's fields (a fax in Phone, from before numbers were chosen by type).
         const Fields base = here ? exchange::givenBy(link.agreed, *local).fields
                                  : exchange::VCardReader::fieldsOf(link.agreed);
         const bool changedHere = here && fieldsOf(*local) != base;
@@ -57,7 +57,7 @@ private:
             const QByteArray etag = server_.fetchedEtags.value(link.href);
             Card card = *theirs;
             card.uid = link.uid;
-            if (here) // a number that only moved within the card stays the one the book dials
+            if (here) // a number or address that only moved within the card stays the book's
                 static_cast<Fields&>(card) = exchange::givenBy(card.kept, *local).fields;
             if (!here && fieldsOf(card) == base && theirs->kept == link.agreed) {
                 // Only its ETag was new to us (a server that gave none for our store): the delete goes on.

@@ -203,18 +203,22 @@ private slots:
     }
 
     // A book filled before numbers were chosen by type holds the fax in
-    // Phone: its card still goes back as it came, and a sync sees no change.
+    // Phone, and another program may have put a new e-mail before the one
+    // the book holds: the card still goes back as it came.
     void aBookThatTookTheFaxAsPhoneKeepsItsCard() {
         const QByteArray card = "BEGIN:VCARD\nVERSION:3.0\nFN:Old Import\nN:Import;Old;;;\n"
-                                "TEL;TYPE=FAX:+1 555 0100\nTEL;TYPE=HOME:+1 555 0101\nEND:VCARD\n";
+                                "TEL;TYPE=FAX:+1 555 0100\nTEL;TYPE=HOME:+1 555 0101\n"
+                                "EMAIL:new@x.example\nEMAIL:old@x.example\nEND:VCARD\n";
         Card stored = readAll(card).first();
-        stored[exchange::Phone] = "+1 555 0100"; // as the book once read it
+        stored[exchange::Phone] = "+1 555 0100";   // as the book once read it
+        stored[exchange::Email] = "old@x.example"; // before another program put a new one first
         QCOMPARE(logical(written({stored})), logical(card));
         stored[exchange::Mobile] = "+1 555 0199";
         const QByteArray text = written({stored});
         const QByteArrayList out = logical(text);
         QVERIFY2(out.contains("TEL;TYPE=FAX:+1 555 0100") && out.contains("TEL;TYPE=HOME:+1 555 0101"), text);
         QVERIFY(out.contains("TEL;TYPE=cell:+1 555 0199"));
+        QVERIFY(out.contains("EMAIL:new@x.example") && out.contains("EMAIL:old@x.example"));
     }
 
     // The server's side of a conflict is its whole card under a new id, and
