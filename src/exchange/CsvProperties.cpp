@@ -146,6 +146,11 @@ CsvProperties::CsvProperties(const QStringList& lower) : columns_(size_t(lower.s
         foreign_ = foreign_ || (columns_[size_t(c)].known &&
                                 !among(lower[c], std::vector<const char*>(std::begin(Ours), std::end(Ours))));
     }
+    // Each address's columns, so that a row of a wide header is not searched once per address.
+    members_.resize(size_t(groups_.size()));
+    for (int c = 0; c < int(columns_.size()); ++c)
+        if (columns_[size_t(c)].role == Role::AdrPart)
+            members_[size_t(columns_[size_t(c)].group)].push_back(c);
 }
 
 int CsvProperties::groupOf(const QString& key) {
@@ -278,10 +283,8 @@ QByteArray CsvProperties::lines(const std::vector<QString>& values) const {
             groupDone[size_t(column.group)] = true;
             QString parts[8];
             QByteArray types = column.types;
-            for (int o = c; o < int(columns_.size()); ++o) {
+            for (const int o : members_[size_t(column.group)]) {
                 const Column& other = columns_[size_t(o)];
-                if (other.role != Role::AdrPart || other.group != column.group)
-                    continue;
                 if (parts[other.part].isEmpty())
                     parts[other.part] = value(o).trimmed();
                 if (other.typeColumn >= 0)

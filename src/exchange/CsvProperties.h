@@ -58,6 +58,7 @@ private:
 
     std::vector<Column> columns_;
     QHash<QString, int> groups_;
+    std::vector<std::vector<int>> members_; // the columns of each address
     bool foreign_ = false;
 };
 
