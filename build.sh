@@ -20,7 +20,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
-    qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl
+    qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl vdirsyncer khard python3-vobject
     libphonenumber-dev libprotobuf-dev libabsl-dev libicu-dev xdg-utils
 )
 

@@ -37,9 +37,10 @@ Commands:
                   fields are skipped; what has no field in the window is
                   kept with the contact; if any file cannot be read,
                   nothing is added
-  export FILE     write every contact in name order, as vCard 4.0 with
-                  everything its card brought, or as CSV when FILE ends
-                  in .csv; FILE - is standard output
+  export FILE     write every contact in name order, as vCard with
+                  everything its card brought, in the card's own version
+                  (2.1 as 3.0; 4.0 for a contact made here), or as CSV
+                  when FILE ends in .csv; FILE - is standard output
   count           print the number of contacts
   new             make an empty phone book at the --book PATH (a file
                   that is there already is refused and left as it is)

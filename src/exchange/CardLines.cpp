@@ -1,79 +1,100 @@
 #include "exchange/CardLines.h"
 
+#include "exchange/FieldChoice.h"
 #include "exchange/FieldText.h"
 #include "exchange/KeptCard.h"
 #include "exchange/VCardProperty.h"
 #include "exchange/VCardReader.h"
 
+#include <algorithm>
+
 namespace exchange {
 using vcard::escaped;
 
 namespace {
-// A property's 4.0 parameters without VALUE, which a number written as text
-// sets itself.
-QByteArray withoutValue(QByteArrayView params) {
+// Parameters without those the field's own line sets: VALUE, which a number
+// written as text sets, and LABEL, which an address written whole sets.
+QByteArray without(QByteArrayView params, std::initializer_list<const char*> names) {
     QByteArray out;
-    for (const QByteArray& param : params.toByteArray().split(';'))
-        if (!param.isEmpty() && !param.toUpper().startsWith("VALUE="))
+    for (const QByteArray& param : params.toByteArray().split(';')) {
+        const QByteArray key = param.left(param.indexOf('=')).trimmed().toUpper();
+        if (!param.isEmpty() &&
+            std::none_of(names.begin(), names.end(), [&](const char* n) { return key == n; }))
             out += ';' + param;
+    }
     return out;
 }
 
-// The line of the book's own value for a slot; none for an empty field but
-// the name, which 4.0 needs. Kept parameters (TYPE=home) go with the values
-// that have no parts; an address or a name is written whole from the field.
-QByteArray fieldLine(const Card& card, Slot slot, QByteArrayView kept = {}) {
+// Where a field's line goes and how: the card's version, and the group
+// prefix and parameters of the property it takes the place of.
+struct Place {
+    bool as30 = false;
+    QByteArrayView group;
+    QByteArrayView params;
+};
+
+// The lines of the book's own value for a slot; none for an empty field but
+// the name, which both versions need. Kept parameters (TYPE=home) go with
+// the values; a name is written whole from the field.
+QByteArrayList fieldLines(const Card& card, Slot slot, const Place& at = {}) {
     const QString& value = card[size_t(fieldOf(slot))];
     if (value.isEmpty() && slot != Slot::FN && slot != Slot::N)
         return {};
+    const QByteArray group = at.group.toByteArray();
+    const QByteArray kept = at.params.toByteArray();
     switch (slot) {
     case Slot::FN:
     case Slot::N: {
         QString family, given;
         splitName(value, family, given);
         if (slot == Slot::FN)
-            return "FN:" + escaped(joinNonEmpty({given, family}, u" "));
-        return "N:" + escaped(family) + ';' + escaped(given) + ";;;";
+            return {group + "FN:" + escaped(joinNonEmpty({given, family}, u" "))};
+        return {group + "N:" + escaped(family) + ';' + escaped(given) + ";;;"};
     }
     case Slot::Org:
-        return "ORG" + kept.toByteArray() + ':' + escaped(value);
+        return {group + "ORG" + kept + ':' + escaped(value)};
     case Slot::Phone:
-        return "TEL;VALUE=text" + (kept.isEmpty() ? QByteArray(";TYPE=voice") : withoutValue(kept)) + ':' +
-               escaped(value);
-    case Slot::Mobile:
-        return "TEL;VALUE=text" + (kept.isEmpty() ? QByteArray(";TYPE=cell") : withoutValue(kept)) + ':' +
-               escaped(value);
+    case Slot::Mobile: {
+        const QByteArray types = kept.isEmpty()
+                                     ? QByteArray(slot == Slot::Phone ? ";TYPE=voice" : ";TYPE=cell")
+                                     : without(kept, {"VALUE"});
+        return {group + (at.as30 ? "TEL" : "TEL;VALUE=text") + types + ':' + escaped(value)};
+    }
     case Slot::Adr: {
         // An address whose parts are not known for sure goes out whole, as
         // the street and as the label a reader shows.
         const AddressParts a = splitAddress(value);
-        const QByteArray label = a.city.isEmpty() ? ";LABEL=\"" + vcard::paramValue(value) + '"' : "";
-        return "ADR" + label + ":;;" + escaped(a.street) + ';' + escaped(a.city) + ';' + escaped(a.state) +
-               ';' + escaped(a.zip) + ';';
+        const QByteArray params = without(kept, {"LABEL"});
+        const bool whole = a.city.isEmpty();
+        const QByteArray label = whole && !at.as30 ? ";LABEL=\"" + vcard::paramValue(value) + '"' : "";
+        QByteArrayList lines{group + "ADR" + params + label + ":;;" + escaped(a.street) + ';' +
+                             escaped(a.city) + ';' + escaped(a.state) + ';' + escaped(a.zip) + ';'};
+        if (whole && at.as30) // 3.0 labels an address with a property of its own
+            lines << group + "LABEL" + params + ':' + escaped(value);
+        return lines;
     }
     case Slot::Email:
-        return "EMAIL" + kept.toByteArray() + ':' + escaped(value);
+        return {group + "EMAIL" + kept + ':' + escaped(value)};
     case Slot::Url:
-        return "URL" + kept.toByteArray() + ':' + escaped(value, true);
+        return {group + "URL" + kept + ':' + escaped(value, true)};
     }
     return {};
 }
 
-QByteArrayList fromFields(const Card& card) {
+QByteArrayList fromFields(const Card& card, bool as30) {
     QByteArrayList lines;
     for (int s = 0; s < SlotCount; ++s)
-        if (QByteArray line = fieldLine(card, Slot(s)); !line.isEmpty())
-            lines << std::move(line);
+        lines << fieldLines(card, Slot(s), Place{as30, {}, {}});
     return lines;
 }
 
 QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped, bool* asItCame = nullptr) {
     QByteArrayList lines;
+    const bool as30 = versionFor(card.kept) == "3.0";
     const bool same = writeKeptCard(
         card, dropped,
-        [&](Slot slot, QByteArrayView params) {
-            if (QByteArray line = fieldLine(card, slot, params); !line.isEmpty())
-                lines << std::move(line);
+        [&](Slot slot, QByteArrayView group, QByteArrayView params) {
+            lines << fieldLines(card, slot, Place{as30, group, params});
         },
         [&](const QByteArray& line) { lines << line; });
     if (asItCame)
@@ -83,7 +104,8 @@ QByteArrayList withKept(const Card& card, const book::PerField<bool>& dropped, b
 
 // The fields whose lines read back other than the contact holds them.
 book::PerField<bool> misread(const Card& card, const QByteArrayList& lines) {
-    const Card back = VCardReader::fieldsOf("VERSION:4.0\n" + lines.join('\n'));
+    // A number field holding a fax (a book filled before numbers were chosen by type) reads as it was given.
+    const Card back = givenBy("VERSION:" + versionFor(card.kept) + '\n' + lines.join('\n'), card).fields;
     book::PerField<bool> wrong{};
     for (int f = 0; f < FieldCount; ++f)
         wrong[size_t(f)] = back[size_t(f)] != card[size_t(f)];
@@ -98,9 +120,11 @@ bool any(const book::PerField<bool>& fields) {
 }
 } // namespace
 
+QByteArray cardVersion(const Card& card) { return versionFor(card.kept); }
+
 QByteArrayList cardLines(const Card& card) {
     if (card.kept.isEmpty())
-        return fromFields(card);
+        return fromFields(card, false);
     // A kept card holds what other programs wrote, so what it gives a field
     // is checked, not trusted, once anything in it has changed: a field it would give another value is
     // written from the book alone, and if even that reads back wrong (which
@@ -112,7 +136,7 @@ QByteArrayList cardLines(const Card& card) {
     if (const book::PerField<bool> wrong = misread(card, lines); any(wrong)) {
         lines = withKept(card, wrong);
         if (any(misread(card, lines)))
-            return fromFields(card);
+            return fromFields(card, versionFor(card.kept) == "3.0");
     }
     return lines;
 }

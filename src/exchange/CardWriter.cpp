@@ -8,6 +8,8 @@
 #include <QIODevice>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace exchange {
 using vcard::escaped;
 
@@ -20,10 +22,14 @@ public:
 
     void write(const Card& card) override {
         line("BEGIN:VCARD");
-        line("VERSION:4.0");
-        if (!card.uid.isEmpty())
+        line("VERSION:" + cardVersion(card));
+        const QByteArrayList lines = cardLines(card);
+        // The id where the card had it, else first.
+        if (!card.uid.isEmpty() && std::none_of(lines.begin(), lines.end(), [](const QByteArray& l) {
+                return vcard::kindOf(vcard::propertyName(l)) == vcard::Kind::Uid;
+            }))
             line("UID:" + escaped(card.uid, true));
-        for (const QByteArray& text : cardLines(card))
+        for (const QByteArray& text : lines)
             line(text);
         line("END:VCARD");
         endRecord();

@@ -28,7 +28,8 @@ private:
     QByteArray buffer_;
 };
 
-// vCard 4.0, or CSV with our header row.
+// vCard (each card in its own version; 4.0 for one made here), or CSV with
+// our header row.
 std::unique_ptr<CardWriter> makeVCardWriter(QIODevice& out);
 std::unique_ptr<CardWriter> makeCsvWriter(QIODevice& out);
 

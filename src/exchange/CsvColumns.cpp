@@ -3,6 +3,7 @@
 #include "exchange/FieldText.h"
 #include "exchange/ReadError.h"
 #include "exchange/VCardProperty.h"
+#include "exchange/VCardReader.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -57,17 +58,22 @@ const std::vector<std::vector<QStringList>>& addressNames() {
     return names;
 }
 
+QStringList lowerCase(const QStringList& header) {
+    QStringList lower;
+    for (const QString& column : header)
+        lower << column.trimmed().toLower();
+    return lower;
+}
+
 // "Phone 1 - Value" beside "Phone 1 - Type" (or "- Label") saying "Mobile".
 const QRegularExpression NumberedPhone(QStringLiteral("^phone (\\d+) - value$"));
 } // namespace
 
 CsvColumns::CsvColumns(const QStringList& header, qint64 line)
-    : fields_(FieldCount),
+    : properties_(lowerCase(header)), fields_(FieldCount),
       addresses_(AddressGroups.size(), std::vector<std::vector<int>>(AddressColumns.size())),
       names_(NameColumns.size()) {
-    QStringList lower;
-    for (const QString& column : header)
-        lower << column.trimmed().toLower();
+    const QStringList lower = lowerCase(header);
     bool any = false;
     QSet<QString> asideNames; // the list would be searched once per column
     for (int c = 0; c < int(lower.size()); ++c) {
@@ -103,8 +109,10 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
         const bool kindColumn =
             name.startsWith(QLatin1String("phone ")) &&
             (name.endsWith(QLatin1String(" - type")) || name.endsWith(QLatin1String(" - label")));
+        known = known || kindColumn || properties_.known(c);
         any = any || known;
-        if (!known && !kindColumn && !name.isEmpty() && !asideNames.contains(header[c].trimmed())) {
+        if (!(properties_.foreign() ? properties_.known(c) : known || kindColumn) && !name.isEmpty() &&
+            !asideNames.contains(header[c].trimmed())) {
             asideNames.insert(header[c].trimmed());
             aside_ << header[c].trimmed();
             asideColumns_.push_back(c);
@@ -123,6 +131,16 @@ CsvColumns::CsvColumns(const QStringList& header, qint64 line)
 }
 
 void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
+    if (properties_.foreign()) {
+        // Another program's export: every column it names becomes the property it stands for,
+        // and the fields are chosen from those as from any card.
+        card.kept = properties_.lines(values);
+        keepAside(values, card);
+        const Card read = VCardReader::fieldsOf(card.kept);
+        static_cast<Fields&>(card) = read;
+        card.aside = read.aside;
+        return;
+    }
     auto value = [&](int column) {
         return column >= 0 && size_t(column) < values.size() ? values[size_t(column)] : QString();
     };
@@ -155,13 +173,7 @@ void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
             into = number;
     }
 
-    // The other columns stay with the contact, as properties of its card.
-    for (size_t i = 0; i < asideColumns_.size(); ++i)
-        if (const QString v = value(asideColumns_[i]); !v.isEmpty()) {
-            card.kept += "X-CSV;X-COLUMN=\"" + vcard::paramValue(aside_[qsizetype(i)]) +
-                         "\":" + vcard::escaped(v) + '\n';
-            ++card.aside;
-        }
+    keepAside(values, card);
 
     // The first address group that holds anything, when no whole address does.
     for (const auto& group : addresses_) {
@@ -171,6 +183,18 @@ void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
         for (const auto& columns : group)
             part << firstOf(columns);
         card[Address] = joinNonEmpty({composeAddress(part[0], part[1], part[2], part[3]), part[4]});
+    }
+}
+
+void CsvColumns::keepAside(const std::vector<QString>& values, Card& card) const {
+    // The other columns stay with the contact, as properties of its card.
+    for (size_t i = 0; i < asideColumns_.size(); ++i) {
+        const size_t c = size_t(asideColumns_[i]);
+        if (const QString v = c < values.size() ? values[c] : QString(); !v.isEmpty()) {
+            card.kept += "X-CSV;X-COLUMN=\"" + vcard::paramValue(aside_[qsizetype(i)]) +
+                         "\":" + vcard::escaped(v) + '\n';
+            ++card.aside;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/Card.h"
+#include "exchange/CsvProperties.h"
 
 #include <QStringList>
 
@@ -20,7 +21,7 @@ public:
 
     // The contact of one row; `values` are its columns, decoded.
     void compose(const std::vector<QString>& values, Card& card) const;
-    // Columns that have no field, each named once; their values are kept
+    // Columns that stand for nothing, each named once; their values are kept
     // with the contact (Card::kept), to go out again with it.
     const QStringList& aside() const { return aside_; }
 
@@ -31,6 +32,9 @@ private:
         int kind;
     };
 
+    void keepAside(const std::vector<QString>& values, Card& card) const;
+
+    CsvProperties properties_;
     std::vector<std::vector<int>> fields_; // per field: candidate columns, first non-empty wins
     std::vector<std::vector<std::vector<int>>> addresses_; // address groups: columns of each part
     std::vector<std::vector<int>> names_;                  // per name part

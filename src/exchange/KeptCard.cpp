@@ -1,5 +1,6 @@
 #include "exchange/KeptCard.h"
 
+#include "exchange/FieldChoice.h"
 #include "exchange/Text.h"
 #include "exchange/VCardProperty.h"
 #include "exchange/VCardReader.h"
@@ -78,7 +79,55 @@ QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView val
         .replace(QLatin1Char('\r'), QLatin1String("\\n"));
     return head.toByteArray() + params40(params, false) + ':' + text.toUtf8();
 }
+
+// Text properties, whose commas 3.0 escapes and 2.1 does not.
+bool escapesCommas(QByteArrayView name) {
+    for (const char* text : {"FN", "N", "ORG", "ADR", "NOTE", "TITLE", "ROLE", "LABEL"})
+        if (sameName(name, text))
+            return true;
+    return false;
+}
+
+// One property line of a 2.1 card as a 3.0 line: its value decoded to UTF-8
+// and escaped as 3.0 escapes, a picture in base64 as "b".
+QByteArray line30(QByteArrayView line, QByteArrayView name, QByteArrayView params, QByteArrayView value) {
+    const QByteArray head = line.first(line.indexOf(params.isEmpty() ? ':' : ';')).toByteArray();
+    const Params p = parseParams(params);
+    if (p.encoding == Params::Encoding::Base64) {
+        QByteArray data = value.toByteArray();
+        data.replace(' ', "").replace('\t', "");
+        return head + params40(params, false) + ";ENCODING=b:" + data;
+    }
+    QByteArray bytes =
+        p.encoding == Params::Encoding::QuotedPrintable ? decodeQuotedPrintable(value) : value.toByteArray();
+    QString text = decodeText(bytes, p.charset).value_or(decodeText(bytes));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
+        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
+        .replace(QLatin1Char('\r'), QLatin1String("\\n"));
+    if (escapesCommas(name))
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('\\'))
+                ++i; // an escape 2.1 has too (\;)
+            else if (text[i] == QLatin1Char(','))
+                text.insert(i++, QLatin1Char('\\'));
+        }
+    return head + params40(params, false) + ':' + text.toUtf8();
+}
+
+QByteArray versionOf(QByteArrayView kept) {
+    for (QByteArrayView rest = kept; !rest.isEmpty();) {
+        QByteArrayView name, params, value;
+        if (splitProperty(takeLine(rest), name, params, value) && kindOf(name) == Kind::Version)
+            return value.trimmed().toByteArray();
+    }
+    return {};
+}
 } // namespace
+
+QByteArray versionFor(QByteArrayView kept) {
+    const QByteArray own = versionOf(kept);
+    return own == "3.0" || own == "2.1" ? QByteArray("3.0") : QByteArray("4.0");
+}
 
 Field fieldOf(Slot slot) {
     static constexpr Field Of[SlotCount] = {Name, Name, Company, Phone, Mobile, Address, Email, WebPage};
@@ -103,88 +152,75 @@ QByteArrayView takeLine(QByteArrayView& rest) {
 }
 
 bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
-                   const std::function<void(Slot, QByteArrayView)>& fromField,
+                   const std::function<void(Slot, QByteArrayView, QByteArrayView)>& fromField,
                    const std::function<void(const QByteArray&)>& line) {
-    const Card given = VCardReader::fieldsOf(card.kept);
+    const Given given = givenBy(card.kept, card);
+    const QByteArray version = versionOf(card.kept);
+    const bool as30 = versionFor(card.kept) == "3.0";
     book::PerField<bool> changed{};
     bool asItCame = true;
     for (int f = 0; f < FieldCount; ++f) {
-        changed[size_t(f)] = given[size_t(f)] != card[size_t(f)] || dropped[size_t(f)];
+        changed[size_t(f)] = given.fields[size_t(f)] != card[size_t(f)] || dropped[size_t(f)];
         asItCame = asItCame && !changed[size_t(f)];
     }
-    // Only the first property of each kind filled its field; the rest are
-    // more of the same (a third number) and go out as they came.
+    // Only the line chosen for each slot filled its field; the rest are more
+    // of the same (a third number, a fax) and go out as they came.
     std::array<bool, SlotCount> seen{};
     int nested = 0;
+    qsizetype index = -1;
     for (QByteArrayView rest = card.kept; !rest.isEmpty();) {
         const QByteArrayView text = takeLine(rest);
+        ++index;
         QByteArrayView name, params, value;
         // A line that begins with a blank would join the one before it.
         if (text.startsWith(' ') || text.startsWith('\t') || !splitProperty(text, name, params, value))
             continue;
-        // A card inside the card (2.1 AGENT) has no place in 4.0.
+        // A card inside the card (2.1 AGENT) has no place in 3.0 or 4.0.
         const bool vcard = sameName(value.trimmed(), "VCARD");
         nested += sameName(name, "BEGIN") && vcard;
         if (nested > 0 || sameName(name, "AGENT")) {
             nested -= sameName(name, "END") && vcard;
             continue;
         }
-        std::optional<Slot> slot;
-        switch (kindOf(name)) {
-        case Kind::Version:
-        case Kind::Uid: // written from the contact's own id
-        case Kind::End:
+        const Kind kind = kindOf(name);
+        // The version is written apart, and so is an id the contact no longer has (a copy's).
+        if (kind == Kind::Version || kind == Kind::End ||
+            (kind == Kind::Uid && unescape(QString::fromUtf8(value)).trimmed() != card.uid))
             continue;
-        case Kind::N:
-            slot = Slot::N;
-            break;
-        case Kind::FN:
-            slot = Slot::FN;
-            break;
-        case Kind::Org:
-            slot = Slot::Org;
-            break;
-        case Kind::Tel:
-            slot = parseParams(params).cell ? Slot::Mobile : Slot::Phone;
-            break;
-        case Kind::Adr:
-            slot = Slot::Adr;
-            break;
-        case Kind::Email:
-            slot = Slot::Email;
-            break;
-        case Kind::Url:
-            slot = Slot::Url;
-            break;
-        default:
-            break;
+        bool replaced = false;
+        for (int s = 0; s < SlotCount; ++s) {
+            const size_t field = size_t(fieldOf(Slot(s)));
+            if (given.lines[size_t(s)] != index || dropped[field])
+                continue;
+            seen[size_t(s)] = true;
+            if (changed[field] && !std::exchange(replaced, true))
+                // The field's value, where its property stood and with its types
+                // (a home number stays a home number).
+                fromField(Slot(s), text.first(name.data() - text.data()), params40(params, false));
         }
-        if (slot) {
-            const size_t field = size_t(fieldOf(*slot));
+        if (replaced)
+            continue;
+        if (const std::optional<Claim> claim = claimOf(kind, parseParams(params))) {
+            const size_t field = size_t(fieldOf(claim->slot));
             // Properties that gave their field nothing when the card was read
             // would give it a value the contact never had: they stay behind.
             if (dropped[field] || (!changed[field] && card[field].isEmpty()))
                 continue;
-            if (!std::exchange(seen[size_t(*slot)], true) && changed[field]) {
-                // The field's value, where its property stood and with its types
-                // (a home number stays a home number).
-                fromField(*slot, params40(params, false));
-                continue;
-            }
         }
-        if (is40(text, params)) {
+        // A card goes back in its own version, byte for byte; only 2.1 changes.
+        if (as30 ? version == "3.0" : is40(text, params)) {
             line(text.toByteArray());
         } else {
-            line(line40(text, params, value));
+            line(as30 ? line30(text, name, params, value) : line40(text, params, value));
             asItCame = false;
         }
     }
     // What the card had no property for; a name unchanged since the card
-    // needs no N beside the FN it came from, but 4.0 needs an FN.
+    // needs no N beside the FN it came from in 4.0, but 3.0 needs both.
     for (int s = 0; s < SlotCount; ++s) {
         const auto slot = Slot(s);
-        if (!seen[size_t(s)] && !(slot == Slot::N && !changed[Name] && seen[size_t(Slot::FN)]))
-            fromField(slot, {});
+        if (!seen[size_t(s)] && !(slot == Slot::N && !as30 && !changed[Name] && seen[size_t(Slot::FN)]))
+            fromField(slot, {}, {});
     }
     return asItCame;
 }

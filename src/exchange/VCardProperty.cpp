@@ -62,6 +62,15 @@ void addType(Params& p, QByteArrayView type) {
                 one.chop(1);
             if (sameName(one, "cell"))
                 p.cell = true;
+            else if (sameName(one, "pref") && p.pref == 0)
+                p.pref = 1;
+            else if (sameName(one, "home"))
+                p.home = true;
+            else if (sameName(one, "work"))
+                p.work = true;
+            else if (sameName(one, "fax") || sameName(one, "pager") || sameName(one, "textphone") ||
+                     sameName(one, "modem") || sameName(one, "video"))
+                p.noVoice = true;
             from = i + 1;
         }
     }
@@ -118,6 +127,8 @@ Params parseParams(QByteArrayView params) {
             p.charset = param.value;
         } else if (sameName(param.key, "VALUE")) {
             p.text = sameName(param.value, "text");
+        } else if (sameName(param.key, "PREF")) {
+            p.pref = qBound(1, param.value.toByteArray().toInt(), 100);
         }
     }
     return p;

@@ -13,7 +13,10 @@ struct Params {
     Encoding encoding = Encoding::Plain;
     QByteArrayView charset;
     bool cell = false;
-    bool text = false; // VALUE=text: a number, not a tel: address
+    bool text = false;    // VALUE=text: a number, not a tel: address
+    int pref = 0;         // PREF=1..100, or 1 for TYPE=pref; 0 when not preferred
+    bool noVoice = false; // a fax, pager, textphone, modem or video number: nobody to talk to
+    bool home = false, work = false;
     QByteArrayView unknownEncoding;
 };
 

@@ -1,11 +1,14 @@
 #include "exchange/VCardReader.h"
 
+#include "exchange/ConflictCopy.h"
+#include "exchange/FieldChoice.h"
 #include "exchange/FieldText.h"
 #include "exchange/KeptCard.h"
 #include "exchange/ReadError.h"
 #include "exchange/Text.h"
 #include "exchange/VCardProperty.h"
 
+#include <array>
 #include <cstring>
 
 namespace exchange {
@@ -35,8 +38,9 @@ void append(QByteArray& to, QByteArrayView bytes) { to.append(bytes.data(), byte
 
 struct VCardReader::Parts {
     int nested = 0; // 2.1 lets a card hold another (AGENT); its lines are not ours
-    bool n = false, fnSeen = false, org = false, phone = false, mobile = false, adr = false, email = false,
-         url = false, uid = false;
+    bool n = false, fnSeen = false, org = false, adr = false, uid = false;
+    // Of the numbers, e-mails and web pages, the rank of the one taken so far; 0 for none.
+    std::array<int, SlotCount> rank{};
     QString fn;
 };
 
@@ -187,12 +191,6 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
     case Kind::Adr:
         seen = &parts.adr;
         break;
-    case Kind::Email:
-        seen = &parts.email;
-        break;
-    case Kind::Url:
-        seen = &parts.url;
-        break;
     case Kind::Uid:
         seen = &parts.uid;
         break;
@@ -204,12 +202,16 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
         return;
     }
     const Params params = parseParams(paramText);
-    if (kind == Kind::Tel) {
-        seen = params.cell ? &parts.mobile : &parts.phone;
-        if (*seen) {
+    if (kind == Kind::Tel || kind == Kind::Email || kind == Kind::Url) {
+        // Chosen by type: a later one may still take the field from an earlier one.
+        const std::optional<Claim> claim = claimOf(kind, params);
+        int* rank = claim ? &parts.rank[size_t(claim->slot)] : nullptr;
+        if (!rank || (*rank > 0 && *rank <= claim->rank)) {
             ++card.aside;
             return;
         }
+        card.aside += *rank > 0 ? 1 : 0; // the one it takes the field from
+        *rank = claim->rank;
     }
 
     if (!params.unknownEncoding.isEmpty())
@@ -233,6 +235,12 @@ void VCardReader::readProperty(Card& card, Parts& parts, Kind kind, QByteArrayVi
         // family; given; additional names; ...
         const Components n(*text);
         card[Name] = composeName(n[0], joinNonEmpty({n[1], n[2]}, u" "));
+        // The copy of a card changed on both sides says so in its Name too.
+        for (const QStringView suffix : n[4].split(QLatin1Char(',')))
+            if (suffix.trimmed() == ConflictMark) {
+                card[Name] += QLatin1Char(' ') + ConflictMark;
+                break;
+            }
         break;
     }
     case Kind::Org:

@@ -47,9 +47,9 @@ private slots:
         r = sync(a);
         QVERIFY2(r.code == 0 && r.out.contains("up 0 new, 1 changed, 1 deleted"), qPrintable(r.out + r.err));
 
-        const QList<carddav::FetchedCard> onServer = s.cards();
+        const QList<dav::FetchedCard> onServer = s.cards();
         QCOMPARE(onServer.size(), 2);
-        const auto kofi = std::find_if(onServer.begin(), onServer.end(), [](const carddav::FetchedCard& c) {
+        const auto kofi = std::find_if(onServer.begin(), onServer.end(), [](const dav::FetchedCard& c) {
             return c.vcard.contains("Mensah");
         });
         QVERIFY(kofi != onServer.end());

@@ -12,8 +12,9 @@ namespace engine {
 // it cannot be read (servers hold what any client wrote).
 std::optional<exchange::Card> readCard(const QByteArray& vcard);
 
-// A contact as a vCard 4.0 card to store on the server, with its UID and
-// every property of its kept card the book has no field for.
+// A contact as a card to store on the server, with its UID and every
+// property of its kept card the book has no field for, in that card's
+// version (see exchange::cardVersion).
 QByteArray cardText(const exchange::Card& card);
 
 // Where a contact the server has not seen yet is stored: a name made from its

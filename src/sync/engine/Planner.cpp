@@ -1,6 +1,8 @@
 #include "sync/engine/Planner.h"
 
 #include "book/ContactIds.h"
+#include "exchange/ConflictCopy.h"
+#include "exchange/FieldChoice.h"
 #include "exchange/VCardReader.h"
 #include "sync/engine/CardText.h"
 #include "sync/engine/Merge.h"
@@ -53,7 +55,9 @@ private:
     void settle(const Link& link) {
         const auto local = book_.contacts.constFind(link.uid);
         const bool here = local != book_.contacts.constEnd();
-        const Fields base = exchange::VCardReader::fieldsOf(link.agreed);
+        // As the book took the card's fields (a fax in Phone, from before numbers were chosen by type).
+        const Fields base = here ? exchange::givenBy(link.agreed, *local).fields
+                                 : exchange::VCardReader::fieldsOf(link.agreed);
         const bool changedHere = here && (fieldsOf(*local) != base || cardChanged(*local, link.agreed));
         const bool gone =
             server_.removed.contains(link.href) || (server_.whole && !server_.listed.contains(link.href));
@@ -69,6 +73,8 @@ private:
             const QByteArray etag = server_.fetchedEtags.value(link.href);
             Card card = *theirs;
             card.uid = link.uid;
+            if (here) // a number or address that only moved within the card stays the book's
+                static_cast<Fields&>(card) = exchange::givenBy(card.kept, *local).fields;
             if (!here && fieldsOf(card) == base && theirs->kept == link.agreed) {
                 // Only its ETag was new to us (a server that gave none for our store): the delete goes on.
                 plan_.pushes << Push{Change::Deleted, link.uid, link.href, etag, asAgreed(link.uid, base)};
@@ -97,23 +103,21 @@ private:
                const QString& href, bool keptGrew = false) {
         QList<Conflict> conflicts;
         const Fields merged = mergeFields(base, local, theirs, conflicts);
-        const Fields server = theirs;
+        const Card server = theirs;
         static_cast<Fields&>(theirs) = merged;
         theirs.uid = local.uid;
         putContact(theirs, Change::Changed, merged != fieldsOf(local));
-        if (merged != server || keptGrew)
+        if (merged != fieldsOf(server) || keptGrew)
             plan_.pushes << Push{Change::Changed, local.uid, href, etag, theirs};
         if (!conflicts.isEmpty())
             copyOf(server);
     }
 
-    // The server's side of a conflict, as a contact of its own beside the
-    // one that kept the book's values: nothing either side typed is lost.
-    void copyOf(const Fields& server) {
-        Card copy;
-        static_cast<Fields&>(copy) = server;
-        copy[exchange::Name] = QStringLiteral("%1 (conflict copy)").arg(server[exchange::Name]);
-        copy.uid = book::newContactId();
+    // The server's side of a conflict, its whole card, as a contact of its
+    // own beside the one that kept the book's values: nothing either side
+    // typed is lost.
+    void copyOf(const Card& server) {
+        const Card copy = exchange::conflictCopy(server, book::newContactId());
         plan_.copies << copy[exchange::Name];
         putContact(copy, Change::Added, false);
     }
