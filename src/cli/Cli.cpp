@@ -2,6 +2,7 @@
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
+#include "cli/CallsCommand.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"
@@ -37,6 +38,8 @@ Commands:
   count           print the number of contacts
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
+  calls           print the incoming calls and dials the phone book keeps,
+                  newest first (quorvel-book calls --help)
 
 Options:
   --book PATH     the phone book to use (default: Quorvel.mdb beside this
@@ -250,6 +253,8 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
     QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
     if (carddav::isSyncCommand(args))
         return carddav::runSyncCommand(args, book, out, err);
+    if (calllog::isCallsCommand(args))
+        return calllog::runCallsCommand(args, book, out, err);
     QStringList words;
     bool optionsEnd = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -26,13 +26,22 @@ public:
     // as Dial Phone dials.
     void dialLink(const QString& link, const HolderOf& holderOf);
 
+    // Who else uses the modem port: told before a dial takes it, and after
+    // the hang-up with the number as the user gave it (empty when nothing
+    // was sent) and the modem's answer (OK, BUSY, ...; empty for none).
+    struct PortShare {
+        std::function<void()> begins;
+        std::function<void(const QString& number, const QString& answer)> ended;
+    };
+    void setPortShare(PortShare share) { share_ = std::move(share); }
+
 private:
     void dial(DialKind kind, const QLineEdit& box);
     // Reads Port.sav and Prefix.sav again; one that is there but cannot be
     // read is named in a message, and false is returned.
     static bool loadSettings();
     // From the port's settings to the port closed again.
-    void dialOut(DialKind kind, const Dial& d);
+    void dialOut(DialKind kind, const Dial& d, const QString& given);
     // Opens the port and sends the dial command; on failure tells the user
     // why, leaves the port closed and returns false.
     bool sendDialCommand(const QString& command);
@@ -40,6 +49,7 @@ private:
     QLineEdit& txtPhone;
     QLineEdit& txtMobile;
     comm::MSComm& MSComm1;
+    PortShare share_;
 };
 
 } // namespace dialer

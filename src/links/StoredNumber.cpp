@@ -136,4 +136,15 @@ LinkDial readStoredNumber(const QString& text, const QString& homeRegion) {
     return dial;
 }
 
+QString matchKey(const QString& text, const QString& homeRegion) {
+    try {
+        const LinkDial read = readStoredNumber(text, homeRegion);
+        if (!read.e164.isEmpty())
+            return read.e164;
+        return read.digitForms.isEmpty() ? QString() : read.digitForms.first();
+    } catch (const platform::Error&) {
+        return {};
+    }
+}
+
 } // namespace links

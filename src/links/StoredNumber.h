@@ -23,6 +23,13 @@ namespace links {
 // empty number.
 LinkDial readStoredNumber(const QString& text, const QString& homeRegion);
 
+// The one key a number is matched by, read as readStoredNumber reads it: the
+// whole number ("+12125550101") where the numbering plans can tell which it
+// is, else its digits; empty for a text that holds no number or is refused.
+// "2125550101", "+1 212-555-0101" and "(212) 555-0101" give one key. Never
+// throws: a caller's number or a field is matched, not dialed.
+QString matchKey(const QString& text, const QString& homeRegion);
+
 // What may stand between "ATDT" and the carriage return of a dial: digits,
 // "*", "#", the pause ",", and the formatting a modem skips ("-", blank,
 // "(", ")", ".").
