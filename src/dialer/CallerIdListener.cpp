@@ -30,6 +30,20 @@ CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, Hooks hooks, QObject* 
         if (port != heldPort_ || comm::MSComm::device(port).present)
             start();
     });
+    // An unplugged USB modem's device goes away without a word to the open
+    // port: its device file is looked for every few seconds.
+    stillThere_.setInterval(LookAgainMs);
+    connect(&stillThere_, &QTimer::timeout, this, [this] {
+        if (!isHearing()) {
+            stillThere_.stop();
+            return;
+        }
+        const comm::MSComm::Device device = comm::MSComm::device(heldPort_);
+        if (!device.present) {
+            release();
+            portLost(QStringLiteral("Com %1 (%2) is gone.").arg(heldPort_).arg(device.path));
+        }
+    });
     tryTimeout_.setSingleShot(true);
     tryTimeout_.setInterval(TryPatienceMs);
     connect(&tryTimeout_, &QTimer::timeout, this, [this] {
@@ -81,6 +95,7 @@ void CallerIdListener::start() {
         MSComm1.setPortOpen(false);
         lostTold_ = false;
         comeBack_.stop();
+        stillThere_.start();
         sendCommand(CallerIdSettings::load().command);
     } catch (const platform::Error& error) {
         MSComm1.setHeld(false);

@@ -69,8 +69,9 @@ private:
     CallNotice notice_;
     RingReader reader_;
     QElapsedTimer clock_;
-    QTimer quiet_;    // a block that nothing more followed ends after a short quiet
-    QTimer comeBack_; // looks for a lost port now and then
+    QTimer quiet_;      // a block that nothing more followed ends after a short quiet
+    QTimer comeBack_;   // looks for a lost port now and then
+    QTimer stillThere_; // looks whether the held device is still there
     std::unique_ptr<CallerLookup> lookup_;
     bool on_ = false;
     bool dialing_ = false;
