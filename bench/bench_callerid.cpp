@@ -108,7 +108,7 @@ void BlockToContact(benchmark::State& state) {
     book::HolderFinder finder(db);
     const QByteArray head =
         "\r\nRING\r\n\r\nDATE = 1208\r\nTIME = 0715\r\nNMBR = " + callerNumber(state.range(0)).toLatin1() +
-        "\r\nNAME = CALLER\r";
+        "\r\nNAME = CALLER";
     qint64 now = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -116,9 +116,11 @@ void BlockToContact(benchmark::State& state) {
         reader.feed(head, now);
         now += 60000;
         state.ResumeTiming();
-        const auto events = reader.feed("\n", now);
-        if (events.size() != 1)
+        const auto events = reader.feed("\r\n", now);
+        if (events.size() != 1) {
             state.SkipWithError("the block was not read");
+            break;
+        }
         const auto holder = finder.find(links::matchKey(events.front().caller.number, Home));
         benchmark::DoNotOptimize(holder);
     }

@@ -239,7 +239,9 @@ void CallerIdListener::tryCommand(const QString& command, std::function<void(con
             MSComm1.setHeld(true);
             MSComm1.setPortOpen(false);
         }
-        MSComm1.Input();
+        // A late answer to an earlier command must not pass for this one's.
+        MSComm1.clearInput();
+        reader_.flush();
         tryReplies_.clear();
         trying_ = [this, wasHearing, answered = std::move(answered)](const QString& answer) {
             if (!wasHearing && !on_)

@@ -6,6 +6,7 @@
 #include "dialer/ModemWindow.h"
 #include "support/TestMain.h"
 
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QLabel>
@@ -13,7 +14,9 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <cstring>
 #include <sys/prctl.h>
+#include <tuple>
 
 using namespace testing;
 
@@ -56,8 +59,8 @@ class CallerIdTest : public QObject {
     }
 
     // The window with Listen=true in callerid.conf and Com 1 on the pty pair;
-    // the modem has been sent the caller-ID command and answers OK.
-    void openListening() {
+    // the modem has been sent the caller-ID command and answers OK (unless told not to).
+    void openListening(bool answer = true) {
         modem = std::make_unique<ModemWindow>(QList<Contact>{{Ann, "Acme", "415-555-0100", "", "", "", ""},
                                                              contact("Baker, Bo", "212-555-0199")});
         QVERIFY(modem->pty.isReady());
@@ -68,7 +71,8 @@ class CallerIdTest : public QObject {
         modem->win.open();
         QVERIFY(modem->win.w->mnuIncomingCalls->isChecked());
         QCOMPARE(modem->pty.read(TurnOn.size()), TurnOn);
-        QVERIFY(modem->pty.answer("\r\nOK\r\n"));
+        if (answer)
+            QVERIFY(modem->pty.answer("\r\nOK\r\n"));
     }
 
     QString calls() {
@@ -141,6 +145,43 @@ private slots:
         QVERIFY2(log[1].endsWith(",out,212-555-0199,\"Baker, Bo\",,"), qPrintable(log[1]));
         QVERIFY2(log[2].endsWith(",in,4155550100,\"Able, Ann\",ANN ABLE,"), qPrintable(log[2]));
         QCOMPARE(notifications().size(), before + 1);
+    }
+
+    void theCommandIsTriedOnTheModemAndKept() {
+        openListening(false);
+        modem->win.w->mnuIncomingCallsItem->trigger();
+        QWidget* dialog = nullptr;
+        QTRY_VERIFY((dialog = [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "frmIncomingCalls" && w->isVisible())
+                    return w;
+            return static_cast<QWidget*>(nullptr);
+        }()));
+        auto* command = dialog->findChild<QComboBox*>("cboCommand");
+        auto* result = dialog->findChild<QLabel*>("lblResult");
+        QCOMPARE(command->currentText(), "AT+VCID=1");
+        // A command this modem does not know, then one it does: each sent as it is, the answer told.
+        for (const auto& [sent, answer, told] : {std::tuple{"AT#CID=1", "ERROR", "answered ERROR"},
+                                                 std::tuple{"AT%CCID=1", "OK", "answered OK"}}) {
+            command->setCurrentText(sent);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("cmdTry"), Qt::LeftButton);
+            QCOMPARE(modem->pty.read(qsizetype(strlen(sent)) + 1), QByteArray(sent) + "\r");
+            QVERIFY(modem->pty.answer(QByteArray("\r\n") + answer + "\r\n"));
+            QTRY_VERIFY2(result->text().contains(told), qPrintable(result->text()));
+        }
+        // OK keeps it, and the listening modem gets it.
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QVERIFY(contentOf(qEnvironmentVariable("XDG_CONFIG_HOME") + "/quorvel/callerid.conf")
+                    .contains("AT%CCID=1"));
+        QCOMPARE(modem->pty.read(10), QByteArray("AT%CCID=1\r"));
+
+        // quorvel-book calls: a day to start from, or words about a wrong one.
+        QProcess cli;
+        cli.start(QUORVEL_BOOK_EXE, {"--book", modem->win.book, "calls", "--since", "2026-13-01"});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 2);
+        QVERIFY(cli.readAllStandardError().contains("--since takes a day as YYYY-MM-DD"));
     }
 
     void unknownAndPrivateCallers() {

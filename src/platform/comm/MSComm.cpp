@@ -169,6 +169,14 @@ void MSComm::receive() {
     emit OnComm();
 }
 
+void MSComm::clearInput() {
+    if (port_.isOpen()) {
+        port_.readAll();
+        port_.clear(QSerialPort::Input);
+    }
+    input_.clear();
+}
+
 QString MSComm::Input() {
     const QString text = QString::fromLatin1(input_);
     input_.clear();

@@ -57,6 +57,9 @@ public:
     // character a byte).
     int InBufferCount() const { return int(input_.size()); }
     QString Input();
+    // Drops what arrived and was not taken, down to what the system holds
+    // for the open port: what comes next is an answer to what is sent next.
+    void clearInput();
 
     int outputTimeout() const { return outputTimeoutMs_; }
     void setOutputTimeout(int milliseconds) { outputTimeoutMs_ = milliseconds; }
