@@ -78,8 +78,12 @@ void CallerLookup::find(const CallerId& caller, QObject* context, Found found) {
             try {
                 // Contacts stored since the last look are found too: when none
                 // is due this is one probe.
+                // A few batches at most: after a large import the caller is
+                // told now, and the catch-up goes on after the call.
                 if (!db->isReadOnly())
-                    book::bringNumbersCurrent(*db, [this](const QString& n) { return keyOf(n); });
+                    book::bringNumbersCurrent(
+                        *db, [this](const QString& n) { return keyOf(n); },
+                        [batches = 0]() mutable { return ++batches < 4; });
                 holder = finder_->find(key);
             } catch (const platform::Error&) {
                 // Locked or damaged: the call is told without a name.
@@ -89,6 +93,8 @@ void CallerLookup::find(const CallerId& caller, QObject* context, Found found) {
             QMetaObject::invokeMethod(context, [found, holder] { found(holder); });
         if (!db)
             return;
+        if (!db->isReadOnly() && waiting_ == 0)
+            catchUp();
         QString networkName = caller.name;
         if (networkName.isEmpty() && caller.withheld == CallerId::Withheld::Private)
             networkName = QStringLiteral("Private number");
