@@ -22,6 +22,7 @@ PACKAGES=(
     desktop-file-utils appstream
     qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl vdirsyncer khard python3-vobject
     libphonenumber-dev libprotobuf-dev libabsl-dev libicu-dev xdg-utils
+    dunst
 )
 
 as_root() {

@@ -19,6 +19,9 @@ build/bench/bigbook --rate 1000000
 echo "== clicks (CPU time, microseconds; ratio to the floor of the same run)"
 build/bench/bench_click --benchmark_min_time=0.2 --benchmark_color=false | sed -n '/^operation/,$p'
 
+echo "== who is calling (CPU time, microseconds; ratio to the floor of the same run)"
+build/bench/bench_callerid --benchmark_min_time=0.2 --benchmark_color=false | sed -n '/^operation/,$p'
+
 echo "== peak memory"
 for n in 1000 10000000; do build/bench/bench_memory "$n"; done
 

@@ -5,6 +5,7 @@
 #include "contacts/FindSort.h"
 #include "contacts/PhoneBook.h"
 #include "contacts/RecordCommands.h"
+#include "dialer/CallerIdListener.h"
 #include "dialer/DialOperations.h"
 #include "identity/Identity.h"
 #include "platform/forms/Controls.h"
@@ -69,6 +70,7 @@ frmPhone::frmPhone(QWidget* parent)
     wireSettingsMenu();
     wireInfo();
     wireLinks();
+    wireIncomingCalls();
 
     // Loading: point the data control at the file, then open it.
     forms::dispatch([this] { phoneBook_->Form_Load(); });

@@ -26,7 +26,8 @@ class FindSort;
 } // namespace contacts
 namespace dialer {
 class DialOperations;
-}
+class CallerIdListener;
+} // namespace dialer
 namespace forms {
 class SharedForm;
 }
@@ -57,7 +58,7 @@ public:
     void takeLink(const QString& link);
 
     // The program's other windows.
-    enum class Window { ComPort, Prefix, About, Browser, Help };
+    enum class Window { ComPort, Prefix, About, Browser, Help, IncomingCalls };
     // How the window opens them: which one and, for a browser window, its
     // address, for the help viewer, its file. Tests replace it to see what
     // was opened without opening it.
@@ -102,6 +103,9 @@ public:
     QMenu* mnuSettings;
     QAction* mnuModPortItem;
     QAction* mnuAreaCodeItem;
+    QAction* mnuIncomingCalls = nullptr;     // "Show Incoming Calls", checkable
+    QAction* mnuIncomingCallsItem = nullptr; // the caller-ID command dialog
+    dialer::CallerIdListener* callerId() const { return callerId_.get(); }
     QMenu* mnuA;
     QAction* mnuHelp;
     QAction* mnuPro;
@@ -123,6 +127,10 @@ private:
     void wireSettingsMenu();
     void wireInfo();
     void wireLinks();
+    void wireIncomingCalls();
+    // "Show" on a call: the window comes up on that contact, unless typing
+    // would be lost by the move.
+    void showCaller(const QString& contactId);
     void openWindow(Window window, const QString& address);
     void takeNextLink();
 
@@ -135,6 +143,8 @@ private:
     std::unique_ptr<dialer::DialOperations> dialOperations_;
     std::unique_ptr<forms::SharedForm> comPort_;
     std::unique_ptr<forms::SharedForm> prefix_;
+    std::unique_ptr<dialer::CallerIdListener> callerId_;
+    std::unique_ptr<forms::SharedForm> incomingCalls_;
     std::unique_ptr<InfoCommands> info_;
     QStringList links_;
     bool takingLink_ = false;

@@ -40,6 +40,9 @@ void frmPhone::openWindow(Window window, const QString& address) {
         if (pages::PageWindows* windows = pages::load())
             windows->openBrowser(address); // a new window each time; it lives on its own
         break;
+    case Window::IncomingCalls:
+        incomingCalls_->show();
+        break;
     case Window::Help:
         if (pages::PageWindows* windows = pages::load())
             windows->showHelp(address);

@@ -33,6 +33,20 @@ inline constexpr char CardsTable[] = "CARDS";
 inline constexpr char SyncedTable[] = "SYNCED";
 inline constexpr char SyncStateTable[] = "SYNCSTATE";
 
+// From version 3 on: who is calling, and the call log. NUMBERS holds the one
+// match key of each contact's Phone and Mobile (made by the links layer's
+// reading of a number), so a caller is found with one probe; NUMBERSDUE the
+// rows whose keys are still to be made. Triggers of plain SQL fill NUMBERSDUE
+// on every insert, change and delete, whoever writes (this program, the
+// sqlite3 tool), since the keys themselves cannot be made in SQL. CALLS keeps
+// the last CallsKept incoming calls and dials.
+inline constexpr char NumbersTable[] = "NUMBERS";
+inline constexpr char NumbersDueTable[] = "NUMBERSDUE";
+// Where the reading of the contacts that were there before version 3 goes on.
+inline constexpr char NumbersScanTable[] = "NUMBERSSCAN";
+inline constexpr char CallsTable[] = "CALLS";
+inline constexpr int CallsKept = 100000;
+
 // One value per field, in field order.
 template <typename T> using PerField = std::array<T, FieldCount>;
 

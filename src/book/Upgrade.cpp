@@ -19,6 +19,35 @@ using data::quoteIdentifier;
 using platform::Error;
 namespace err = platform::err;
 
+// Version 3: the match keys of the numbers and the call log. The contacts
+// there already are read for their keys later, in rowid order from the
+// place NUMBERSSCAN keeps (the upgrade itself writes nothing per contact, so
+// a large book opens at once); the triggers name each one written later.
+QString numbersAndCalls() {
+    return QStringLiteral(
+               "CREATE TABLE %2 (Key TEXT NOT NULL, %4 TEXT NOT NULL, Field TEXT NOT NULL, "
+               "PRIMARY KEY (Key, %4, Field)) WITHOUT ROWID;"
+               "CREATE INDEX NumbersOfContact ON %2 (%4);"
+               "CREATE TABLE %3 (Row INTEGER PRIMARY KEY);"
+               "CREATE TABLE %7 (Next INTEGER NOT NULL);"
+               "INSERT INTO %7 SELECT 0 WHERE EXISTS (SELECT 1 FROM %1);"
+               "CREATE TRIGGER NumbersDueAdded AFTER INSERT ON %1 BEGIN "
+               "INSERT OR IGNORE INTO %3 VALUES (new.rowid); END;"
+               "CREATE TRIGGER NumbersDueChanged AFTER UPDATE OF Phone, Mobile, %4 ON %1 BEGIN "
+               "DELETE FROM %2 WHERE %4 = old.%4; INSERT OR IGNORE INTO %3 VALUES (new.rowid); END;"
+               "CREATE TRIGGER NumbersDueDeleted AFTER DELETE ON %1 BEGIN "
+               "DELETE FROM %2 WHERE %4 = old.%4; DELETE FROM %3 WHERE Row = old.rowid; END;"
+               "CREATE TABLE %5 (Id INTEGER PRIMARY KEY AUTOINCREMENT, At TEXT NOT NULL, Way TEXT NOT NULL, "
+               "Number TEXT NOT NULL, Key TEXT, %4 TEXT, NetworkName TEXT, Answer TEXT);"
+               "CREATE TRIGGER CallsKept AFTER INSERT ON %5 BEGIN "
+               "DELETE FROM %5 WHERE Id <= new.Id - %6; END;")
+        .arg(quoteIdentifier(QLatin1String(Table)), quoteIdentifier(QLatin1String(NumbersTable)),
+             quoteIdentifier(QLatin1String(NumbersDueTable)), quoteIdentifier(QLatin1String(IdField)),
+             quoteIdentifier(QLatin1String(CallsTable)))
+        .arg(CallsKept)
+        .arg(quoteIdentifier(QLatin1String(NumbersScanTable)));
+}
+
 // What each version adds to the one before: step n makes version n + 1.
 QString step(int from) {
     const QString table = quoteIdentifier(QLatin1String(Table));
@@ -37,6 +66,8 @@ QString step(int from) {
                    "CREATE TABLE %3 (Name TEXT PRIMARY KEY NOT NULL, Value TEXT NOT NULL) WITHOUT ROWID;")
             .arg(quoteIdentifier(QLatin1String(SyncedTable)), id,
                  quoteIdentifier(QLatin1String(SyncStateTable)));
+    case 2:
+        return numbersAndCalls();
     default:
         return {};
     }

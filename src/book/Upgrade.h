@@ -10,7 +10,7 @@ namespace book {
 // The version of the book this program makes and understands, kept in the
 // file as PRAGMA user_version. A book made by any SQLite tool with just the
 // seven fields is version 0.
-inline constexpr int Version = 2;
+inline constexpr int Version = 3;
 
 // The SQL that makes an empty book of the current version.
 QString createSql();

@@ -5,6 +5,7 @@
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
+#include "cli/CallsCommand.h"
 #include "cli/SyncCommand.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
@@ -52,6 +53,8 @@ Commands:
                   (quorvel-book birthdays --help)
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
+  calls           print the incoming calls and dials the phone book keeps,
+                  newest first (quorvel-book calls --help)
 
 Options:
   --book PATH     the phone book to use (default: Quorvel.mdb beside this
@@ -249,6 +252,8 @@ int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
         return runSyncCommand(args, book, out, err);
     if (isTidyCommand(args))
         return runTidyCommand(args, book, out, err);
+    if (calllog::isCallsCommand(args))
+        return calllog::runCallsCommand(args, book, out, err);
     QStringList words;
     bool optionsEnd = false;
     for (qsizetype i = 0; i < args.size(); ++i) {

@@ -85,6 +85,12 @@ void PhoneBook::showChangedElsewhere(bool deleted) {
     lblElsewhere->raise();
 }
 
+void PhoneBook::showNote(const QString& text) {
+    lblElsewhere->setText(text);
+    lblElsewhere->show();
+    lblElsewhere->raise();
+}
+
 void PhoneBook::Data1_Reposition() {
     // The boxes show the stored contact again: nothing typed is held back.
     lblElsewhere->hide();

@@ -31,6 +31,9 @@ public:
     void CommitData();
     // Closes the record set, then ends the program through End.
     void CmdQuit_Click(const std::function<void()>& End);
+    // A note over the title, as for outside changes, until the boxes show a
+    // stored record again.
+    void showNote(const QString& text);
 
 private:
     void showRecordCount();

@@ -49,7 +49,7 @@ void DialOperations::dialLink(const QString& link, const HolderOf& holderOf) {
     if (MsgBox(question, forms::vbYesNo | forms::vbQuestion | forms::vbDefaultButton2) != forms::vbYes)
         return;
     MsgBox(identity::ProNotice, forms::vbOKOnly);
-    dialOut(DialKind::Phone, d);
+    dialOut(DialKind::Phone, d, read.number.number);
 }
 
 } // namespace dialer

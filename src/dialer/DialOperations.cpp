@@ -8,6 +8,8 @@
 #include "platform/forms/BusyPointer.h"
 #include "platform/forms/MsgBox.h"
 
+#include <QScopeGuard>
+
 namespace dialer {
 
 using forms::MsgBox;
@@ -44,7 +46,7 @@ void DialOperations::dial(DialKind kind, const QLineEdit& box) {
         MsgBox(enterNumber, forms::vbOKOnly);
         return;
     }
-    dialOut(kind, d);
+    dialOut(kind, d, text);
 }
 
 bool DialOperations::loadSettings() {
@@ -69,12 +71,22 @@ bool DialOperations::loadSettings() {
     return true;
 }
 
-void DialOperations::dialOut(DialKind kind, const Dial& d) {
+void DialOperations::dialOut(DialKind kind, const Dial& d, const QString& given) {
+    if (share_.begins)
+        share_.begins();
+    QString sent;
+    QString answer;
+    // The port goes back after the hang-up step, before any message about it.
+    auto handBack = qScopeGuard([&] {
+        if (share_.ended)
+            share_.ended(sent, answer);
+    });
     // Port 0 (none chosen) is refused by the control, which keeps its port.
     resumeNext([&] { MSComm1.setCommPort(DialerSettings.ModemPort); });
     resumeNext([&] { MSComm1.setSettings(QStringLiteral("9600, N, 8, 1")); });
     if (!sendDialCommand(d.command))
         return;
+    sent = given;
 
     const QString pickUp = kind == DialKind::Phone ? QStringLiteral("  Pick up the Phone...")
                                                    : QStringLiteral("  Pick up the phone...");
@@ -100,6 +112,10 @@ void DialOperations::dialOut(DialKind kind, const Dial& d) {
         if (MSComm1.PortOpen())
             MSComm1.setPortOpen(false);
     });
+    answer = modemAnswer(replies);
+    handBack.dismiss();
+    if (share_.ended)
+        share_.ended(sent, answer);
     if (const auto word = dialFailure(replies))
         MsgBox(dialFailureText(*word, d.number), forms::vbExclamation);
 }

@@ -31,13 +31,22 @@ public:
     // files again into them, and both settings dialogs show and set them.
     DialerSettingsValues& settings() { return DialerSettings; }
 
+    // Who else uses the modem port: told before a dial takes it, and after
+    // the hang-up with the number as the user gave it (empty when nothing
+    // was sent) and the modem's answer (OK, BUSY, ...; empty for none).
+    struct PortShare {
+        std::function<void()> begins;
+        std::function<void(const QString& number, const QString& answer)> ended;
+    };
+    void setPortShare(PortShare share) { share_ = std::move(share); }
+
 private:
     void dial(DialKind kind, const QLineEdit& box);
     // Reads Port.sav and Prefix.sav again; one that is there but cannot be
     // read is named in a message, and false is returned.
     bool loadSettings();
     // From the port's settings to the port closed again.
-    void dialOut(DialKind kind, const Dial& d);
+    void dialOut(DialKind kind, const Dial& d, const QString& given);
     // Opens the port and sends the dial command; on failure tells the user
     // why, leaves the port closed and returns false.
     bool sendDialCommand(const QString& command);
@@ -46,6 +55,7 @@ private:
     QLineEdit& txtMobile;
     comm::MSComm& MSComm1;
     DialerSettingsValues DialerSettings;
+    PortShare share_;
 };
 
 } // namespace dialer

@@ -18,6 +18,13 @@ std::optional<QString> dialFailure(const QString& replies) {
     return std::nullopt;
 }
 
+QString modemAnswer(const QString& replies) {
+    if (const auto word = dialFailure(replies))
+        return *word;
+    static const QRegularExpression ok(QStringLiteral("(^|[\r\n])\\s*OK\\s*($|[\r\n])"));
+    return ok.match(replies).hasMatch() ? QStringLiteral("OK") : QString();
+}
+
 QString dialFailureText(const QString& word, const QString& number) {
     QString meaning;
     if (word.startsWith(QLatin1String("NO DIAL")))

@@ -5,6 +5,8 @@
 #include "support/TestMain.h"
 
 #include <QMenuBar>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 
 using namespace testing;
@@ -122,7 +124,18 @@ private slots:
             }
             return texts;
         };
-        QCOMPARE(captions(w.mnuSettings), QStringList({"&Modem Port", "&Area Code"}));
+        QCOMPARE(captions(w.mnuSettings),
+                 QStringList({"&Modem Port", "&Area Code", "(not a plain item)", "Incoming &Calls..."}));
+        // The item that turns listening on is checkable, off until the user or
+        // callerid.conf says so, and no two items of the menu share an access key.
+        QCOMPARE(w.mnuIncomingCalls->text(), "Show &Incoming Calls");
+        QVERIFY(w.mnuIncomingCalls->isCheckable());
+        QSet<QChar> keys;
+        for (QAction* a : w.mnuSettings->actions()) {
+            const QChar key = a->text().at(a->text().indexOf('&') + 1).toUpper();
+            QVERIFY2(!keys.contains(key), qPrintable(a->text()));
+            keys.insert(key);
+        }
         QCOMPARE(captions(w.mnuA), QStringList({"Help", "Pro Version", "About"}));
         // Alt+letter presses the button whose caption marks that letter.
         QObject::disconnect(w.cmdEdit, &QPushButton::clicked, nullptr, nullptr);

@@ -51,7 +51,11 @@ PtyPair::PtyPair() {
         qWarning("the modem's end cannot be opened: %s", qPrintable(modem_.errorString()));
 }
 
-PtyPair::~PtyPair() {
+PtyPair::~PtyPair() { unplug(); }
+
+void PtyPair::unplug() {
+    if (socat_.state() == QProcess::NotRunning)
+        return;
     modem_.close();
     resume();
     socat_.terminate();

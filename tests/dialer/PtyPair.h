@@ -47,6 +47,9 @@ public:
     // Sends bytes to the program, as the modem answers.
     bool answer(const QByteArray& bytes);
 
+    // Ends socat: both devices go away, as an unplugged USB modem's does.
+    void unplug();
+
     // Stops and resumes socat, so that the program's end fills up.
     void pause();
     void resume();

@@ -78,7 +78,7 @@ QString schemaOf(const QString& file) {
         .out.trimmed();
 }
 const QString Version0 = QStringLiteral("0 0 0");
-const QString Newest = QStringLiteral("2 1 2");
+const QString Newest = QStringLiteral("3 1 2");
 
 const QList<Contact> Two = {
     {"Olsen, Ida", "Fjord AS", "555-0101", "Storgatan 12, Stockholm, 111 22, Sweden", "555-0111",

@@ -13,6 +13,15 @@ namespace err = platform::err;
 
 MSComm::MSComm(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &MSComm::receive);
+    connect(&port_, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if (error != QSerialPort::ResourceError || !port_.isOpen())
+            return;
+        const QString what = QStringLiteral("%1 is gone: %2.").arg(describe(device_), port_.errorString());
+        port_.clearError();
+        port_.close();
+        heldOpen_ = false;
+        emit PortLost(what);
+    });
 }
 
 MSComm::~MSComm() = default;
@@ -83,9 +92,24 @@ void MSComm::apply(const LineSettings& line) {
     }
 }
 
+void MSComm::setHeld(bool held) {
+    held_ = held;
+    if (held)
+        heldOpen_ = port_.isOpen();
+    else if (!heldOpen_)
+        port_.close();
+}
+
 void MSComm::setPortOpen(bool open) {
+    if (held_ && port_.isOpen()) {
+        if (open && heldOpen_)
+            throw Error(PortAlreadyOpen, QStringLiteral("%1 is already open.").arg(describe(device_)));
+        heldOpen_ = open;
+        return;
+    }
     if (!open) {
         port_.close();
+        heldOpen_ = false;
         return;
     }
     if (port_.isOpen())
@@ -109,12 +133,13 @@ void MSComm::setPortOpen(bool open) {
                     QStringLiteral("%1 cannot be opened: %2.").arg(describe(device), reason));
     }
     device_ = device;
+    heldOpen_ = true;
 }
 
 void MSComm::setOutput(const QString& text) {
-    if (!port_.isOpen() && commPort_ == NoPort)
+    if (!PortOpen() && commPort_ == NoPort)
         throw Error(err::PortNotOpen, QStringLiteral("No modem port is chosen."));
-    if (!port_.isOpen())
+    if (!PortOpen())
         throw Error(err::PortNotOpen, QStringLiteral("%1 is not open.").arg(describe(devicePath(commPort_))));
     const QByteArray bytes = text.toLatin1();
     const auto failed = [&](const QString& reason) {
@@ -142,6 +167,14 @@ void MSComm::receive() {
     if (input_.size() > InBufferSize)
         input_.remove(0, input_.size() - InBufferSize);
     emit OnComm();
+}
+
+void MSComm::clearInput() {
+    if (port_.isOpen()) {
+        port_.readAll();
+        port_.clear(QSerialPort::Input);
+    }
+    input_.clear();
 }
 
 QString MSComm::Input() {

@@ -36,8 +36,17 @@ public:
     QString Settings() const { return settingsText_; }
     void setSettings(const QString& text);
 
-    bool PortOpen() const { return port_.isOpen(); }
+    bool PortOpen() const { return held_ && port_.isOpen() ? heldOpen_ : port_.isOpen(); }
     void setPortOpen(bool open);
+
+    // Held: the device stays open under PortOpen false, and PortOpen true
+    // takes it again as it is, so a program that keeps listening on the port
+    // and one that opens and closes it around each use share one device.
+    // Letting go closes the device unless PortOpen is true.
+    void setHeld(bool held);
+    bool isHeld() const { return held_; }
+    // Whether the device itself is open, PortOpen or not.
+    bool deviceOpen() const { return port_.isOpen(); }
 
     // Writes every character of the text (one byte each) and waits, at most
     // outputTimeout() milliseconds, until the port has taken them.
@@ -48,6 +57,9 @@ public:
     // character a byte).
     int InBufferCount() const { return int(input_.size()); }
     QString Input();
+    // Drops what arrived and was not taken, down to what the system holds
+    // for the open port: what comes next is an answer to what is sent next.
+    void clearInput();
 
     int outputTimeout() const { return outputTimeoutMs_; }
     void setOutputTimeout(int milliseconds) { outputTimeoutMs_ = milliseconds; }
@@ -67,6 +79,9 @@ public:
 signals:
     // Bytes arrived on the open port.
     void OnComm();
+    // The device went away under the open port (a USB modem unplugged): it
+    // is closed now. The text says which port.
+    void PortLost(const QString& description);
 
 private:
     QString describe(const QString& device) const;
@@ -80,6 +95,8 @@ private:
     LineSettings line_;
     QString device_; // of the open port
     int outputTimeoutMs_ = 5000;
+    bool held_ = false;
+    bool heldOpen_ = false; // PortOpen while held
 };
 
 } // namespace comm

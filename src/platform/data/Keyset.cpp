@@ -62,6 +62,9 @@ QString Keyset::sql(Query query) const {
     case AtLeast:
         where = QStringLiteral("WHERE %1 >= ?1").arg(orderKey_);
         break;
+    case WithId:
+        where = QStringLiteral("WHERE %1 = ?1").arg(quoteIdentifier(columns_.id));
+        break;
     }
     return select_ + where + QLatin1Char(' ') + orderBy + QStringLiteral(" LIMIT 1");
 }
@@ -110,6 +113,12 @@ std::optional<Row> Keyset::atLeast(const QString& key) {
     if (key.isEmpty())
         return first();
     return fetch(AtLeast, [&](Statement& st) { st.bind(1, key); });
+}
+
+std::optional<Row> Keyset::withId(const QString& id) {
+    if (columns_.id.isEmpty())
+        return std::nullopt;
+    return fetch(WithId, [&](Statement& st) { st.bind(1, id); });
 }
 
 } // namespace data

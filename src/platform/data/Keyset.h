@@ -23,6 +23,8 @@ public:
     std::optional<Row> before(const Key& key);
     // The first row in order whose order value is >= key.
     std::optional<Row> atLeast(const QString& key);
+    // The row whose id column holds `id`: one probe of the id's unique index.
+    std::optional<Row> withId(const QString& id);
 
 private:
     enum Query {
@@ -36,7 +38,8 @@ private:
         FirstNamed,
         BeforeNull,
         LastNull,
-        AtLeast
+        AtLeast,
+        WithId
     };
 
     std::optional<Row> fetch(Query query, const std::function<void(Statement&)>& bind);

@@ -437,6 +437,18 @@ void Recordset::Seek(const QString& comparison, const QString& key) {
     raiseAfter();
 }
 
+void Recordset::MoveToId(const QString& id) {
+    requireOpen();
+    const auto row = keyset().withId(id);
+    noMatch_ = !row;
+    if (!row)
+        return;
+    raiseBefore(ActionFind);
+    leavePendingAdd();
+    land(row, Pos::Eof);
+    raiseAfter();
+}
+
 void Recordset::Close() {
     requireOpen();
     raiseBefore(ActionClose);

@@ -91,6 +91,9 @@ public:
     // the order field (case-insensitive, then rowid).
     void setIndex(const QString& name);
     void Seek(const QString& comparison, const QString& key);
+    // Moves to the record whose id field holds `id`, as Seek moves; NoMatch
+    // tells when there is none, and the current record stays.
+    void MoveToId(const QString& id);
     bool NoMatch() const { return noMatch_; }
     void Close();
 
