@@ -2,13 +2,13 @@
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
+#include "book/UserBook.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"
 #include "exchange/PhoneBookTransfer.h"
 #include "exchange/Progress.h"
 #include "exchange/ReadAhead.h"
-#include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/data/Sqlite.h"
 #include "sync/SyncCommand.h"
@@ -39,8 +39,9 @@ Commands:
                   server alike, both ways (quorvel-book sync --help)
 
 Options:
-  --book PATH     the phone book to use (default: Quorvel.mdb beside this
-                  program)
+  --book PATH     the phone book to use (default: the one the window
+                  opens, Quorvel.mdb beside this program, or installed for
+                  the whole machine $XDG_DATA_HOME/quorvel/Quorvel.mdb)
   --help          show this help
 
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
@@ -247,7 +248,7 @@ int usage(QTextStream& err, const QString& what) {
 } // namespace
 
 int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
-    QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
+    QString book = book::userBook();
     if (carddav::isSyncCommand(args))
         return carddav::runSyncCommand(args, book, out, err);
     QStringList words;
