@@ -60,7 +60,15 @@ package() {
     rm -rf "$source" "$stage"/*.deb "$stage"/*.changes "$stage"/*.buildinfo
     mkdir -p "$source"
     tar --exclude='./build*' --exclude=./.git --exclude=./.cache -cf - . | tar -C "$source" -xf -
-    (cd "$source" && QUORVEL_COMPILER_LAUNCHER=$(command -v ccache || true) dpkg-buildpackage -b -us -uc)
+    # debhelper gives the build a home of its own: ccache is told where its
+    # cache lies, or it would start an empty one there each time.
+    local launcher=
+    if command -v ccache >/dev/null; then
+        launcher=ccache
+        CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+        export CCACHE_DIR
+    fi
+    (cd "$source" && QUORVEL_COMPILER_LAUNCHER=$launcher dpkg-buildpackage -b -us -uc)
     rm -rf "$source"
     lintian --fail-on error,warning --info "$stage/quorvel_${version}_$(dpkg --print-architecture).deb"
 }
