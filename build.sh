@@ -2,10 +2,15 @@
 # Sets up a Debian 12 machine, builds, and then either starts the program or
 # runs the whole test suite headless.
 #   ./build.sh run    install packages, build, start Quorvel
-#   ./build.sh test   install packages, build, run every test; then build
+#   ./build.sh test   install packages, build, run every test; build the
+#                     Debian package, check it with lintian and run it
+#                     unpacked for two users (see package below); then build
 #                     again with the address and undefined-behaviour
 #                     sanitizers (build-asan) and run every test there too;
 #                     then fuzz every fuzz target for a minute (fuzz/run.sh)
+#   ./build.sh package  install packages, build the Debian package
+#                     (build-package/quorvel_<version>_<arch>.deb) and check
+#                     it with lintian
 #   ./build.sh bench  install packages, build, run every benchmark (bench/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -22,7 +27,7 @@ PACKAGES=(
     desktop-file-utils appstream
     qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl vdirsyncer khard python3-vobject
     libphonenumber-dev libprotobuf-dev libabsl-dev libicu-dev xdg-utils
-    dunst
+    dunst debhelper dpkg-dev fakeroot lintian ccache
 )
 
 as_root() {
@@ -43,6 +48,39 @@ run_tests() {
     ctest --test-dir "$@" --output-on-failure --parallel "$(nproc)" --no-tests=error
 }
 
+# The package is built by the Debian tools from a copy of the sources in
+# build-package/, where they also leave the package: nothing is written
+# beside the project. Only what the package ships is compiled (no tests, no
+# benchmarks), with the Debian build flags; ccache keeps a rebuild short.
+package() {
+    local version stage source
+    version=$(dpkg-parsechangelog -SVersion)
+    stage=build-package
+    source=$stage/quorvel-${version%-*}
+    rm -rf "$source" "$stage"/*.deb "$stage"/*.changes "$stage"/*.buildinfo
+    mkdir -p "$source"
+    tar --exclude='./build*' --exclude=./.git --exclude=./.cache -cf - . | tar -C "$source" -xf -
+    # debhelper gives the build a home of its own: ccache is told where its
+    # cache lies, or it would start an empty one there each time.
+    local launcher=
+    if command -v ccache >/dev/null; then
+        launcher=ccache
+        CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+        export CCACHE_DIR
+    fi
+    (cd "$source" && QUORVEL_COMPILER_LAUNCHER=$launcher dpkg-buildpackage -b -us -uc)
+    rm -rf "$source"
+    lintian --fail-on error,warning --info "$stage/quorvel_${version}_$(dpkg --print-architecture).deb"
+}
+
+# The package as users get it, unpacked into a temporary root and started
+# there by two users on an X desktop (tests/package/unpacked_story.sh).
+package_story() {
+    local deb
+    deb=build-package/quorvel_$(dpkg-parsechangelog -SVersion)_$(dpkg --print-architecture).deb
+    xvfb-run -a -s "-screen 0 1024x768x24" bash tests/e2e/desktop.sh bash tests/package/unpacked_story.sh "$deb"
+}
+
 sanitized_tests() {
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON -DQUORVEL_WARNINGS_AS_ERRORS=ON
     cmake --build build-asan --parallel "$(nproc)"
@@ -61,15 +99,21 @@ test)
     install_packages
     build
     run_tests build
+    package
+    package_story
     sanitized_tests
     fuzz/run.sh 60
+    ;;
+package)
+    install_packages
+    package
     ;;
 bench)
     install_packages
     exec bench/run.sh
     ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|package|bench" >&2
     exit 2
     ;;
 esac

@@ -1,8 +1,10 @@
 #include "app/InfoCommands.h"
 
+#include "platform/core/AppPath.h"
 #include "platform/forms/MsgBox.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 
 namespace app {
@@ -11,7 +13,12 @@ const QString ProOnly = QStringLiteral("Feature available in Pro version only.")
 const QString MoreFeatures = QStringLiteral("Get more features with Quorvel Book Dialer Pro");
 } // namespace
 
-QString InfoCommands::helpFile() { return QDir::currentPath() + QStringLiteral("/phone.chm"); }
+// A phone.chm in the current folder is the one asked for; started elsewhere
+// (from a link, a terminal, the menu) the program's own help is shown.
+QString InfoCommands::helpFile() {
+    const QString here = QDir::currentPath() + QStringLiteral("/phone.chm");
+    return QFileInfo::exists(here) ? here : platform::sharedFile(QStringLiteral("phone.chm"));
+}
 
 void InfoCommands::cmdEmail_Click() { forms::MsgBox(ProOnly, forms::vbOKOnly); }
 

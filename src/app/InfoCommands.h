@@ -9,7 +9,8 @@ namespace app {
 class InfoCommands {
 public:
     // The help file Help opens: phone.chm in the current folder at the moment
-    // of the click, which is the program's folder when it was started there.
+    // of the click, else the one beside the program or in its shared data
+    // folder.
     static QString helpFile();
     void cmdEmail_Click();
     void cmdWeb_Click();

@@ -7,13 +7,13 @@
 #include "book/Upgrade.h"
 #include "cli/CallsCommand.h"
 #include "cli/SyncCommand.h"
+#include "book/UserBook.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"
 #include "exchange/PhoneBookTransfer.h"
 #include "exchange/Progress.h"
 #include "exchange/ReadAhead.h"
-#include "platform/core/AppPath.h"
 #include "platform/core/Error.h"
 #include "platform/core/SaveFile.h"
 #include "platform/data/Sqlite.h"
@@ -57,8 +57,9 @@ Commands:
                   newest first (quorvel-book calls --help)
 
 Options:
-  --book PATH     the phone book to use (default: Quorvel.mdb beside this
-                  program)
+  --book PATH     the phone book to use (default: the one the window
+                  opens, Quorvel.mdb beside this program, or installed for
+                  the whole machine $XDG_DATA_HOME/quorvel/Quorvel.mdb)
   --help          show this help
 
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.
@@ -247,7 +248,7 @@ int usage(QTextStream& err, const QString& what) {
 } // namespace
 
 int runCommand(const QStringList& args, QTextStream& out, QTextStream& err) {
-    QString book = platform::appFile(QStringLiteral("Quorvel.mdb"));
+    QString book = book::userBook();
     if (isSyncCommand(args))
         return runSyncCommand(args, book, out, err);
     if (isTidyCommand(args))

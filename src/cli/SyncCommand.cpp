@@ -26,7 +26,7 @@ quorvel-book sync alone brings what changed on either side to the other.
                       nothing is written
   --force             sync even when that deletes more than a tenth of the
                       contacts on either side, or more than 50
-  --book PATH         the phone book (default: Quorvel.mdb beside this program);
+  --book PATH         the phone book (default: the one the window opens);
                       its sync settings are kept beside it in PATH.sync
 
 Exit status: 0 done, 1 the server or a file failed, 2 wrong usage.

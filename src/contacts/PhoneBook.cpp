@@ -2,7 +2,7 @@
 
 #include "book/ContactIds.h"
 #include "book/Upgrade.h"
-#include "platform/core/AppPath.h"
+#include "book/UserBook.h"
 #include "platform/core/Error.h"
 #include "platform/forms/MsgBox.h"
 #include "platform/forms/Twips.h"
@@ -43,7 +43,7 @@ PhoneBook::PhoneBook(binding::DataControl& data1, QLabel& records, const BoundBo
                      [this](qint64 count) { showRecordCount(count); });
 }
 
-void PhoneBook::Form_Load() { Data1.setDatabaseName(platform::appFile(QStringLiteral("Quorvel.mdb"))); }
+void PhoneBook::Form_Load() { Data1.setDatabaseName(book::userBook()); }
 
 // A count not known yet (a large book being counted in the background) shows
 // when it arrives; until then the label keeps what it showed.

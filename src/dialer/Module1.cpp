@@ -15,14 +15,14 @@ const QString PortFile = QStringLiteral("Port.sav");
 const QString PrefixFile = QStringLiteral("Prefix.sav");
 
 bool canOpen(const QString& name) {
-    QFile file(platform::appFile(name));
+    QFile file(platform::userConfigFile(name));
     return file.open(QIODevice::ReadOnly);
 }
 
 // Empty when the file cannot be opened (it may have gone since the check).
 // One byte past the limit is enough to tell that it is no settings file.
 std::optional<QByteArray> readSome(const QString& name) {
-    QFile file(platform::appFile(name));
+    QFile file(platform::userConfigFile(name));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.read(SettingsFileLimit + 1);
@@ -69,7 +69,11 @@ bool saveInPlace(const QString& path, const QByteArray& content) {
 }
 
 void save(const QString& name, const QByteArray& content) {
-    const QString path = platform::appFile(name);
+    const QString path = platform::userConfigFile(name);
+    // The user's configuration folder is made on a first save; the program's
+    // own folder never is.
+    if (!platform::filesBesideProgram())
+        QDir().mkpath(QFileInfo(path).path());
     // A save killed before its rename leaves its copy beside the program.
     platform::SaveFile::removeLeftovers(path);
     platform::SaveFile file(path);

@@ -38,7 +38,7 @@ void refuse(const QString& why) {
 }
 
 PageWindows* loadModule() {
-    const QString path = platform::appFile(QStringLiteral("libquorvel_windows.so"));
+    const QString path = platform::privateFile(QStringLiteral("libquorvel_windows.so"));
     QLibrary module(path);
     using EntryFn = PageWindows* (*)(Host*);
     const auto build = reinterpret_cast<const char* const*>(module.resolve("quorvel_pages_build"));

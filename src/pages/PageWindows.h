@@ -32,6 +32,8 @@ protected:
 struct Host {
     // A tel: or callto: link clicked in a page, as written in the page.
     std::function<void(const QString& link)> dialLink;
+    // The phone book the main window opens, which the About box names.
+    std::function<QString()> bookFile;
 };
 
 } // namespace pages

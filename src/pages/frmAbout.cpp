@@ -1,12 +1,14 @@
 #include "pages/frmAbout.h"
 
 #include "identity/Identity.h"
+#include "pages/Services.h"
 #include "pages/frmBrowser.h"
 #include "platform/forms/Controls.h"
 #include "platform/forms/Dispatch.h"
 #include "platform/forms/Pictures.h"
 #include "platform/forms/Twips.h"
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -71,6 +73,13 @@ frmAbout::frmAbout()
     Label1->setToolTip(home);
     Label1->setAccessibleName(home);
 
+    // Under the address, in the room above OK: which file holds the contacts.
+    lblBook = label(this, "lblBook", {}, {120, 2736, 4104, 216}, QColor(0xc8, 0xd2, 0xe0),
+                    forms::font(QStringLiteral("MS Sans Serif"), 7.8));
+    lblBook->setTextFormat(Qt::PlainText);
+    lblBook->setAlignment(Qt::AlignCenter);
+    lblBook->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     cmdOK = forms::placed(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 1692, 3216, 960, 405);
     cmdOK->setDefault(true);
     cmdOK->setFocus();
@@ -91,9 +100,22 @@ void frmAbout::Form_Load() {
     if (needed > design.width())
         forms::place(lblVersion, design.x() - (needed - design.width()) / 2, design.y(), needed,
                      design.height());
+    showBook();
 }
 
 void frmAbout::cmdOK_Click() { close(); }
+
+// Read at each load: the whole path in the tooltip and for a screen reader,
+// its middle given up when the line is too short for it.
+void frmAbout::showBook() {
+    const Host* host = services();
+    const QString book = host && host->bookFile ? host->bookFile() : QString();
+    lblBook->setVisible(!book.isEmpty());
+    const QString line = QStringLiteral("Phone book: %1").arg(QDir::toNativeSeparators(book));
+    lblBook->setText(lblBook->fontMetrics().elidedText(line, Qt::ElideMiddle, lblBook->width()));
+    lblBook->setToolTip(line);
+    lblBook->setAccessibleName(line);
+}
 
 void frmAbout::Label2_Click() { OpenBrowser(identity::productPage()); }
 

@@ -22,6 +22,7 @@ public:
     QLabel* lblDisclaimer;
     QLabel* Label2;
     QLabel* Label1;
+    QLabel* lblBook; // the phone book's path: where the user's contacts are
     QPushButton* cmdOK;
 
     void Form_Load() override;
@@ -33,6 +34,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showBook();
     QPixmap picture_;
 };
 

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTimer>
 
 using namespace testing;
@@ -96,6 +97,15 @@ private slots:
         const QLabel* version = first->lblVersion;
         QVERIFY(version->fontMetrics().horizontalAdvance(version->text()) <= version->contentsRect().width());
         QVERIFY(first->rect().contains(version->geometry()));
+        // It names the phone book the window has open, whole where the line
+        // is too short for it, clear of the other labels and OK.
+        const QString book = QStringLiteral("Phone book: ") + QDir::toNativeSeparators(win->book);
+        QCOMPARE(first->lblBook->accessibleName(), book);
+        QCOMPARE(first->lblBook->toolTip(), book);
+        QVERIFY(first->lblBook->isVisibleTo(first));
+        QVERIFY(first->rect().contains(first->lblBook->geometry()));
+        for (const QWidget* other : {static_cast<QWidget*>(first->Label1), static_cast<QWidget*>(first->cmdOK)})
+            QVERIFY(!first->lblBook->geometry().intersects(other->geometry()));
 
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             frmAbout* box = about(w);
@@ -192,25 +202,37 @@ private slots:
     }
 
     // Help opens phone.chm from the current folder at the moment of the
-    // click, not from the program's folder.
-    void helpLooksInTheCurrentFolder() {
+    // click; started elsewhere, the program's own help beside it.
+    void helpLooksInTheCurrentFolderThenBesideTheProgram() {
         ScriptedBoxes boxes;
         app::frmPhone& w = open();
-        QVERIFY(QFile::copy(QStringLiteral(QUORVEL_HELP_FILE), win->dir.filePath("phone.chm")));
         const QString before = QDir::currentPath();
+        const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
         QTemporaryDir elsewhere;
-        const QString looked = QDir(elsewhere.path()).canonicalPath() + QStringLiteral("/phone.chm");
+        const QString mine = win->dir.filePath("phone.chm");
+
+        // Nowhere to be found: the program's own is named as missing.
         QVERIFY(QDir::setCurrent(elsewhere.path()));
         w.mnuHelp->trigger();
-        QVERIFY(QDir::setCurrent(before));
         QCOMPARE(boxes.shown().size(), 1);
-        QVERIFY2(boxes.shown().first().text.contains(looked), qPrintable(boxes.shown().first().text));
+        QVERIFY2(boxes.shown().first().text.contains(mine), qPrintable(boxes.shown().first().text));
+
+        // A file of that name in the current folder wins over the program's.
+        boxes.clear();
+        QVERIFY(QFile::copy(QStringLiteral(QUORVEL_HELP_FILE), mine));
+        const QString here = QDir(elsewhere.path()).canonicalPath() + QStringLiteral("/phone.chm");
+        QFile decoy(here);
+        QVERIFY(decoy.open(QIODevice::WriteOnly) && decoy.write("not a help file") > 0);
+        decoy.close();
+        w.mnuHelp->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.shown().size(), qsizetype(1), 30000);
+        QVERIFY2(boxes.shown().first().text.contains(here), qPrintable(boxes.shown().first().text));
         QVERIFY(helpViewers().isEmpty());
 
+        // Started from another folder, the program's own help opens.
         boxes.clear();
-        QVERIFY(QDir::setCurrent(win->dir.path()));
+        QVERIFY(QFile::remove(here));
         w.mnuHelp->trigger();
-        QVERIFY(QDir::setCurrent(before));
         QTRY_COMPARE_WITH_TIMEOUT(helpViewers().size(), qsizetype(1), 30000);
         QWidget* viewer = helpViewers().first();
         QVERIFY(viewer->parentWidget() == nullptr);

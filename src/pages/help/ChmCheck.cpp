@@ -1,6 +1,6 @@
 #include "pages/help/ChmCheck.h"
 
-#include <QCoreApplication>
+#include "platform/core/AppPath.h"
 
 #include <utility>
 
@@ -17,8 +17,7 @@ QString& program() {
 } // namespace
 
 QString checkProgram() {
-    return program().isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/quorvel-chmcheck")
-                               : program();
+    return program().isEmpty() ? platform::privateFile(QStringLiteral("quorvel-chmcheck")) : program();
 }
 
 void setCheckProgram(const QString& path) { program() = path; }
