@@ -4,8 +4,10 @@
 #   ./build.sh run    install packages, build, start Quorvel
 #   ./build.sh test   install packages, build, run every test; then build
 #                     again with the address and undefined-behaviour
-#                     sanitizers (build-asan) and run every test there too;
-#                     then fuzz every fuzz target for a minute (fuzz/run.sh)
+#                     sanitizers (build-asan) and run every test there too,
+#                     while clang-tidy and cppcheck go over src/
+#                     (tools/analyse.sh); then fuzz every fuzz target for a
+#                     minute (fuzz/run.sh)
 #   ./build.sh bench  install packages, build, run every benchmark (bench/README.md)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -17,7 +19,7 @@ PACKAGES=(
     libsqlite3-dev libgl-dev libbenchmark-dev libx11-dev fonts-liberation
     libchm-dev fp-utils
     xvfb xauth xdotool xclip socat sqlite3
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy cppcheck
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
     qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl
@@ -34,7 +36,8 @@ install_packages() {
 }
 
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WARNINGS_AS_ERRORS=ON
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WARNINGS_AS_ERRORS=ON \
+        -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
     cmake --build build --parallel "$(nproc)"
 }
 
@@ -50,6 +53,20 @@ sanitized_tests() {
     run_tests build-asan -E '^e2e_'
 }
 
+# The analysers read the plain build's compile commands while the sanitized
+# build runs beside them; their findings are shown once both are done.
+sanitized_and_analysed() {
+    tools/analyse.sh build >build/analysis.log 2>&1 &
+    local analysis=$!
+    trap "wait $analysis; cat build/analysis.log" EXIT
+    sanitized_tests
+    trap - EXIT
+    local status=0
+    wait "$analysis" || status=$?
+    cat build/analysis.log
+    return "$status"
+}
+
 case "${1:-}" in
 run)
     install_packages
@@ -60,7 +77,7 @@ test)
     install_packages
     build
     run_tests build
-    sanitized_tests
+    sanitized_and_analysed
     fuzz/run.sh 60
     ;;
 bench)
