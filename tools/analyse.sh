@@ -43,8 +43,9 @@ echo "cppcheck took $((SECONDS - start))s"
 
 echo "== clang-tidy"
 start=$SECONDS
-# Its "N warnings generated" counts what it left out of system and generated headers.
-python3 -c 'import json, sys; print("\n".join(c["file"] for c in json.load(open(sys.argv[1]))))' \
+# Each source once, even one built into two targets; its "N warnings
+# generated" lines count what it left out of system and generated headers.
+python3 -c 'import json, sys; print("\n".join(dict.fromkeys(c["file"] for c in json.load(open(sys.argv[1])))))' \
     "$work/compile_commands.json" |
     xargs -P "$jobs" -n 1 clang-tidy -p "$build" --quiet 2> >(grep -v '^[0-9]* warnings\? generated\.$' >&2) ||
     status=1

@@ -145,7 +145,7 @@ void MSComm::receive() {
 }
 
 QString MSComm::Input() {
-    const QString text = QString::fromLatin1(input_);
+    QString text = QString::fromLatin1(input_);
     input_.clear();
     return text;
 }
