@@ -6,8 +6,10 @@
 #                     Debian package, check it with lintian and run it
 #                     unpacked for two users (see package below); then build
 #                     again with the address and undefined-behaviour
-#                     sanitizers (build-asan) and run every test there too;
-#                     then fuzz every fuzz target for a minute (fuzz/run.sh)
+#                     sanitizers (build-asan) and run every test there too,
+#                     while clang-tidy and cppcheck go over src/
+#                     (tools/analyse.sh); then fuzz every fuzz target for a
+#                     minute (fuzz/run.sh)
 #   ./build.sh package  install packages, build the Debian package
 #                     (build-package/quorvel_<version>_<arch>.deb) and check
 #                     it with lintian
@@ -22,7 +24,7 @@ PACKAGES=(
     libsqlite3-dev libgl-dev libbenchmark-dev libx11-dev fonts-liberation
     libchm-dev fp-utils
     xvfb xauth xdotool xclip socat sqlite3
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-tidy cppcheck
     openbox x11-utils imagemagick sqlite3 dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream
     qtkeychain-qt6-dev gnome-keyring radicale xandikos openssl vdirsyncer khard python3-vobject
@@ -40,7 +42,8 @@ install_packages() {
 }
 
 build() {
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WARNINGS_AS_ERRORS=ON
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_WARNINGS_AS_ERRORS=ON \
+        -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
     cmake --build build --parallel "$(nproc)"
 }
 
@@ -60,13 +63,11 @@ package() {
     rm -rf "$source" "$stage"/*.deb "$stage"/*.changes "$stage"/*.buildinfo
     mkdir -p "$source"
     tar --exclude='./build*' --exclude=./.git --exclude=./.cache -cf - . | tar -C "$source" -xf -
-    # debhelper gives the build a home of its own: ccache is told where its
-    # cache lies, or it would start an empty one there each time.
+    # A compiler cache only when one is named (CCACHE_DIR): debhelper gives
+    # the build a home of its own, and nothing is written in the user's.
     local launcher=
-    if command -v ccache >/dev/null; then
+    if command -v ccache >/dev/null && [ -n "${CCACHE_DIR:-}" ]; then
         launcher=ccache
-        CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
-        export CCACHE_DIR
     fi
     (cd "$source" && QUORVEL_COMPILER_LAUNCHER=$launcher dpkg-buildpackage -b -us -uc)
     rm -rf "$source"
@@ -89,6 +90,20 @@ sanitized_tests() {
     run_tests build-asan -E '^e2e_'
 }
 
+# The analysers read the plain build's compile commands while the sanitized
+# build runs beside them; their findings are shown once both are done.
+sanitized_and_analysed() {
+    tools/analyse.sh build >build/analysis.log 2>&1 &
+    local analysis=$!
+    trap "wait $analysis; cat build/analysis.log" EXIT
+    sanitized_tests
+    trap - EXIT
+    local status=0
+    wait "$analysis" || status=$?
+    cat build/analysis.log
+    return "$status"
+}
+
 case "${1:-}" in
 run)
     install_packages
@@ -101,7 +116,7 @@ test)
     run_tests build
     package
     package_story
-    sanitized_tests
+    sanitized_and_analysed
     fuzz/run.sh 60
     ;;
 package)

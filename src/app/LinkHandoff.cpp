@@ -28,7 +28,7 @@ QString inboxName() {
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(24));
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString path = runtime + QStringLiteral("/quorvel-") + hash;
+    QString path = runtime + QStringLiteral("/quorvel-") + hash;
     // A socket's path has room for about a hundred bytes.
     if (!runtime.isEmpty() && path.toUtf8().size() < 100)
         return path;
@@ -40,7 +40,7 @@ QString linkArgument(int argc, char* argv[]) {
     // option ("-display :0"). Qt's own options begin with '-'.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
     for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
+        QString argument = QString::fromLocal8Bit(argv[i]);
         if (scheme.match(argument).hasMatch() && !QByteArray(argv[i - 1]).startsWith('-'))
             return argument;
     }

@@ -37,6 +37,7 @@ bool isSought(const Sought& sought, sqlite3_value* value) {
             digits[count++] = text[i];
         }
     for (const std::string& form : sought.forms)
+        // cppcheck-suppress uninitvar ; only the `count` digits written are compared
         if (form.size() == count && std::memcmp(form.data(), digits, count) == 0)
             return true;
     return false;

@@ -19,6 +19,9 @@ using BoundBoxes = book::PerField<QLineEdit*>;
 class PhoneBook {
 public:
     PhoneBook(binding::DataControl& Data1, QLabel& lbRecords, const BoundBoxes& boxes);
+    // The data control's handlers hold this very object.
+    PhoneBook(const PhoneBook&) = delete;
+    PhoneBook& operator=(const PhoneBook&) = delete;
 
     void Form_Load();
     void Data1_Validate(int& Action, int& Save);

@@ -54,7 +54,7 @@ Dial composeDial(DialKind kind, const QString& text, const DialerSettingsValues&
 }
 
 Dial composeDial(DialKind kind, const LinkNumber& number, const DialerSettingsValues& settings) {
-    const Dial d = composed(kind, number, settings);
+    Dial d = composed(kind, number, settings);
     if (d.number.isEmpty())
         return {};
     for (QChar c : QStringView(d.command).mid(4).chopped(1))

@@ -146,7 +146,7 @@ void CsvColumns::compose(const std::vector<QString>& values, Card& card) const {
     };
     auto firstOf = [&](const std::vector<int>& columns) {
         for (const int c : columns)
-            if (const QString v = value(c); !v.trimmed().isEmpty())
+            if (QString v = value(c); !v.trimmed().isEmpty())
                 return v;
         return QString();
     };

@@ -4,11 +4,23 @@
 #include "exchange/CardWriter.h"
 #include "platform/data/Columns.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
 namespace exchange {
 namespace {
+constexpr qint64 FirstRowid = std::numeric_limits<qint64>::min();
+constexpr qint64 LastRowid = std::numeric_limits<qint64>::max();
+// The lowest rowid a contact gets: rowids below it, which only another
+// program can give, are not counted as passed over.
+constexpr qint64 FirstGivenRowid = 1;
+
+// How many rowids lie from `from` up to `to`, `to` left out; none when `to`
+// is not past `from`. Unsigned: two rowids can be further apart than a
+// qint64 counts.
+quint64 rowidsBetween(qint64 from, qint64 to) { return to > from ? quint64(to) - quint64(from) : 0; }
+
 QString table() { return QStringLiteral("main.") + data::quoteIdentifier(book::table()); }
 QString orderField() { return data::quoteIdentifier(book::orderField()); }
 QString idField() { return data::quoteIdentifier(QLatin1String(book::IdField)); }
@@ -33,27 +45,26 @@ bool readsFrom(data::Statement& probe, qint64 at) {
 // double, then halving back to the damaged part's end. Nothing when no
 // rowid does.
 std::optional<qint64> readableAfter(data::Statement& probe, qint64 bad) {
-    constexpr qint64 Last = std::numeric_limits<qint64>::max();
     qint64 good = bad;
     for (quint64 leap = 1;; leap *= 2) {
-        good = quint64(Last - bad) < leap ? Last : bad + qint64(leap);
+        good = rowidsBetween(bad, LastRowid) <= leap ? LastRowid : qint64(quint64(bad) + leap);
         if (readsFrom(probe, good))
             break;
-        if (good == Last)
+        if (good == LastRowid)
             return std::nullopt;
         bad = good;
     }
-    while (quint64(good) - quint64(bad) > 1) {
-        const qint64 middle = bad + qint64((quint64(good) - quint64(bad)) / 2);
+    while (rowidsBetween(bad, good) > 1) {
+        const qint64 middle = qint64(quint64(bad) + rowidsBetween(bad, good) / 2);
         (readsFrom(probe, middle) ? good : bad) = middle;
     }
     return good;
 }
 
 // Copies every row the table still gives into a temporary table, passing
-// over its damaged parts; returns the rowids passed over, -1 when nothing
-// past a damaged part reads again.
-qint64 copyReadable(const data::Database& db, bool withIds) {
+// over its damaged parts; returns how many rowids it passed over, nothing
+// when nothing past a damaged part reads again.
+std::optional<qint64> copyReadable(const data::Database& db, bool withIds) {
     const QString id = withIds ? QStringLiteral(", ") + idField() : QString();
     data::Statement(
         db, QStringLiteral("CREATE TEMP TABLE readable (rid INTEGER PRIMARY KEY, %1%2)").arg(fields(), id))
@@ -65,8 +76,9 @@ qint64 copyReadable(const data::Database& db, bool withIds) {
     data::Statement insert(
         db, QStringLiteral("INSERT INTO temp.readable VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8%1)")
                 .arg(withIds ? QStringLiteral(", ?9") : QString()));
-    qint64 from = std::numeric_limits<qint64>::min();
-    qint64 passedOver = 0;
+    qint64 from = FirstRowid;
+    quint64 passedOver = 0;
+    const auto told = [&passedOver] { return qint64(std::min<quint64>(passedOver, LastRowid)); };
     for (;;) {
         try {
             const data::Run run(scan);
@@ -79,17 +91,21 @@ qint64 copyReadable(const data::Database& db, bool withIds) {
                 if (withIds)
                     scan.isNull(IdColumn) ? insert.bindNull(9) : insert.bindUnowned(9, scan.utf8(IdColumn));
                 insert.step();
-                from = scan.integer(RowidColumn) + 1;
+                from = scan.integer(RowidColumn);
+                if (from == LastRowid) // no row can follow it
+                    return told();
+                ++from;
             }
-            return passedOver;
+            return told();
         } catch (const platform::Error& e) {
             if (!isDamage(e))
                 throw;
         }
         const std::optional<qint64> again = readableAfter(probe, from);
         if (!again)
-            return -1;
-        passedOver += *again - from;
+            return std::nullopt;
+        // A damaged first page is counted from the first rowid a contact gets.
+        passedOver += rowidsBetween(from == FirstRowid ? FirstGivenRowid : from, *again);
         from = *again;
     }
 }
@@ -127,7 +143,7 @@ QByteArray keptCard(data::Statement& find, const QString& id) {
 
 void exportReadable(const data::Database& db, CardWriter& writer, const ExportKey& last, bool withIds,
                     Exported& result) {
-    qint64 passedOver = -1;
+    std::optional<qint64> passedOver;
     try {
         passedOver = copyReadable(db, withIds);
         data::Statement rest(
@@ -159,9 +175,9 @@ void exportReadable(const data::Database& db, CardWriter& writer, const ExportKe
     }
     if (const std::optional<qint64> listed = countThroughIndex(db)) {
         result.unreadable = qMax<qint64>(0, *listed - result.written);
-    } else if (passedOver >= 0) {
-        result.unreadable = passedOver;
-        result.unreadableCount = passedOver == 0 ? Exported::Count::Exact : Exported::Count::AtMost;
+    } else if (passedOver) {
+        result.unreadable = *passedOver;
+        result.unreadableCount = *passedOver == 0 ? Exported::Count::Exact : Exported::Count::AtMost;
     } else {
         result.unreadableCount = Exported::Count::Unknown;
     }

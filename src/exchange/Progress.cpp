@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <cmath>
 #include <unistd.h>
 
 namespace exchange {
@@ -47,7 +48,7 @@ void Progress::rate(qint64 cards, qint64 done) {
                        .arg(QLatin1String(what_), c.toString(cards), c.toString(qint64(rate)));
     if (total_ > 0 && done > 0 && done <= total_)
         line += QStringLiteral(", about %1 s left")
-                    .arg(qint64(double(ms) * double(total_ - done) / double(done) / 1000.0 + 0.5));
+                    .arg(qint64(std::llround(double(ms) * double(total_ - done) / double(done) / 1000.0)));
     draw(line);
 }
 

@@ -67,7 +67,9 @@ private:
 };
 QString unescape(QStringView value);
 inline QString unescape(QString value) {
-    return value.contains(QLatin1Char('\\')) ? unescape(QStringView(value)) : value;
+    if (value.contains(QLatin1Char('\\')))
+        return unescape(QStringView(value));
+    return value; // moved out, where a conditional would copy it
 }
 
 // A value to write: backslash and line breaks escaped, and in text (not in

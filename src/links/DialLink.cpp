@@ -84,7 +84,7 @@ PhoneNumber parsed(const Subject& subject, const QString& digits, const std::str
 
 QString homeRegion() {
     const QLocale::Territory territory = QLocale::system().territory();
-    const QString code = territory == QLocale::AnyTerritory ? QString() : QLocale::territoryToCode(territory);
+    QString code = territory == QLocale::AnyTerritory ? QString() : QLocale::territoryToCode(territory);
     if (code.size() == 2 && numbering().GetCountryCodeForRegion(code.toStdString()) != 0)
         return code;
     return QStringLiteral("US");

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -290,6 +291,48 @@ printf 'BEGIN:VCARD\nFN:New\nEND:VCARD\n' | "$2" --book "$1/book.mdb" import /de
             QCOMPARE(back, sorted);
             QCOMPARE(QSet<QString>(back.begin(), back.end()).size(), written);
         }
+    }
+
+    // Damage where reading starts: the table's page holding the first
+    // contact, and the Name index's, so nothing whole is left to count by.
+    void aBookDamagedOnItsFirstPageExportsAllTheRest() {
+        const QString damaged = path("first.mdb");
+        phonebook::create(damaged, {});
+        phonebook::exec(damaged,
+                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                        "INSERT INTO PHONEDIR (Name, Company, Phone) "
+                        "SELECT 'Person ' || i, 'Firm ' || i, '555-' || i FROM n");
+        const qint64 firstRow = pageHolding(damaged, "Person 1Firm 1555-1");
+        QVERIFY(firstRow > 0);
+        damagePage(damaged, firstRow);
+        // The index holds the name alone, without the company after it.
+        const QByteArray file = readFile(damaged);
+        const QByteArray first = "Person 1";
+        qsizetype entry = file.indexOf(first);
+        while (entry >= 0 && (file.mid(entry + first.size(), 4) == "Firm" ||
+                              std::isdigit(static_cast<unsigned char>(file.at(entry + first.size())))))
+            entry = file.indexOf(first, entry + 1);
+        QVERIFY(entry > 0);
+        damagePage(damaged, entry / pageSize(file) + 1);
+
+        const Result r = runBook({"--book", damaged, "export", path("out.vcf")});
+        QCOMPARE(r.code, 1);
+        const qsizetype written = r.out.section(' ', 1, 1).toLongLong();
+        QVERIFY2(r.out.startsWith("Exported ") && written > 2800 && written < 3000, qPrintable(r.out));
+        // The rows run 1 to 3000 in insertion order: the page held the first ones.
+        QVERIFY2(r.err.contains(QString("; up to %1 contacts could not be read and are not in the export\n")
+                                    .arg(3000 - written)),
+                 qPrintable(r.err));
+        QStringList expected;
+        for (qsizetype i = 3000 - written + 1; i <= 3000; ++i)
+            expected << QString("Person %1").arg(i);
+        QStringList out;
+        for (const QByteArray& line : readFile(path("out.vcf")).split('\n'))
+            if (line.startsWith("FN:"))
+                out << QString::fromUtf8(line.mid(3).trimmed());
+        out.sort();
+        expected.sort();
+        QCOMPARE(out, expected);
     }
 
     // What the book kept of each card (its id, properties without a field)

@@ -178,7 +178,7 @@ void MSComm::clearInput() {
 }
 
 QString MSComm::Input() {
-    const QString text = QString::fromLatin1(input_);
+    QString text = QString::fromLatin1(input_);
     input_.clear();
     return text;
 }

@@ -24,6 +24,7 @@ public:
         if (!form_ || form_->isUnloaded())
             form_ = make_(); // has no owner window; the holder deletes it
         form_->Show();
+        // cppcheck-suppress CastIntegerToAddressAtReturn ; a QPointer, not an integer
         return form_;
     }
 
