@@ -25,8 +25,9 @@ void frmPhone::wireIncomingCalls() {
         forms::addMenuItem(mnuSettings, "mnuIncomingCallsItem", QStringLiteral("Incoming &Calls..."));
 
     callerId_ = std::make_unique<dialer::CallerIdListener>(
-        *MSComm1, dialer::CallerIdListener::Hooks{[this] { return Data1->DatabaseName(); },
-                                                  [this](const QString& id) { showCaller(id); }});
+        *MSComm1, dialOperations_->settings(),
+        dialer::CallerIdListener::Hooks{[this] { return Data1->DatabaseName(); },
+                                        [this](const QString& id) { showCaller(id); }});
     dialer::CallerIdListener* listener = callerId_.get();
     incomingCalls_ =
         std::make_unique<forms::SharedForm>([listener] { return new dialer::frmIncomingCalls(*listener); });

@@ -16,8 +16,9 @@ constexpr int TryPatienceMs = 3000;
 const QString Line = QStringLiteral("9600, N, 8, 1");
 } // namespace
 
-CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, Hooks hooks, QObject* parent)
-    : QObject(parent), MSComm1(MSComm1), hooks_(std::move(hooks)) {
+CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, DialerSettingsValues& DialerSettings, Hooks hooks,
+                                   QObject* parent)
+    : QObject(parent), MSComm1(MSComm1), DialerSettings(DialerSettings), hooks_(std::move(hooks)) {
     clock_.start();
     quiet_.setSingleShot(true);
     quiet_.setInterval(QuietMs);
@@ -26,7 +27,7 @@ CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, Hooks hooks, QObject* 
     // Looks again for a port chosen later, or one back after it was lost:
     // a look at a file or two every few seconds, not a loop.
     connect(&comeBack_, &QTimer::timeout, this, [this] {
-        const int port = Module1::DialerSettings.ModemPort;
+        const int port = DialerSettings.ModemPort;
         if (port != heldPort_ || comm::MSComm::device(port).present)
             start();
     });
@@ -78,8 +79,8 @@ void CallerIdListener::setListening(bool on) {
 void CallerIdListener::start() {
     if (!on_ || dialing_ || isHearing())
         return;
-    platform::resumeNext([] { Module1::LoadPortSetting(); });
-    const int port = Module1::DialerSettings.ModemPort;
+    platform::resumeNext([this] { Module1::LoadPortSetting(DialerSettings); });
+    const int port = DialerSettings.ModemPort;
     if (port < comm::FirstPort || port > comm::LastPort) {
         comeBack_.start(); // no port chosen yet: heard once one is
         return;
@@ -205,7 +206,7 @@ void CallerIdListener::dialBegins() {
     quiet_.stop();
     reader_.flush();
     // The dial chooses its port: one other than the port held is let go.
-    if (isHearing() && Module1::DialerSettings.ModemPort != heldPort_)
+    if (isHearing() && DialerSettings.ModemPort != heldPort_)
         release();
 }
 
@@ -232,8 +233,8 @@ void CallerIdListener::tryCommand(const QString& command, std::function<void(con
     const bool wasHearing = isHearing();
     try {
         if (!wasHearing) {
-            Module1::LoadPortSetting();
-            MSComm1.setCommPort(Module1::DialerSettings.ModemPort);
+            Module1::LoadPortSetting(DialerSettings);
+            MSComm1.setCommPort(DialerSettings.ModemPort);
             MSComm1.setSettings(Line);
             MSComm1.setPortOpen(true);
             MSComm1.setHeld(true);

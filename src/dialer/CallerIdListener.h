@@ -2,6 +2,7 @@
 
 #include "book/Calls.h"
 #include "dialer/CallNotice.h"
+#include "dialer/Module1.h"
 #include "dialer/RingReader.h"
 #include "platform/comm/MSComm.h"
 
@@ -31,7 +32,10 @@ public:
         // "Show" on a call from a contact: the window on that contact.
         std::function<void(const QString& contactId)> showContact;
     };
-    CallerIdListener(comm::MSComm& MSComm1, Hooks hooks, QObject* parent = nullptr);
+    // The port is the one the dial operations hold in DialerSettings, read
+    // again from Port.sav whenever listening starts.
+    CallerIdListener(comm::MSComm& MSComm1, DialerSettingsValues& DialerSettings, Hooks hooks,
+                     QObject* parent = nullptr);
     ~CallerIdListener() override;
 
     // Turns listening on or off, as the menu item and callerid.conf say.
@@ -65,6 +69,7 @@ private:
     void sendCommand(const QString& command);
 
     comm::MSComm& MSComm1;
+    DialerSettingsValues& DialerSettings;
     Hooks hooks_;
     CallNotice notice_;
     RingReader reader_;
