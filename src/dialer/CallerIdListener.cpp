@@ -16,9 +16,9 @@ constexpr int TryPatienceMs = 3000;
 const QString Line = QStringLiteral("9600, N, 8, 1");
 } // namespace
 
-CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, DialerSettingsValues& DialerSettings, Hooks hooks,
+CallerIdListener::CallerIdListener(comm::MSComm& MSComm1, DialerSettingsValues& settings, Hooks hooks,
                                    QObject* parent)
-    : QObject(parent), MSComm1(MSComm1), DialerSettings(DialerSettings), hooks_(std::move(hooks)) {
+    : QObject(parent), MSComm1(MSComm1), DialerSettings(settings), hooks_(std::move(hooks)) {
     clock_.start();
     quiet_.setSingleShot(true);
     quiet_.setInterval(QuietMs);
