@@ -54,7 +54,7 @@ void makeBook(const QString& path, qint64 n) {
             add.step();
         }
     });
-    book::bringNumbersCurrent(db, [](const QString& number) { return links::matchKey(number, Home); });
+    book::bringNumbersCurrent(db, [](const QString& number) { return links::lineKey(number, Home); });
     QFile::rename(making, path);
 }
 
@@ -77,7 +77,7 @@ QString callerNumber(qint64 n) { return numberOf(sought(n)).remove(QLatin1Char('
 void Lookup(benchmark::State& state) {
     data::Database db(bookFor(state));
     book::HolderFinder finder(db);
-    const QString key = links::matchKey(callerNumber(state.range(0)), Home);
+    const QString key = links::lineKey(callerNumber(state.range(0)), Home);
     for (auto _ : state) {
         const auto holder = finder.find(key);
         if (!holder)
@@ -89,7 +89,7 @@ void Floor_Lookup(benchmark::State& state) {
     RawDb db(bookFor(state).toStdString());
     RawStatement key(db, "SELECT Uid, Field FROM NUMBERS WHERE Key = ?1 LIMIT 1");
     RawStatement contact(db, "SELECT Name, Company, Phone, Mobile FROM PHONEDIR WHERE Uid = ?1");
-    const std::string sought = links::matchKey(callerNumber(state.range(0)), Home).toStdString();
+    const std::string sought = links::lineKey(callerNumber(state.range(0)), Home).toStdString();
     for (auto _ : state) {
         key.bind(1, sought);
         if (!key.row())
@@ -121,7 +121,7 @@ void BlockToContact(benchmark::State& state) {
             state.SkipWithError("the block was not read");
             break;
         }
-        const auto holder = finder.find(links::matchKey(events.front().caller.number, Home));
+        const auto holder = finder.find(links::lineKey(events.front().caller.number, Home));
         benchmark::DoNotOptimize(holder);
     }
 }
@@ -131,7 +131,7 @@ void Floor_BlockToContact(benchmark::State& state) { Floor_Lookup(state); }
 void KeyOfNumber(benchmark::State& state) {
     const QString number = callerNumber(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(links::matchKey(number, Home));
+        benchmark::DoNotOptimize(links::lineKey(number, Home));
 }
 } // namespace
 

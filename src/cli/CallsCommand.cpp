@@ -96,7 +96,7 @@ int runCallsCommand(const QStringList& args, const QString& defaultBook, QTextSt
         if (!db.isReadOnly()) {
             const QString home = links::homeRegion();
             book::bringNumbersCurrent(db,
-                                      [&](const QString& number) { return links::matchKey(number, home); });
+                                      [&](const QString& number) { return links::lineKey(number, home); });
         }
         calls = book::callsSince(db, since);
     } catch (const platform::Error& e) {

@@ -34,7 +34,7 @@ void CallerLookup::post(std::function<void()> work) {
     QMetaObject::invokeMethod(worker_, std::move(work), Qt::QueuedConnection);
 }
 
-QString CallerLookup::keyOf(const QString& number) const { return links::matchKey(number, home_); }
+QString CallerLookup::keyOf(const QString& number) const { return links::lineKey(number, home_); }
 
 data::Database* CallerLookup::book() {
     if (db_)

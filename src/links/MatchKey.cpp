@@ -33,6 +33,11 @@ QString matchKey(const QString& text, const QString& homeRegion) {
     return key;
 }
 
+QString lineKey(const QString& text, const QString& homeRegion) {
+    const QString key = matchKey(text, homeRegion);
+    return key.left(key.indexOf(QLatin1Char('x')));
+}
+
 QString shownKey(const QString& key) {
     const qsizetype x = key.indexOf(QLatin1Char('x'));
     const QString number = x < 0 ? key : key.left(x);

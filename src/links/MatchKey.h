@@ -12,6 +12,10 @@ namespace links {
 // cannot be dialed.
 QString matchKey(const QString& text, const QString& homeRegion);
 
+// The key of the line alone, without an extension: a caller's number comes
+// from the line, so a contact reached on its extension is still found.
+QString lineKey(const QString& text, const QString& homeRegion);
+
 // A key as people read it: "+1 212-555-0161"; the digits of one that the
 // plans cannot tell.
 QString shownKey(const QString& key);

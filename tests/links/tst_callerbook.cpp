@@ -13,7 +13,7 @@
 using namespace testing;
 
 namespace {
-const book::KeyOf UsKey = [](const QString& number) { return links::matchKey(number, QStringLiteral("US")); };
+const book::KeyOf UsKey = [](const QString& number) { return links::lineKey(number, QStringLiteral("US")); };
 
 // The contact's name for a caller's number, or "-".
 QString whoIs(const data::Database& db, const QString& number) {
@@ -46,9 +46,9 @@ private slots:
         // One key for the spellings of one number, none for what holds none.
         for (const char* spelling : {"2125550101", "+1 212-555-0101", "(212) 555-0101", "212.555.0101",
                                      "1-212-555-0101", "+1 (212) 555-0101 x12"})
-            QCOMPARE(links::matchKey(QLatin1String(spelling), "US"), QStringLiteral("+12125550101"));
-        QCOMPARE(links::matchKey("", "US"), QString());
-        QCOMPARE(links::matchKey("call me", "US"), QString());
+            QCOMPARE(links::lineKey(QLatin1String(spelling), "US"), QStringLiteral("+12125550101"));
+        QCOMPARE(links::lineKey("", "US"), QString());
+        QCOMPARE(links::lineKey("call me", "US"), QString());
     }
 
     void everyWriterKeepsTheIndexCurrent() {
