@@ -38,7 +38,7 @@ QString diskFull(const QString& path) {
 QString systemError(int error, const QString& path) {
     if (error == ENOSPC)
         return diskFull(path);
-    return QString::fromLocal8Bit(std::strerror(error));
+    return qt_error_string(error); // strerror() is not safe beside other threads
 }
 
 SaveFile::SaveFile(const QString& path) : path_(path), target_(path) {
