@@ -22,7 +22,7 @@ bool makeFolder(const QString& folder) {
 } // namespace
 
 QString userBook() {
-    const QString book = platform::userDataFile(BookName);
+    QString book = platform::userDataFile(BookName);
     if (platform::filesBesideProgram() || QFileInfo::exists(book) || QFileInfo(book).isSymLink())
         return book;
     const QString sample = platform::sharedFile(BookName);
