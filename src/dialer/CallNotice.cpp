@@ -97,7 +97,7 @@ void CallNotice::showWindow(const QString& title, const QString& body, std::func
     if (show) {
         auto* showButton = new QPushButton(QStringLiteral("Show"), window);
         showButton->setObjectName(QStringLiteral("cmdShow"));
-        connect(showButton, &QPushButton::clicked, window, [window, show] {
+        connect(showButton, &QPushButton::clicked, window, [window, show = std::move(show)] {
             show();
             window->close();
         });

@@ -224,7 +224,7 @@ void CallerIdListener::dialEnded(const QString& number, const QString& answer) {
 }
 
 void CallerIdListener::tryCommand(const QString& command, std::function<void(const QString&)> answered,
-                                  std::function<void(const QString&)> failed) {
+                                  const std::function<void(const QString&)>& failed) {
     if (!isModemCommand(command)) {
         failed(QStringLiteral("\"%1\" is no modem command: it begins with AT and holds no blanks.")
                    .arg(command));

@@ -57,7 +57,7 @@ public:
     // "OK", "ERROR", or an empty text when nothing came within a few
     // seconds. `failed` gets the reason when the port cannot be used.
     void tryCommand(const QString& command, std::function<void(const QString& answer)> answered,
-                    std::function<void(const QString& reason)> failed);
+                    const std::function<void(const QString& reason)>& failed);
 
 private:
     void start();
