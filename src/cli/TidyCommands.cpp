@@ -6,7 +6,6 @@
 #include <QTextStream>
 
 namespace cli {
-using namespace exchange;
 namespace {
 const char* const MergeHelp = R"(Usage: quorvel-book [--book PATH] merge
        quorvel-book [--book PATH] merge [--dry-run] ID ID...
