@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <sys/resource.h>
+
 using testing::DavServer;
 
 namespace {
@@ -254,6 +256,28 @@ private slots:
         QDBusConnection::disconnectFromBus(QStringLiteral("silent-store"));
         bus.kill();
         bus.waitForFinished();
+    }
+
+    // A server whose replies never end, whatever the status: each is cut at the cap as it arrives, the
+    // user is told, and the program's memory stays near the cap rather than growing with the stream.
+    void endlessRepliesStopAtTheCap() {
+        QString why;
+        const auto hostile = DavServer::start(DavServer::Hostile, why);
+        QVERIFY2(hostile, qPrintable(why));
+        const QString fifthBook = dir.filePath(QStringLiteral("Fifth.mdb"));
+        testing::phonebook::createSample(fifthBook);
+        for (const QString status : {"207", "500", "404"}) {
+            const QString url = hostile->url(QStringLiteral("/endless/%1/").arg(status)).toString();
+            const Result r = runBook(
+                {"--book", fifthBook, "sync", "--setup", url, "--user", "ida", "--password-stdin"}, "x\n");
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains(QLatin1String("larger than 64 MB")), qPrintable(status + r.err));
+        }
+        QVERIFY(!QFile::exists(fifthBook + QStringLiteral(".sync")));
+        rusage children{};
+        QCOMPARE(getrusage(RUSAGE_CHILDREN, &children), 0);
+        // The peak of the largest child this test program has seen end, in kB; all the others are small.
+        QVERIFY2(children.ru_maxrss < 3 * 64 * 1024, qPrintable(QString::number(children.ru_maxrss)));
     }
 };
 
