@@ -5,6 +5,7 @@
 #include "platform/core/Error.h"
 #include "platform/core/SaveFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
