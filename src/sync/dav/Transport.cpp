@@ -101,10 +101,11 @@ void Transport::start(std::shared_ptr<Exchange> ex) {
     ex->reply = reply;
     // Bounded: QNetworkAccessManager reads ahead no more than this before we take it. The limit reaches
     // the thread reading the socket only once the request is under way (a setting before is lost there),
-    // so it is given again when the request has gone and when the answer's headers come: without it that
-    // thread reads a fast server's endless reply into memory far quicker than the cap below can stop it.
+    // so it is given again as the connection starts, when the request has gone and when the headers
+    // come: without it that thread reads a fast server's endless reply far past the cap below.
     auto bound = [reply] { reply->setReadBufferSize(ReadChunk); };
     bound();
+    connect(reply, &QNetworkReply::socketStartedConnecting, reply, bound);
     connect(reply, &QNetworkReply::requestSent, reply, bound);
 
     auto abortFor = [ex, reply](Error why) {
