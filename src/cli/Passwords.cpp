@@ -17,9 +17,14 @@ QString keyOf(const SyncSettings& s) {
     return QStringLiteral("%1@%2").arg(s.user, s.addressBook.toString(QUrl::FullyEncoded));
 }
 
-// A store that waits on a prompt nobody sees must not hold the command forever.
-constexpr int StoreSeconds = 60;
-const QString StoreSilent = QStringLiteral("the desktop's secret store did not answer within 60 seconds");
+// A store that waits on a prompt nobody sees (or a hung daemon) must not hold the command: one that
+// answers at all does so within a second or two.
+constexpr int StoreSeconds = 5;
+const QString StoreSilent =
+    QStringLiteral("the desktop's secret store did not answer within %1 seconds").arg(StoreSeconds);
+// Group or others may read or change it: the password is no longer the user's alone.
+constexpr QFile::Permissions Shared =
+    QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
 
 // Starts a job; `answered` or, when it never finishes, `silent` runs, once.
 void whenAnswered(QKeychain::Job* job, std::function<void(QKeychain::Job*)> answered,
@@ -80,6 +85,18 @@ void loadPassword(const QString& book, const SyncSettings& settings, std::functi
         // Answered from the event loop like the secret store, so callers see one order of events.
         QTimer::singleShot(0, [=] {
             QFile file(passwordFile(book));
+            if (file.exists() && (file.permissions() & Shared)) {
+                // As with a private key: a secret others can read is not used, and the mending command is
+                // said.
+                failed(platform::Error(
+                    platform::err::FileAccess,
+                    QStringLiteral(
+                        "%1 can be read by other users, so the sync password in it is not used; make "
+                        "it yours alone with \"chmod 600 %1\" (and change the password if others may "
+                        "have seen it)")
+                        .arg(file.fileName())));
+                return;
+            }
             if (!file.open(QIODevice::ReadOnly) || file.size() > MaxPasswordBytes) {
                 failed(platform::Error(
                     platform::err::FileAccess,
@@ -93,18 +110,22 @@ void loadPassword(const QString& book, const SyncSettings& settings, std::functi
     }
     auto* job = new QKeychain::ReadPasswordJob(Service); // deletes itself when finished
     job->setKey(keyOf(settings));
-    QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
-        if (done->error() != QKeychain::NoError) {
-            failed(platform::Error(
-                platform::err::FileAccess,
-                QStringLiteral("cannot read the sync password from the desktop's secret store "
-                               "(%1); unlock it, or set up sync again")
-                    .arg(done->errorString())));
-            return;
-        }
-        loaded(static_cast<QKeychain::ReadPasswordJob*>(done)->textData());
-    });
-    job->start();
+    auto cannotRead = [=](const QString& why) {
+        failed(platform::Error(platform::err::FileAccess,
+                               QStringLiteral("cannot read the sync password from the desktop's secret store "
+                                              "(%1); unlock it, or set up sync again")
+                                   .arg(why)));
+    };
+    whenAnswered(
+        job,
+        [=](QKeychain::Job* done) {
+            if (done->error() != QKeychain::NoError) {
+                cannotRead(done->errorString());
+                return;
+            }
+            loaded(static_cast<QKeychain::ReadPasswordJob*>(done)->textData());
+        },
+        [=] { cannotRead(StoreSilent); });
 }
 
 } // namespace cli

@@ -9,7 +9,8 @@
 namespace cli {
 namespace {
 const char* const HelpText = R"(Usage: quorvel-book [--book PATH] sync --setup URL --user NAME [OPTIONS]
-       quorvel-book [--book PATH] sync [--force | --dry-run]
+       quorvel-book [--book PATH] sync [--force] [--verbose]
+       quorvel-book [--book PATH] sync --dry-run
 Keeps the phone book with an address book on a CardDAV server: once set up,
 quorvel-book sync alone brings what changed on either side to the other.
 
@@ -26,6 +27,8 @@ quorvel-book sync alone brings what changed on either side to the other.
                       nothing is written
   --force             sync even when that deletes more than a tenth of the
                       contacts on either side, or more than 50
+  --verbose           name every contact the sync moved, not only the first
+                      ten each way
   --book PATH         the phone book (default: the one the window opens);
                       its sync settings are kept beside it in PATH.sync
 
@@ -72,7 +75,7 @@ bool isSyncCommand(const QStringList& args) {
 int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStream& out, QTextStream& err) {
     SetupRequest setup;
     setup.book = defaultBook;
-    bool dryRun = false, settingUp = false, force = false;
+    bool dryRun = false, settingUp = false, force = false, verbose = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         bool missing = false;
@@ -87,6 +90,8 @@ int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStr
             dryRun = true;
         } else if (arg == QLatin1String("--force")) {
             force = true;
+        } else if (arg == QLatin1String("--verbose")) {
+            verbose = true;
         } else if (arg == QLatin1String("--password-stdin")) {
             setup.passwordFromStdin = true;
         } else if (takeValue(args, i, QStringLiteral("--setup"), url, missing)) {
@@ -121,7 +126,7 @@ int runSyncCommand(const QStringList& args, const QString& defaultBook, QTextStr
         return usage(err, QStringLiteral("--user, --addressbook, --ca and --password-stdin go with --setup"));
     if (dryRun)
         return runDryRun(setup.book, out, err);
-    return runTwoWaySync(setup.book, force, out, err);
+    return runTwoWaySync(setup.book, force, verbose, out, err);
 }
 
 } // namespace cli

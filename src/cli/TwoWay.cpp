@@ -3,16 +3,42 @@
 #include "cli/Account.h"
 #include "sync/engine/Sync.h"
 
+#include <algorithm>
+
 namespace cli {
 namespace {
+constexpr qsizetype NamedAtMost = 10;
+
 QString counts(const engine::Counts& n) {
     return QStringLiteral("%1 new, %2 changed, %3 deleted").arg(n.added).arg(n.changed).arg(n.deleted);
+}
+
+// "Came down: Berg, Ann (new), Ek, Bo (deleted), and 3 more.": all of them when `all`.
+QString byName(const QString& way, QList<engine::Travelled> travelled, bool all) {
+    // In the order of the book's list, not of the server's answers.
+    std::stable_sort(travelled.begin(), travelled.end(), [](const auto& a, const auto& b) {
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+    const qsizetype shown = all ? travelled.size() : std::min(travelled.size(), NamedAtMost);
+    QStringList names;
+    for (qsizetype i = 0; i < shown; ++i) {
+        const engine::Travelled& t = travelled[i];
+        names << QStringLiteral("%1 (%2)").arg(t.name.isEmpty() ? QStringLiteral("(no name)") : t.name,
+                                               t.change == engine::Change::Added ? QStringLiteral("new")
+                                               : t.change == engine::Change::Changed
+                                                   ? QStringLiteral("changed")
+                                                   : QStringLiteral("deleted"));
+    }
+    if (shown < travelled.size())
+        names << QStringLiteral("and %1 more").arg(travelled.size() - shown);
+    return QStringLiteral("%1: %2.\n").arg(way, names.join(QLatin1String(", ")));
 }
 
 // What a sync tells of its work, as it goes and at its end.
 class TwoWay : public engine::Front {
 public:
-    TwoWay(const QString& book, bool force, CommandRun& run) : bookPath_(book), force_(force), run_(run) {}
+    TwoWay(const QString& book, bool force, bool verbose, CommandRun& run)
+        : bookPath_(book), force_(force), verbose_(verbose), run_(run) {}
 
     void start() {
         openAccount(bookPath_, run_, account_, [this] {
@@ -74,6 +100,10 @@ private:
             parts << QStringLiteral("cards kept changing on the server meanwhile: run the sync again");
         run_.out << "Synced with \"" << account_.settings.name << "\" at " << server() << ": "
                  << parts.join(QLatin1String("; ")) << ".\n";
+        if (!outcome.cameDown.isEmpty())
+            run_.out << byName(QStringLiteral("Came down"), outcome.cameDown, verbose_);
+        if (!outcome.wentUp.isEmpty())
+            run_.out << byName(QStringLiteral("Went up"), outcome.wentUp, verbose_);
         run_.out.flush();
         run_.done();
     }
@@ -82,15 +112,16 @@ private:
 
     const QString bookPath_;
     const bool force_;
+    const bool verbose_; // every contact that travelled named, not the first ten each way
     CommandRun& run_;
     Account account_;
     std::optional<engine::Sync> sync_;
 };
 } // namespace
 
-int runTwoWaySync(const QString& book, bool force, QTextStream& out, QTextStream& err) {
+int runTwoWaySync(const QString& book, bool force, bool verbose, QTextStream& out, QTextStream& err) {
     CommandRun run(out, err);
-    TwoWay sync(book, force, run);
+    TwoWay sync(book, force, verbose, run);
     sync.start();
     return run.exec();
 }

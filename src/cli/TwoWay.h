@@ -9,6 +9,6 @@ namespace cli {
 // quorvel-book sync: brings the changes of the book and of its address book
 // on the server to the other side, and says in one line what travelled.
 // Without `force`, a sync that would delete many contacts stops first.
-int runTwoWaySync(const QString& book, bool force, QTextStream& out, QTextStream& err);
+int runTwoWaySync(const QString& book, bool force, bool verbose, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -7,7 +7,8 @@ The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
-/nosync/ (no sync-collection report, a PROPFIND listing instead). Prints its port, then serves until killed."""
+/nosync/ (no sync-collection report, a PROPFIND listing instead),
+/endless/STATUS/ (a reply of that status that never ends). Prints its port, then serves until killed."""
 import socketserver
 import sys
 import time
@@ -62,6 +63,20 @@ class Handler(BaseHTTPRequestHandler):
                 for _ in range(100 * 1024 * 1024 // len(one)):
                     self.wfile.write(one)
                 self.wfile.write(END)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
+        elif fault == "endless":
+            # A stream with no length and no end, whatever was asked: only the client can stop it.
+            self.send_response(int(self.path.split("/")[2]))
+            self.send_header("Content-Type", "application/xml")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
+            try:
+                self.wfile.write(MS)
+                while True:
+                    self.wfile.write(chunk)
             except (BrokenPipeError, ConnectionResetError):
                 pass
             self.close_connection = True

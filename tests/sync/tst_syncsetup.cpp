@@ -6,9 +6,13 @@
 #include "sync/dav/Client.h"
 
 #include <QCryptographicHash>
+#include <QDBusConnection>
+#include <QDBusVirtualObject>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/resource.h>
 
 using testing::DavServer;
 
@@ -22,6 +26,12 @@ QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+// Holds the secret store's name and takes every call without ever answering it.
+class SilentStore : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage&, const QDBusConnection&) override { return true; }
+    QString introspect(const QString&) const override { return {}; }
+};
 } // namespace
 
 class SyncSetupTest : public QObject {
@@ -151,22 +161,29 @@ private slots:
         QVERIFY(fileBytes(fourthBook + QStringLiteral(".sync")).contains("/ida/contacts/"));
     }
 
-    // With a desktop secret store on its own session bus, the password goes there and nowhere else.
-    void secretStoreKeepsThePassword() {
-        QTemporaryDir desktop;
+    // A desktop of its own for the program: home, runtime folder and a session bus in `desktop`.
+    static QProcessEnvironment privateDesktop(const QTemporaryDir& desktop, QProcess& bus) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), desktop.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), desktop.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), desktop.path());
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                    QStringLiteral("unix:path=") + desktop.filePath(QStringLiteral("bus")));
-        QProcess bus, keyring;
         bus.setProcessEnvironment(env);
         bus.start(QStringLiteral("dbus-daemon"),
                   {"--session", "--nofork", "--nopidfile",
                    "--address=" + env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"))});
-        QVERIFY(
-            QTest::qWaitFor([&] { return QFile::exists(desktop.filePath(QStringLiteral("bus"))); }, 10000));
+        if (!QTest::qWaitFor([&] { return QFile::exists(desktop.filePath(QStringLiteral("bus"))); }, 10000))
+            return {};
+        return env;
+    }
+
+    // With a desktop secret store on its own session bus, the password goes there and nowhere else.
+    void secretStoreKeepsThePassword() {
+        QTemporaryDir desktop;
+        QProcess bus, keyring;
+        const QProcessEnvironment env = privateDesktop(desktop, bus);
+        QVERIFY(!env.isEmpty());
         keyring.setProcessEnvironment(env);
         keyring.start(QStringLiteral("gnome-keyring-daemon"),
                       {"--foreground", "--unlock", "--components=secrets"});
@@ -201,6 +218,66 @@ private slots:
         bus.kill();
         keyring.waitForFinished();
         bus.waitForFinished();
+    }
+
+    // A store that holds the name on the bus and never answers (a prompt nobody sees): set-up waits a few
+    // seconds, then keeps the password in a file of the user's own and says so; that file, once others can
+    // read it, is refused with the command that mends it.
+    void silentSecretStoreLeavesThePasswordInAPrivateFile() {
+        QTemporaryDir desktop;
+        QProcess bus;
+        const QProcessEnvironment env = privateDesktop(desktop, bus);
+        QVERIFY(!env.isEmpty());
+        QDBusConnection store = QDBusConnection::connectToBus(
+            env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")), QStringLiteral("silent-store"));
+        SilentStore silent;
+        QVERIFY(store.registerVirtualObject(QStringLiteral("/"), &silent, QDBusConnection::SubPath));
+        QVERIFY(store.registerService(QStringLiteral("org.freedesktop.secrets")));
+
+        const QString sixthBook = dir.filePath(QStringLiteral("Sixth.mdb"));
+        testing::phonebook::createSample(sixthBook);
+        Result r = runBook({"--book", sixthBook, "sync", "--setup", secure->url().toString(), "--user", "ida",
+                            "--password-stdin", "--addressbook", "Contacts", "--ca", secure->authorityFile()},
+                           "Olsen-7Kq\n", env);
+        QVERIFY2(r.code == 0 && r.out.contains(QLatin1String("did not answer within 5 seconds")),
+                 qPrintable(r.out + r.err));
+        const QString passwordFile = sixthBook + QStringLiteral(".sync.password");
+        QCOMPARE(fileBytes(passwordFile), QByteArray("Olsen-7Kq"));
+        r = runBook({"--book", sixthBook, "sync", "--dry-run"}, {}, env);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+
+        QVERIFY(QFile::setPermissions(passwordFile, QFile::permissions(passwordFile) | QFile::ReadOther |
+                                                        QFile::ReadGroup));
+        r = runBook({"--book", sixthBook, "sync", "--dry-run"}, {}, env);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QLatin1String("chmod 600 ") + passwordFile), qPrintable(r.err));
+        QVERIFY(!r.out.contains(QLatin1String("\"Contacts\"")));
+        store.unregisterService(QStringLiteral("org.freedesktop.secrets"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("silent-store"));
+        bus.kill();
+        bus.waitForFinished();
+    }
+
+    // A server whose replies never end, whatever the status: each is cut at the cap as it arrives, the
+    // user is told, and the program's memory stays near the cap rather than growing with the stream.
+    void endlessRepliesStopAtTheCap() {
+        QString why;
+        const auto hostile = DavServer::start(DavServer::Hostile, why);
+        QVERIFY2(hostile, qPrintable(why));
+        const QString fifthBook = dir.filePath(QStringLiteral("Fifth.mdb"));
+        testing::phonebook::createSample(fifthBook);
+        for (const QString status : {"207", "500", "404"}) {
+            const QString url = hostile->url(QStringLiteral("/endless/%1/").arg(status)).toString();
+            const Result r = runBook(
+                {"--book", fifthBook, "sync", "--setup", url, "--user", "ida", "--password-stdin"}, "x\n");
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains(QLatin1String("larger than 64 MB")), qPrintable(status + r.err));
+        }
+        QVERIFY(!QFile::exists(fifthBook + QStringLiteral(".sync")));
+        rusage children{};
+        QCOMPARE(getrusage(RUSAGE_CHILDREN, &children), 0);
+        // The peak of the largest child this test program has seen end, in kB; all the others are small.
+        QVERIFY2(children.ru_maxrss < 3 * 64 * 1024, qPrintable(QString::number(children.ru_maxrss)));
     }
 };
 

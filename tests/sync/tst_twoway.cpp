@@ -184,6 +184,33 @@ private slots:
         QCOMPARE(phonebook::read(book), QList<Contact>{both});
     }
 
+    // The summary names who travelled: ten each way and how many more, or all of them with --verbose.
+    void summaryNamesWhoTravelled() {
+        auto s = Setup::start(DavServer::Radicale);
+        const QString laptop = bookFile("named-laptop"), office = bookFile("named-office");
+        QList<Contact> twelve;
+        for (int i = 0; i < 12; ++i)
+            twelve << person(QStringLiteral("Person %1, Named").arg(i, 2, 10, QLatin1Char('0')),
+                             QStringLiteral("555-%1").arg(2000 + i));
+        phonebook::create(laptop, twelve);
+        phonebook::create(office, {});
+        QVERIFY(s.connect(laptop) && s.connect(office));
+        Result r = sync(laptop);
+        QVERIFY2(r.code == 0 && r.out.contains("Went up: Person 00, Named (new), Person 01, Named (new)") &&
+                     r.out.contains("Person 09, Named (new), and 2 more.") && !r.out.contains("Person 10") &&
+                     !r.out.contains("Came down"),
+                 qPrintable(r.out + r.err));
+        r = sync(office, {"--verbose"});
+        QVERIFY2(r.code == 0 && r.out.contains("Came down: ") && r.out.contains("Person 11, Named (new).") &&
+                     !r.out.contains("more"),
+                 qPrintable(r.out + r.err));
+        phonebook::exec(office, "DELETE FROM PHONEDIR WHERE Name = 'Person 03, Named'");
+        r = sync(office);
+        QVERIFY2(r.code == 0 && r.out.contains("Went up: Person 03, Named (deleted)."), qPrintable(r.out));
+        r = sync(laptop);
+        QVERIFY2(r.code == 0 && r.out.contains("Came down: Person 03, Named (deleted)."), qPrintable(r.out));
+    }
+
     // Deleting much of a side asks first; the server failing leaves the book as it was.
     void manyDeletesAskForForce() {
         auto s = Setup::start(DavServer::Radicale);

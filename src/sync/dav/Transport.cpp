@@ -5,6 +5,7 @@
 #include <QSslConfiguration>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -98,8 +99,14 @@ void Transport::start(std::shared_ptr<Exchange> ex) {
     ex->sslErrors.clear();
     QNetworkReply* reply = manager_.sendCustomRequest(req, ex->request.method, ex->request.body);
     ex->reply = reply;
-    // Bounded: QNetworkAccessManager reads ahead no more than this before we take it.
-    reply->setReadBufferSize(ReadChunk);
+    // Bounded: QNetworkAccessManager reads ahead no more than this before we take it. The limit reaches
+    // the thread reading the socket only once the request is under way (a setting before is lost there),
+    // so it is given again as the connection starts, when the request has gone and when the headers
+    // come: without it that thread reads a fast server's endless reply far past the cap below.
+    auto bound = [reply] { reply->setReadBufferSize(ReadChunk); };
+    bound();
+    connect(reply, &QNetworkReply::socketStartedConnecting, reply, bound);
+    connect(reply, &QNetworkReply::requestSent, reply, bound);
 
     auto abortFor = [ex, reply](Error why) {
         if (!ex->abortedFor)
@@ -119,13 +126,15 @@ void Transport::start(std::shared_ptr<Exchange> ex) {
     const qint64 cap = connection_.maxReplyBytes;
     auto tooLarge = [=, this] { return problem(*ex, Problem::TooLarge, cap); };
     connect(reply, &QNetworkReply::metaDataChanged, reply, [=] {
+        bound();
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid() && length.toLongLong() > cap)
             abortFor(tooLarge());
     });
     connect(reply, &QNetworkReply::readyRead, reply, [=] {
         ex->idle.start();
-        ex->body += reply->read(std::max<qint64>(reply->bytesAvailable(), 0));
+        // Never more than one byte past the cap, however much is waiting.
+        ex->body += reply->read(std::clamp<qint64>(reply->bytesAvailable(), 0, cap + 1 - ex->body.size()));
         if (ex->body.size() > cap)
             abortFor(tooLarge());
     });
@@ -147,8 +156,11 @@ void Transport::finished(const std::shared_ptr<Exchange>& ex) {
     QNetworkReply* reply = ex->reply;
     // The reply is deleted later: this runs inside one of its own signals.
     reply->deleteLater();
-    if (reply->isOpen())
-        ex->body += reply->readAll();
+    if (reply->isOpen() && !ex->abortedFor)
+        ex->body += reply->read(
+            std::clamp<qint64>(reply->bytesAvailable(), 0, connection_.maxReplyBytes + 1 - ex->body.size()));
+    if (ex->body.size() > connection_.maxReplyBytes && !ex->abortedFor)
+        ex->abortedFor = problem(*ex, Problem::TooLarge, connection_.maxReplyBytes);
     if (ex->abortedFor) {
         ex->failed(*ex->abortedFor);
         return;

@@ -42,7 +42,7 @@ void Executor::send(const Push& push) {
     const QUrl at = url_.resolved(QUrl(push.href));
     if (push.change == Change::Deleted) {
         client_.remove(at, push.etag, [this, push](dav::Written w) {
-            answered(w, Change::Deleted, push.href,
+            answered(w, push,
                      BookStep{BookStep::DropLink, Change::Deleted, {}, Link{push.uid, {}, {}, {}}, false});
         });
         return;
@@ -51,20 +51,21 @@ void Executor::send(const Push& push) {
     const std::optional<exchange::Card> stored = readCard(text);
     Link link{push.uid, push.href, {}, stored ? stored->kept : QByteArray()};
     client_.put(at, text, push.change == Change::Added ? QByteArray() : push.etag,
-                [this, link, change = push.change](dav::Written w, const QByteArray& etag) mutable {
+                [this, link, push](dav::Written w, const QByteArray& etag) mutable {
                     link.etag = etag;
-                    answered(w, change, link.href, BookStep{BookStep::PutLink, change, {}, link, false});
+                    answered(w, push, BookStep{BookStep::PutLink, push.change, {}, link, false});
                 });
 }
 
-void Executor::answered(dav::Written written, Change change, const QString& href, BookStep step) {
+void Executor::answered(dav::Written written, const Push& push, BookStep step) {
     guarded_([&] {
         --inFlight_;
         // Changed on the server since it was listed: the next round fetches and merges it.
         if (written == dav::Written::Conflict) {
-            conflicted << href;
+            conflicted << push.href;
         } else {
-            ++up[change];
+            ++up[push.change];
+            wentUp << Travelled{push.change, push.card[exchange::Name]};
             pending_ << std::move(step);
         }
         if (pending_.size() >= KeepEvery || sinceKept_.elapsed() >= KeepEveryMs)

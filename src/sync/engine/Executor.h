@@ -26,13 +26,14 @@ public:
     void run(Plan plan, const std::function<void()>& first,
              std::function<void(qsizetype answered, qsizetype total)> progress, std::function<void()> done);
 
-    Counts up;              // what the server took
-    QStringList conflicted; // cards a store was refused for (412): changed on the server meanwhile
+    Counts up;               // what the server took
+    QList<Travelled> wentUp; // the same, by name
+    QStringList conflicted;  // cards a store was refused for (412): changed on the server meanwhile
 
 private:
     void pump();
     void send(const Push& push);
-    void answered(dav::Written written, Change change, const QString& href, BookStep keep);
+    void answered(dav::Written written, const Push& push, BookStep keep);
     void keep();
 
     SyncedBook& book_;

@@ -30,6 +30,12 @@ struct Counts {
     bool operator==(const Counts&) const = default;
 };
 
+// A contact that went one way, by the name the user knows it by.
+struct Travelled {
+    Change change;
+    QString name;
+};
+
 // One change of the book; a plan's all go in one transaction.
 struct BookStep {
     enum Kind { PutContact, RemoveContact, PutLink, DropLink };

@@ -102,6 +102,9 @@ private:
         if (!front_.proceed(plan, round_))
             return;
         outcome_.down += plan.down;
+        for (const BookStep& step : std::as_const(plan.book))
+            if (step.counted)
+                outcome_.cameDown << Travelled{step.change, step.card[exchange::Name]};
         outcome_.matched += plan.matched;
         outcome_.keptAgainstDelete += plan.keptAgainstDelete;
         outcome_.copies << plan.copies;
@@ -120,6 +123,7 @@ private:
 
     void sent() {
         outcome_.up += executor_->up;
+        outcome_.wentUp << executor_->wentUp;
         conflicted_ = executor_->conflicted;
         const bool again = !conflicted_.isEmpty();
         if (again && round_.number < MaxRounds) {

@@ -19,8 +19,9 @@ struct Round {
 
 // What travelled, over every round.
 struct Outcome {
-    Counts down; // in the book
-    Counts up;   // on the server
+    Counts down;                       // in the book
+    Counts up;                         // on the server
+    QList<Travelled> cameDown, wentUp; // the same, by name, in the order they were done
     int matched = 0;
     int keptAgainstDelete = 0;
     QStringList copies;
