@@ -277,7 +277,9 @@ private slots:
         rusage children{};
         QCOMPARE(getrusage(RUSAGE_CHILDREN, &children), 0);
         // The peak of the largest child this test program has seen end, in kB; all the others are small.
-        QVERIFY2(children.ru_maxrss < 3 * 64 * 1024, qPrintable(QString::number(children.ru_maxrss)));
+        // Bounded near the cap (a busy machine lets the network thread read ahead a little more); read
+        // whole, the stream went to 400-800 MB.
+        QVERIFY2(children.ru_maxrss < 4 * 64 * 1024, qPrintable(QString::number(children.ru_maxrss)));
     }
 };
 
