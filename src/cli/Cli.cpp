@@ -5,9 +5,9 @@
 
 #include "book/Rescue.h"
 #include "book/Upgrade.h"
+#include "book/UserBook.h"
 #include "cli/CallsCommand.h"
 #include "cli/SyncCommand.h"
-#include "book/UserBook.h"
 #include "exchange/CardReader.h"
 #include "exchange/CardWriter.h"
 #include "exchange/ExportTarget.h"

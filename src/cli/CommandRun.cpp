@@ -11,7 +11,7 @@ QList<QSslCertificate> readAuthorities(const QString& file) {
     if (!in.open(QIODevice::ReadOnly))
         throw platform::Error(platform::err::FileAccess,
                               QStringLiteral("%1: cannot read it (%2)").arg(file, in.errorString()));
-    const QList<QSslCertificate> all = QSslCertificate::fromDevice(&in, QSsl::Pem);
+    QList<QSslCertificate> all = QSslCertificate::fromDevice(&in, QSsl::Pem);
     if (all.isEmpty())
         throw platform::Error(platform::err::BadFileFormat,
                               QStringLiteral("%1: holds no certificate in PEM form").arg(file));

@@ -9,7 +9,7 @@ namespace {
 constexpr int StepsShown = 20;
 
 QString nameOf(const exchange::Card& card) {
-    const QString name = card[exchange::Name];
+    const QString& name = card[exchange::Name];
     return name.isEmpty() ? QStringLiteral("(no name)") : name;
 }
 

@@ -27,8 +27,8 @@ constexpr QFile::Permissions Shared =
     QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
 
 // Starts a job; `answered` or, when it never finishes, `silent` runs, once.
-void whenAnswered(QKeychain::Job* job, std::function<void(QKeychain::Job*)> answered,
-                  std::function<void()> silent) {
+void whenAnswered(QKeychain::Job* job, const std::function<void(QKeychain::Job*)>& answered,
+                  const std::function<void()>& silent) {
     auto once = std::make_shared<bool>(false);
     QObject::connect(job, &QKeychain::Job::finished, job, [=](QKeychain::Job* done) {
         if (!std::exchange(*once, true))
@@ -52,8 +52,8 @@ void writePasswordFile(const QString& path, const QString& password) {
 } // namespace
 
 void storePassword(const QString& book, const SyncSettings& settings, const QString& password,
-                   std::function<void(PasswordPlace, QString)> stored,
-                   std::function<void(const platform::Error&)> failed) {
+                   const std::function<void(PasswordPlace, QString)>& stored,
+                   const std::function<void(const platform::Error&)>& failed) {
     auto* job = new QKeychain::WritePasswordJob(Service); // deletes itself when finished
     job->setKey(keyOf(settings));
     job->setTextData(password);
@@ -79,8 +79,9 @@ void storePassword(const QString& book, const SyncSettings& settings, const QStr
         [=] { toFile(StoreSilent); });
 }
 
-void loadPassword(const QString& book, const SyncSettings& settings, std::function<void(QString)> loaded,
-                  std::function<void(const platform::Error&)> failed) {
+void loadPassword(const QString& book, const SyncSettings& settings,
+                  const std::function<void(QString)>& loaded,
+                  const std::function<void(const platform::Error&)>& failed) {
     if (settings.password == PasswordPlace::File) {
         // Answered from the event loop like the secret store, so callers see one order of events.
         QTimer::singleShot(0, [=] {

@@ -11,9 +11,10 @@ namespace cli {
 // answers, in passwordFile(book), readable by the user alone. Both answer
 // from the event loop; `why` says why the store was not used.
 void storePassword(const QString& book, const SyncSettings& settings, const QString& password,
-                   std::function<void(PasswordPlace, QString why)> stored,
-                   std::function<void(const platform::Error&)> failed);
-void loadPassword(const QString& book, const SyncSettings& settings, std::function<void(QString)> loaded,
-                  std::function<void(const platform::Error&)> failed);
+                   const std::function<void(PasswordPlace, QString why)>& stored,
+                   const std::function<void(const platform::Error&)>& failed);
+void loadPassword(const QString& book, const SyncSettings& settings,
+                  const std::function<void(QString)>& loaded,
+                  const std::function<void(const platform::Error&)>& failed);
 
 } // namespace cli

@@ -79,7 +79,7 @@ int runSetup(const SetupRequest& request, QTextStream& out, QTextStream& err) {
     connection.password = *password;
 
     Client client(connection, run.failer());
-    auto keep = [&](AddressBook book) {
+    auto keep = [&](const AddressBook& book) {
         SyncSettings settings{book.url, book.name, request.user, QString(), PasswordPlace::SecretStore};
         if (!request.caFile.isEmpty())
             settings.caFile = QFileInfo(request.caFile).absoluteFilePath();

@@ -76,7 +76,7 @@ void Client::list(const QUrl& collection, const QString& token, std::function<vo
 }
 
 void Client::syncReport(const QUrl& collection, const QString& token, Listing sofar, int round,
-                        std::function<void(Listing)> listed) {
+                        const std::function<void(Listing)>& listed) {
     Request request{"REPORT", collection, syncCollectionBody(token), {{"Depth", "0"}}};
     transport_.send(
         std::move(request),
@@ -121,7 +121,7 @@ void Client::syncReport(const QUrl& collection, const QString& token, Listing so
         failed_);
 }
 
-void Client::listByEtags(const QUrl& collection, std::function<void(Listing)> listed) {
+void Client::listByEtags(const QUrl& collection, const std::function<void(Listing)>& listed) {
     davRequest("PROPFIND", collection, 1,
                propfindBody({QStringLiteral("getetag"), QStringLiteral("resourcetype")}, {}),
                [listed](const Multistatus& ms, const QUrl& url) {
@@ -138,8 +138,9 @@ void Client::fetch(const QUrl& collection, const QStringList& hrefs,
     fetchFrom(collection, hrefs, 0, std::max(batchSize, 1), std::move(batch), std::move(done));
 }
 
-void Client::fetchFrom(const QUrl& collection, QStringList hrefs, qsizetype from, int batchSize,
-                       std::function<void(QList<FetchedCard>)> batch, std::function<void()> done) {
+void Client::fetchFrom(const QUrl& collection, const QStringList& hrefs, qsizetype from, int batchSize,
+                       const std::function<void(QList<FetchedCard>)>& batch,
+                       const std::function<void()>& done) {
     if (from >= hrefs.size()) {
         done();
         return;
@@ -173,7 +174,7 @@ void Client::fetchFrom(const QUrl& collection, QStringList hrefs, qsizetype from
 }
 
 void Client::put(const QUrl& card, const QByteArray& vcard, const QByteArray& etag,
-                 std::function<void(Written, QByteArray)> written) {
+                 const std::function<void(Written, QByteArray)>& written) {
     Request request{"PUT", card, vcard, {{"Content-Type", "text/vcard; charset=utf-8"}}};
     request.headers.push_back(etag.isEmpty() ? std::pair<QByteArray, QByteArray>("If-None-Match", "*")
                                              : std::pair<QByteArray, QByteArray>("If-Match", etag));
@@ -191,7 +192,7 @@ void Client::put(const QUrl& card, const QByteArray& vcard, const QByteArray& et
         failed_);
 }
 
-void Client::remove(const QUrl& card, const QByteArray& etag, std::function<void(Written)> removed) {
+void Client::remove(const QUrl& card, const QByteArray& etag, const std::function<void(Written)>& removed) {
     Request request{"DELETE", card, {}, {}};
     if (!etag.isEmpty())
         request.headers.push_back({"If-Match", etag});

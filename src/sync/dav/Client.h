@@ -66,22 +66,23 @@ public:
     // Stores a card: `etag` empty for a new card (stored only if none is
     // there), else only if the server's card still has that etag.
     void put(const QUrl& card, const QByteArray& vcard, const QByteArray& etag,
-             std::function<void(Written, QByteArray etag)> written);
-    void remove(const QUrl& card, const QByteArray& etag, std::function<void(Written)> removed);
+             const std::function<void(Written, QByteArray etag)>& written);
+    void remove(const QUrl& card, const QByteArray& etag, const std::function<void(Written)>& removed);
 
     int requestsSent() const { return transport_.requestsSent(); }
 
 private:
     void davRequest(const QByteArray& method, const QUrl& url, int depth, const QByteArray& body,
                     std::function<void(const Multistatus&, const QUrl&)> read, Failed failed = {});
-    void findAt(const QUrl& url, std::optional<Error> before, std::function<void(QList<AddressBook>)> found);
-    void fromPrincipal(const QUrl& principal, std::function<void(QList<AddressBook>)> found);
-    void listHome(const QUrl& home, std::function<void(QList<AddressBook>)> found);
+    void findAt(const QUrl& url, const std::optional<Error>& before,
+                const std::function<void(QList<AddressBook>)>& found);
+    void fromPrincipal(const QUrl& principal, const std::function<void(QList<AddressBook>)>& found);
+    void listHome(const QUrl& home, const std::function<void(QList<AddressBook>)>& found);
     void syncReport(const QUrl& collection, const QString& token, Listing sofar, int round,
-                    std::function<void(Listing)> listed);
-    void listByEtags(const QUrl& collection, std::function<void(Listing)> listed);
-    void fetchFrom(const QUrl& collection, QStringList hrefs, qsizetype from, int batchSize,
-                   std::function<void(QList<FetchedCard>)> batch, std::function<void()> done);
+                    const std::function<void(Listing)>& listed);
+    void listByEtags(const QUrl& collection, const std::function<void(Listing)>& listed);
+    void fetchFrom(const QUrl& collection, const QStringList& hrefs, qsizetype from, int batchSize,
+                   const std::function<void(QList<FetchedCard>)>& batch, const std::function<void()>& done);
     Error statusError(const Response& response) const;
     // Reads a 207 reply; a reply that is not a multistatus goes to `failed`.
     bool readReply(const Response& response, Multistatus& ms, const Failed& failed) const;

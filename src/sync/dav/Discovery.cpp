@@ -19,8 +19,8 @@ void Client::discover(const QUrl& url, std::function<void(QList<AddressBook>)> f
     findAt(url, before, std::move(found));
 }
 
-void Client::findAt(const QUrl& url, std::optional<Error> before,
-                    std::function<void(QList<AddressBook>)> found) {
+void Client::findAt(const QUrl& url, const std::optional<Error>& before,
+                    const std::function<void(QList<AddressBook>)>& found) {
     // On a first answer that means "no DAV here", the server's well-known
     // address is asked once; when that leads nowhere either, the first answer
     // is the one worth telling.
@@ -54,7 +54,7 @@ void Client::findAt(const QUrl& url, std::optional<Error> before,
         first);
 }
 
-void Client::fromPrincipal(const QUrl& principal, std::function<void(QList<AddressBook>)> found) {
+void Client::fromPrincipal(const QUrl& principal, const std::function<void(QList<AddressBook>)>& found) {
     davRequest("PROPFIND", principal, 0, propfindBody({}, {QStringLiteral("addressbook-home-set")}),
                [this, found](const Multistatus& ms, const QUrl& url) {
                    const DavResource me = ms.resources.value(0);
@@ -66,7 +66,7 @@ void Client::fromPrincipal(const QUrl& principal, std::function<void(QList<Addre
                });
 }
 
-void Client::listHome(const QUrl& home, std::function<void(QList<AddressBook>)> found) {
+void Client::listHome(const QUrl& home, const std::function<void(QList<AddressBook>)>& found) {
     davRequest("PROPFIND", home, 1, propfindBody(CollectionProps, {}),
                [this, found](const Multistatus& ms, const QUrl& url) {
                    QList<AddressBook> books;

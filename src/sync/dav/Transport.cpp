@@ -75,7 +75,7 @@ void Transport::send(Request request, Answered answered, Failed failed) {
     start(std::move(exchange));
 }
 
-void Transport::start(std::shared_ptr<Exchange> ex) {
+void Transport::start(const std::shared_ptr<Exchange>& ex) {
     QNetworkRequest req(ex->url);
     req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     req.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);

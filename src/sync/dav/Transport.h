@@ -57,7 +57,7 @@ public:
 
 private:
     struct Exchange;
-    void start(std::shared_ptr<Exchange> exchange);
+    void start(const std::shared_ptr<Exchange>& exchange);
     void finished(const std::shared_ptr<Exchange>& exchange);
     Error problem(const Exchange& exchange, Problem what, qint64 limit = 0) const;
 

@@ -51,7 +51,7 @@ void SyncedBook::load(const QString& collection) {
             card.uid = book::newContactId();
             newIds_.append({all.integer(exchange::FieldCount + 2), card.uid});
         }
-        contacts.insert(card.uid, std::move(card));
+        contacts.insert(card.uid, card);
     }
     syncedBefore = stateValue(db_, "collection") == collection;
     token = syncedBefore ? stateValue(db_, "token") : QString();
@@ -60,7 +60,7 @@ void SyncedBook::load(const QString& collection) {
     data::Statement st(db_, QStringLiteral("SELECT %1, Href, Etag, Agreed FROM %2").arg(idField(), synced()));
     while (st.step()) {
         Link link{st.text(0), st.text(1), st.text(2).toUtf8(), st.blob(3)};
-        links.insert(link.uid, std::move(link));
+        links.insert(link.uid, link);
     }
 }
 
