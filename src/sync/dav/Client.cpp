@@ -134,8 +134,9 @@ void Client::listByEtags(const QUrl& collection, const std::function<void(Listin
 }
 
 void Client::fetch(const QUrl& collection, const QStringList& hrefs,
-                   std::function<void(QList<FetchedCard>)> batch, std::function<void()> done, int batchSize) {
-    fetchFrom(collection, hrefs, 0, std::max(batchSize, 1), std::move(batch), std::move(done));
+                   const std::function<void(QList<FetchedCard>)>& batch, const std::function<void()>& done,
+                   int batchSize) {
+    fetchFrom(collection, hrefs, 0, std::max(batchSize, 1), batch, done);
 }
 
 void Client::fetchFrom(const QUrl& collection, const QStringList& hrefs, qsizetype from, int batchSize,

@@ -61,7 +61,7 @@ public:
     // would pass the reply cap); each batch is handed over as it arrives,
     // then `done` runs.
     void fetch(const QUrl& collection, const QStringList& hrefs,
-               std::function<void(QList<FetchedCard>)> batch, std::function<void()> done,
+               const std::function<void(QList<FetchedCard>)>& batch, const std::function<void()>& done,
                int batchSize = 200);
     // Stores a card: `etag` empty for a new card (stored only if none is
     // there), else only if the server's card still has that etag.
