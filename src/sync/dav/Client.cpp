@@ -69,10 +69,10 @@ void Client::davRequest(const QByteArray& method, const QUrl& url, int depth, co
         failed);
 }
 
-void Client::list(const QUrl& collection, const QString& token, std::function<void(Listing)> listed) {
+void Client::list(const QUrl& collection, const QString& token, const std::function<void(Listing)>& listed) {
     Listing start;
     start.whole = token.isEmpty();
-    syncReport(collection, token, std::move(start), 0, std::move(listed));
+    syncReport(collection, token, std::move(start), 0, listed);
 }
 
 void Client::syncReport(const QUrl& collection, const QString& token, Listing sofar, int round,

@@ -56,7 +56,7 @@ public:
     void discover(const QUrl& url, std::function<void(QList<AddressBook>)> found);
     // What changed in a collection since `token`, or everything when the
     // token is empty or the server no longer knows it.
-    void list(const QUrl& collection, const QString& token, std::function<void(Listing)> listed);
+    void list(const QUrl& collection, const QString& token, const std::function<void(Listing)>& listed);
     // The cards of `hrefs`, `batchSize` per request (fewer when a batch
     // would pass the reply cap); each batch is handed over as it arrives,
     // then `done` runs.
