@@ -53,7 +53,7 @@ public:
     // The address books at `url`: the collection itself, or those found
     // through the principal and address-book home (and the server's
     // /.well-known/carddav when the address does not lead there).
-    void discover(const QUrl& url, std::function<void(QList<AddressBook>)> found);
+    void discover(const QUrl& url, const std::function<void(QList<AddressBook>)>& found);
     // What changed in a collection since `token`, or everything when the
     // token is empty or the server no longer knows it.
     void list(const QUrl& collection, const QString& token, const std::function<void(Listing)>& listed);

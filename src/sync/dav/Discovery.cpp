@@ -12,11 +12,11 @@ QString lastSegment(const QUrl& url) {
 }
 } // namespace
 
-void Client::discover(const QUrl& url, std::function<void(QList<AddressBook>)> found) {
+void Client::discover(const QUrl& url, const std::function<void(QList<AddressBook>)>& found) {
     std::optional<Error> before;
     if (url.path().startsWith(QLatin1String("/.well-known/")))
         before = Error(Problem::NoService, url, transport_.connection().user);
-    findAt(url, before, std::move(found));
+    findAt(url, before, found);
 }
 
 void Client::findAt(const QUrl& url, const std::optional<Error>& before,

@@ -72,7 +72,7 @@ void Transport::send(Request request, Answered answered, Failed failed) {
     exchange->request = std::move(request);
     exchange->answered = std::move(answered);
     exchange->failed = std::move(failed);
-    start(std::move(exchange));
+    start(exchange);
 }
 
 void Transport::start(const std::shared_ptr<Exchange>& ex) {
