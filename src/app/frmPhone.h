@@ -131,6 +131,8 @@ private:
     // "Show" on a call: the window comes up on that contact, unless typing
     // would be lost by the move.
     void showCaller(const QString& contactId);
+    // The caller asked for while typing, once the typing is stored or undone.
+    void showWaitingCaller();
     void openWindow(Window window, const QString& address);
     void takeNextLink();
 
@@ -145,6 +147,7 @@ private:
     std::unique_ptr<forms::SharedForm> prefix_;
     std::unique_ptr<dialer::CallerIdListener> callerId_;
     std::unique_ptr<forms::SharedForm> incomingCalls_;
+    QString callerToShow_; // asked for while typing; shown once the typing is stored or undone
     std::unique_ptr<InfoCommands> info_;
     QStringList links_;
     bool takingLink_ = false;

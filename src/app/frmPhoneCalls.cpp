@@ -15,6 +15,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace app {
 
 void frmPhone::wireIncomingCalls() {
@@ -44,6 +46,7 @@ void frmPhone::wireIncomingCalls() {
         // The choice works for this run even when it cannot be kept; the user is told.
         settings.save();
     });
+    forms::wire(Data1, &binding::DataControl::Reposition, this, [this] { showWaitingCaller(); });
     // As the file says, once the window is up and the book is open.
     mnuIncomingCalls->setChecked(dialer::CallerIdSettings::load().listen);
     if (mnuIncomingCalls->isChecked())
@@ -56,13 +59,25 @@ void frmPhone::showCaller(const QString& contactId) {
     raise();
     activateWindow();
     if (Data1->DataChanged()) {
-        // What is typed stays: the contact is shown once it is stored or undone.
-        phoneBook_->showNote(
-            QStringLiteral("A caller was asked to be shown. What you typed is kept: store it with "
-                           "Edit, or move away and answer No, then choose Show again."));
+        // What is typed stays: the caller is shown once it is stored or undone.
+        callerToShow_ = contactId;
+        phoneBook_->showNote(QStringLiteral("A caller was asked to be shown. What you typed is kept: the "
+                                            "caller is shown once you store it with Edit, or move away and "
+                                            "answer No."));
         return;
     }
+    callerToShow_.clear();
     forms::dispatch([&] { Data1->Recordset().MoveToId(contactId); });
+}
+
+void frmPhone::showWaitingCaller() {
+    if (callerToShow_.isEmpty() || Data1->DataChanged())
+        return;
+    // Not from within the move that ended the typing: the data control is still in it.
+    QTimer::singleShot(0, this, [this] {
+        if (!callerToShow_.isEmpty() && !Data1->DataChanged() && Data1->Recordset().isOpen())
+            showCaller(std::exchange(callerToShow_, {}));
+    });
 }
 
 } // namespace app

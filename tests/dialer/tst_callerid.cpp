@@ -221,6 +221,11 @@ private slots:
             !QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.Notifications"));
         openListening();
         QCOMPARE(modem->win.shown(), Ann);
+        app::frmPhone& w = *modem->win.w;
+        QTest::mouseClick(w.txtPhone, Qt::LeftButton, {}, w.txtPhone->rect().center());
+        QCOMPARE(QApplication::focusWidget(), w.txtPhone);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), "9");
         QVERIFY(modem->pty.answer(block("2125550199", "")));
         QWidget* notice = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((notice =
@@ -232,9 +237,18 @@ private slots:
                                       }()),
                                  10000);
         QCOMPARE(notice->findChild<QLabel*>("lblCaller")->text(), "Baker, Bo");
-        // Show brings the window up on that contact.
+        // Show brings the window up on that contact once what was being
+        // typed when the call came is stored.
         QTest::mouseClick(notice->findChild<QPushButton*>("cmdShow"), Qt::LeftButton);
-        QCOMPARE(modem->win.shown(), "Baker, Bo");
+        QCOMPARE(modem->win.shown(), Ann);
+        QCOMPARE(w.txtPhone->text(), "415-555-01009");
+        ScriptedBoxes boxes;
+        boxes.expect("Do you want to save?", forms::vbYesNo, identity::ApplicationTitle, forms::vbYes);
+        modem->win.click(w.cmdEdit);
+        QVERIFY_BOXES(boxes);
+        QTRY_COMPARE(modem->win.shown(), "Baker, Bo");
+        QCOMPARE(phonebook::query(modem->win.book, "SELECT Phone FROM PHONEDIR WHERE Name = 'Able, Ann'"),
+                 "415-555-01009");
     }
 };
 
