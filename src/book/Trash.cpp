@@ -108,9 +108,10 @@ Trashed restore(data::Database& db, const QString& id) {
             find.bind(1, id);
             if (!find.step())
                 throw Error(err::NoCurrentRecord,
-                            QStringLiteral("the trash holds no contact of the id %1 "
-                                           "(quorvel-book deleted lists those it holds)")
-                                .arg(id));
+                            QStringLiteral("the trash holds no contact of the id %1 (it keeps "
+                                           "them %2 days; quorvel-book deleted lists those it holds)")
+                                .arg(id)
+                                .arg(TrashDays));
             t = readTrashed(find);
         }
         {
