@@ -40,9 +40,18 @@ private slots:
     // Deleted in one book: its sync deletes the card on the server and keeps
     // it in that book's trash; the other book's sync removes it there and
     // keeps it too. Restored, it goes up again with the card it had.
+    void aContactASyncDeletedComesBack_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("radicale") << int(DavServer::Radicale);
+        QTest::newRow("xandikos") << int(DavServer::Xandikos);
+    }
+
     void aContactASyncDeletedComesBack() {
-        const Setup s = Setup::start(DavServer::Radicale);
-        const QString a = bookFile("laptop"), b = bookFile("office"), cards = dir.filePath("nora.vcf");
+        QFETCH(int, kind);
+        const Setup s = Setup::start(DavServer::Kind(kind));
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        const QString a = bookFile(tag + "-laptop"), b = bookFile(tag + "-office"),
+                      cards = dir.filePath(tag + ".vcf");
         phonebook::create(a, {person("Olsen, Ida", "555-0101")});
         phonebook::create(b, {});
         write(cards, Nora);
