@@ -47,6 +47,11 @@ inline constexpr char NumbersScanTable[] = "NUMBERSSCAN";
 inline constexpr char CallsTable[] = "CALLS";
 inline constexpr int CallsKept = 100000;
 
+// From version 4 on: the trash. A contact a sync or a merge deleted is kept
+// there with its fields and its card, by its id, for TrashDays days.
+inline constexpr char TrashTable[] = "TRASH";
+inline constexpr int TrashDays = 30;
+
 // One value per field, in field order.
 template <typename T> using PerField = std::array<T, FieldCount>;
 

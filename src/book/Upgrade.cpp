@@ -1,6 +1,7 @@
 #include "book/Upgrade.h"
 
 #include "book/Schema.h"
+#include "book/Trash.h"
 #include "platform/core/Error.h"
 #include "platform/core/SaveFile.h"
 #include "platform/data/Columns.h"
@@ -68,6 +69,16 @@ QString step(int from) {
                  quoteIdentifier(QLatin1String(SyncStateTable)));
     case 2:
         return numbersAndCalls();
+    case 3: {
+        // The seven fields under their own names, so any SQLite tool reads a deleted contact too.
+        QStringList columns;
+        for (const char* field : FieldNames)
+            columns << quoteIdentifier(QLatin1String(field)) + QStringLiteral(" TEXT");
+        return QStringLiteral("CREATE TABLE %1 (%2 TEXT PRIMARY KEY NOT NULL, %3, Card BLOB, "
+                              "Deleted TEXT NOT NULL, Why TEXT NOT NULL);"
+                              "CREATE INDEX TrashDeleted ON %1 (Deleted);")
+            .arg(quoteIdentifier(QLatin1String(TrashTable)), id, columns.join(QLatin1String(", ")));
+    }
     default:
         return {};
     }
@@ -109,8 +120,10 @@ void upgrade(data::Database& db, Upgrade need) {
     };
     const int found = versionOf(db);
     refuseNewer(found);
-    if (found == Version || (need == Upgrade::IfWritable && db.isReadOnly()))
+    if (found == Version || (need == Upgrade::IfWritable && db.isReadOnly())) {
+        dropExpiredTrash(db);
         return;
+    }
     try {
         db.transaction([&] {
             // Asked again under the write lock: another program may have upgraded it meanwhile.

@@ -10,7 +10,7 @@ namespace book {
 // The version of the book this program makes and understands, kept in the
 // file as PRAGMA user_version. A book made by any SQLite tool with just the
 // seven fields is version 0.
-inline constexpr int Version = 3;
+inline constexpr int Version = 4;
 
 // The SQL that makes an empty book of the current version.
 QString createSql();
@@ -25,7 +25,8 @@ enum class Upgrade {
 
 // Brings an older book up to Version in one transaction, only by adding
 // columns, tables and indexes: no row is copied or changed. A book of a newer
-// version is refused (cause NewerBook) and not touched.
+// version is refused (cause NewerBook) and not touched. Every opening passes
+// here, so this is where the trash drops what it kept past its days.
 void upgrade(data::Database& db, Upgrade need = Upgrade::IfWritable);
 
 // Whether a write failed for a cause that passes (read-only file or folder,

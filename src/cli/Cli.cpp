@@ -53,6 +53,10 @@ Commands:
                   (quorvel-book birthdays --help)
   sync ...        keep the phone book and an address book on a CardDAV
                   server alike, both ways (quorvel-book sync --help)
+  deleted         list the contacts a sync or a merge deleted in the last
+                  30 days, kept in the phone book's trash with their cards
+  restore ID      bring the contact of that id back from the trash; the
+                  next sync stores it on the server again
   calls           print the incoming calls and dials the phone book keeps,
                   newest first (quorvel-book calls --help)
 

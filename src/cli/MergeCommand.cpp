@@ -14,16 +14,12 @@
 
 namespace cli {
 using namespace exchange;
-namespace {
-// A value on the listing's one line: a tab or a line break in it (an
-// imported name may hold one) would start another column or line.
 QString oneLine(QString value) {
     for (QChar& c : value)
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
     return value;
 }
-} // namespace
 
 void listDuplicates(const QString& book, QTextStream& out) {
     data::Database db = book::open(book, book::Upgrade::Required);

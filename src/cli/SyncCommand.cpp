@@ -32,6 +32,10 @@ quorvel-book sync alone brings what changed on either side to the other.
   --book PATH         the phone book (default: the one the window opens);
                       its sync settings are kept beside it in PATH.sync
 
+A contact a sync deletes, on either side, is kept in the phone book's trash
+for 30 days with its card: quorvel-book deleted lists them, and
+quorvel-book restore ID brings one back (the next sync stores it again).
+
 Exit status: 0 done, 1 the server or a file failed, 2 wrong usage.
 )";
 

@@ -37,6 +37,27 @@ year.
 Exit status: 0 done, 1 the phone book could not be read, 2 wrong usage.
 )";
 
+const char* const DeletedHelp = R"(Usage: quorvel-book [--book PATH] deleted
+Lists the contacts in the phone book's trash, newest first: those a sync or a
+merge deleted in the last 30 days, kept with their cards. One line per
+contact: its id, a tab, its name, a tab, when it was deleted, a tab, and why:
+  sync from server   deleted on the server, so the sync removed it here
+  sync to server     deleted here, so the sync deleted it on the server
+  merge              merged into another contact
+Older ones are dropped when the phone book is next opened.
+
+Exit status: 0 done, 1 the phone book could not be read, 2 wrong usage.
+)";
+
+const char* const RestoreHelp = R"(Usage: quorvel-book [--book PATH] restore ID
+Brings the contact of that id (as quorvel-book deleted lists it) back from the
+trash into the phone book, with its fields and its card. The next sync stores
+it on the server again as a new card.
+
+Exit status: 0 done, 1 no such contact in the trash, a contact of that id in
+the phone book already, or the phone book could not be written; 2 wrong usage.
+)";
+
 // The command word: the first that is no option (nor the value of --book).
 QString commandOf(const QStringList& args) {
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -59,12 +80,15 @@ int usage(QTextStream& err, const QString& command, const QString& what) {
 
 bool isTidyCommand(const QStringList& args) {
     const QString command = commandOf(args);
-    return command == QLatin1String("merge") || command == QLatin1String("birthdays");
+    return command == QLatin1String("merge") || command == QLatin1String("birthdays") ||
+           command == QLatin1String("deleted") || command == QLatin1String("restore");
 }
 
 int runTidyCommand(const QStringList& args, const QString& defaultBook, QTextStream& out, QTextStream& err) {
     const QString command = commandOf(args);
     const bool merge = command == QLatin1String("merge");
+    const bool birthdays = command == QLatin1String("birthdays");
+    const bool restore = command == QLatin1String("restore");
     QString book = defaultBook;
     QStringList ids;
     bool dryRun = false, anniversaries = false, commandSeen = false, optionsEnd = false;
@@ -74,13 +98,13 @@ int runTidyCommand(const QStringList& args, const QString& defaultBook, QTextStr
         if (!commandSeen && arg == command) {
             commandSeen = true;
         } else if (optionsEnd || !arg.startsWith(QLatin1Char('-'))) {
-            if (!merge)
+            if (!merge && !restore)
                 return usage(err, command, QStringLiteral("takes no %1").arg(arg));
             ids << arg;
         } else if (arg == QLatin1String("--")) {
             optionsEnd = true;
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            out << (merge ? MergeHelp : BirthdaysHelp);
+            out << (merge ? MergeHelp : birthdays ? BirthdaysHelp : restore ? RestoreHelp : DeletedHelp);
             out.flush();
             return Done;
         } else if (arg == QLatin1String("--book") || arg.startsWith(QLatin1String("--book="))) {
@@ -89,9 +113,10 @@ int runTidyCommand(const QStringList& args, const QString& defaultBook, QTextStr
             book = arg == QLatin1String("--book") ? args[i] : arg.mid(7);
         } else if (merge && arg == QLatin1String("--dry-run")) {
             dryRun = true;
-        } else if (!merge && arg == QLatin1String("--anniversaries")) {
+        } else if (birthdays && arg == QLatin1String("--anniversaries")) {
             anniversaries = true;
-        } else if (!merge && (arg == QLatin1String("--days") || arg.startsWith(QLatin1String("--days=")))) {
+        } else if (birthdays &&
+                   (arg == QLatin1String("--days") || arg.startsWith(QLatin1String("--days=")))) {
             if (arg == QLatin1String("--days") && ++i == args.size())
                 return usage(err, command, QStringLiteral("--days needs a number of days"));
             bool ok = false;
@@ -102,6 +127,10 @@ int runTidyCommand(const QStringList& args, const QString& defaultBook, QTextStr
             return usage(err, command, QStringLiteral("unknown option %1").arg(arg));
         }
     }
+    if (restore && ids.size() != 1)
+        return usage(err, command,
+                     QStringLiteral("give the id of one contact in the trash (quorvel-book deleted lists "
+                                    "them)"));
     if (merge && ids.size() == 1)
         return usage(err, command,
                      QStringLiteral("give two ids or more to merge, or none to list probable "
@@ -112,8 +141,12 @@ int runTidyCommand(const QStringList& args, const QString& defaultBook, QTextStr
         if (ids.indexOf(ids[i]) != i)
             return usage(err, command, QStringLiteral("the id %1 is given twice").arg(ids[i]));
     try {
-        if (!merge)
+        if (birthdays)
             listBirthdays(book, days, anniversaries, out);
+        else if (restore)
+            restoreContact(book, ids.first(), out);
+        else if (!merge)
+            listDeleted(book, out);
         else if (ids.isEmpty())
             listDuplicates(book, out);
         else

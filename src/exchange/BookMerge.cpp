@@ -2,6 +2,7 @@
 
 #include "book/ContactIds.h"
 #include "book/Schema.h"
+#include "book/Trash.h"
 #include "exchange/Duplicates.h"
 #include "platform/core/Error.h"
 #include "platform/data/Columns.h"
@@ -120,6 +121,7 @@ void storeMerge(data::Database& db, const Card& merged, const QStringList& gone)
         keep.bind(1, merged.uid).bindBlob(2, merged.kept);
         keep.step();
         for (const QString& uid : gone) {
+            book::trashContact(db, uid, book::DeletedBy::Merge);
             byId(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(table(), idField()), uid);
             byId(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(cards(), idField()), uid);
         }

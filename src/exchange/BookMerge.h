@@ -25,7 +25,8 @@ QList<DuplicateGroup> findDuplicates(data::Database& db, const QString& homeRegi
 QList<Card> contactsById(const data::Database& db, const QStringList& ids);
 
 // The merged contact stored over the one of its id, and the contacts of
-// `gone` deleted with their cards, in one transaction: all or nothing.
+// `gone` deleted with their cards (kept in the book's trash), in one
+// transaction: all or nothing.
 // What the last sync left of them stays, so the next sync deletes their
 // cards on the server.
 void storeMerge(data::Database& db, const Card& merged, const QStringList& gone);

@@ -74,11 +74,11 @@ QString uidOf(const QJsonArray& card) {
 QString schemaOf(const QString& file) {
     return sqlite(file, "SELECT (SELECT user_version FROM pragma_user_version) || ' ' || "
                         "(SELECT count(*) FROM pragma_table_info('PHONEDIR') WHERE name = 'Uid') || ' ' || "
-                        "(SELECT count(*) FROM sqlite_master WHERE name IN ('Uid', 'CARDS'))")
+                        "(SELECT count(*) FROM sqlite_master WHERE name IN ('Uid', 'CARDS', 'TRASH'))")
         .out.trimmed();
 }
 const QString Version0 = QStringLiteral("0 0 0");
-const QString Newest = QStringLiteral("3 1 2");
+const QString Newest = QStringLiteral("4 1 3");
 
 const QList<Contact> Two = {
     {"Olsen, Ida", "Fjord AS", "555-0101", "Storgatan 12, Stockholm, 111 22, Sweden", "555-0111",

@@ -42,8 +42,10 @@ void Executor::send(const Push& push) {
     const QUrl at = url_.resolved(QUrl(push.href));
     if (push.change == Change::Deleted) {
         client_.remove(at, push.etag, [this, push](dav::Written w) {
-            answered(w, push,
-                     BookStep{BookStep::DropLink, Change::Deleted, {}, Link{push.uid, {}, {}, {}}, false});
+            // The card goes with the step: the book keeps it in its trash.
+            answered(
+                w, push,
+                BookStep{BookStep::DropLink, Change::Deleted, push.card, Link{push.uid, {}, {}, {}}, false});
         });
         return;
     }

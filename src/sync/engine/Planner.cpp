@@ -13,11 +13,13 @@ using exchange::Card;
 
 const Fields& fieldsOf(const Card& card) { return card; }
 
-// A card deleted from the server, as both sides last knew it: so a plan names what it deletes.
-Card asAgreed(const QString& uid, const Fields& fields) {
+// A card deleted from the server, as both sides last knew it: so a plan names
+// what it deletes, and the book's trash keeps the card as the server had it.
+Card asAgreed(const Link& link, const Fields& fields) {
     Card card;
     static_cast<Fields&>(card) = fields;
-    card.uid = uid;
+    card.uid = link.uid;
+    card.kept = link.agreed;
     return card;
 }
 
@@ -77,7 +79,7 @@ private:
                 static_cast<Fields&>(card) = exchange::givenBy(card.kept, *local).fields;
             if (!here && fieldsOf(card) == base && theirs->kept == link.agreed) {
                 // Only its ETag was new to us (a server that gave none for our store): the delete goes on.
-                plan_.pushes << Push{Change::Deleted, link.uid, link.href, etag, asAgreed(link.uid, base)};
+                plan_.pushes << Push{Change::Deleted, link.uid, link.href, etag, asAgreed(link, base)};
                 return;
             }
             if (!here) {
@@ -91,7 +93,7 @@ private:
             }
             setLink(Link{link.uid, link.href, etag, theirs->kept});
         } else if (!here) {
-            plan_.pushes << Push{Change::Deleted, link.uid, link.href, link.etag, asAgreed(link.uid, base)};
+            plan_.pushes << Push{Change::Deleted, link.uid, link.href, link.etag, asAgreed(link, base)};
         } else if (changedHere && !link.etag.isEmpty()) {
             plan_.pushes << Push{Change::Changed, link.uid, link.href, link.etag, *local};
         }

@@ -2,6 +2,7 @@
 
 #include "book/ContactIds.h"
 #include "book/Schema.h"
+#include "book/Trash.h"
 #include "book/Upgrade.h"
 #include "platform/data/Columns.h"
 #include "sync/engine/Plan.h"
@@ -126,12 +127,19 @@ void SyncedBook::apply(const BookStep& step) {
         putContact(step.card);
         break;
     case BookStep::RemoveContact:
+        // Deleted on the server: kept in the trash as the book had it, which is as the server last had it.
+        if (step.change == Change::Deleted)
+            book::trashContact(db_, step.card.uid, book::DeletedBy::SyncFromServer);
         removeContact(step.card.uid);
         break;
     case BookStep::PutLink:
         putLink(step.link);
         break;
     case BookStep::DropLink:
+        // Deleted here, and now on the server at our word: its card as the server last had it.
+        if (step.change == Change::Deleted)
+            book::trashCard(db_, book::Trashed{step.link.uid, step.card, step.card.kept, {}, {}},
+                            book::DeletedBy::SyncToServer);
         dropLink(step.link.uid);
         break;
     }
