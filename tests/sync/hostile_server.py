@@ -8,7 +8,9 @@ host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
 /nosync/ (no sync-collection report, a PROPFIND listing instead),
-/endless/STATUS/ (a reply of that status that never ends). Prints its port, then serves until killed."""
+/endless/STATUS/ (a reply of that status that never ends, asking for a password on 401 and 407).
+Asked as a proxy (CONNECT, or a request for a whole URL), it wants a password there without end too.
+Prints its port, then serves until killed."""
 import socketserver
 import sys
 import time
@@ -47,11 +49,32 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def endless(self, status):
+        # A stream with no length and no end, whatever was asked: only the client can stop it.
+        self.send_response(status)
+        self.send_header("Content-Type", "application/xml")
+        if status == 401:
+            self.send_header("WWW-Authenticate", 'Basic realm="endless"')
+        elif status == 407:
+            self.send_header("Proxy-Authenticate", 'Basic realm="endless"')
+        self.send_header("Connection", "close")
+        self.end_headers()
+        chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
+        try:
+            self.wfile.write(MS)
+            while True:
+                self.wfile.write(chunk)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
+
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
         fault = self.path.strip("/").split("/")[0]
-        if fault == "huge":
+        if self.command == "CONNECT" or self.path.startswith("http://"):
+            self.endless(407)
+        elif fault == "huge":
             # Sent without a length, as a stream, so only the client's own cap can stop it.
             self.send_response(207)
             self.send_header("Content-Type", "application/xml")
@@ -67,19 +90,7 @@ class Handler(BaseHTTPRequestHandler):
                 pass
             self.close_connection = True
         elif fault == "endless":
-            # A stream with no length and no end, whatever was asked: only the client can stop it.
-            self.send_response(int(self.path.split("/")[2]))
-            self.send_header("Content-Type", "application/xml")
-            self.send_header("Connection", "close")
-            self.end_headers()
-            chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
-            try:
-                self.wfile.write(MS)
-                while True:
-                    self.wfile.write(chunk)
-            except (BrokenPipeError, ConnectionResetError):
-                pass
-            self.close_connection = True
+            self.endless(int(self.path.split("/")[2]))
         elif fault == "malformed":
             self.send(207, MS + b'<d:response><d:href>/a</d:href><d:propstat></d:response>' + END)
         elif fault == "entities":
@@ -130,7 +141,7 @@ class Handler(BaseHTTPRequestHandler):
         else:
             self.send(404, b"unknown fault")
 
-    do_GET = do_PROPFIND = do_REPORT = do_PUT = do_DELETE = do_MKCOL = handle_any
+    do_GET = do_PROPFIND = do_REPORT = do_PUT = do_DELETE = do_MKCOL = do_CONNECT = handle_any
 
 
 class Server(socketserver.ThreadingMixIn, HTTPServer):
