@@ -41,8 +41,10 @@ QByteArray HttpExchange::Reply::header(const QByteArray& name) const {
 
 HttpExchange::HttpExchange(const QUrl& url, const QByteArray& method,
                            const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body,
-                           const QList<QSslCertificate>& trusted, qint64 cap, Events events, QObject* parent)
-    : QObject(parent), head_(method == "HEAD"), cap_(cap), events_(std::move(events)) {
+                           const QList<QSslCertificate>& trusted, qint64 cap,
+                           std::unique_ptr<QSslSocket> kept, Events events, QObject* parent)
+    : QObject(parent), url_(url), trusted_(trusted), socket_(std::move(kept)), head_(method == "HEAD"),
+      cap_(cap), events_(std::move(events)) {
     QByteArray target = url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
     if (target.isEmpty())
         target = "/";
@@ -53,52 +55,81 @@ HttpExchange::HttpExchange(const QUrl& url, const QByteArray& method,
         request_ += name + ": " + value + "\r\n";
     if (!body.isEmpty() || (method != "GET" && method != "DELETE" && !head_))
         request_ += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    // One exchange per connection: a reply is then framed by its own end at worst.
-    request_ += "Connection: close\r\n\r\n" + body;
+    request_ += "\r\n" + body;
+    if (!socket_) {
+        connectAnew();
+        return;
+    }
+    reused_ = true;
+    attach();
+    socket_->write(request_);
+}
 
-    socket_.setProxy(proxyFor(url));
-    socket_.setReadBufferSize(ReadChunk);
-    connect(&socket_, &QSslSocket::bytesWritten, this, [this] { events_.activity(); });
-    connect(&socket_, &QSslSocket::readyRead, this, &HttpExchange::readSome);
-    connect(&socket_, &QSslSocket::disconnected, this, &HttpExchange::closed);
-    connect(&socket_, &QSslSocket::sslErrors, this,
+void HttpExchange::connectAnew() {
+    if (socket_) {
+        socket_->disconnect(this);
+        socket_->abort();
+        socket_.release()->deleteLater(); // this may run inside one of its signals
+    }
+    socket_ = std::make_unique<QSslSocket>();
+    socket_->setProxy(proxyFor(url_));
+    socket_->setReadBufferSize(ReadChunk);
+    attach();
+    const quint16 port = quint16(url_.port(url_.scheme() == QLatin1String("https") ? 443 : 80));
+    if (url_.scheme() == QLatin1String("https")) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.addCaCertificates(trusted_);
+        socket_->setSslConfiguration(tls);
+        connect(socket_.get(), &QSslSocket::encrypted, this, [this] { socket_->write(request_); });
+        socket_->connectToHostEncrypted(url_.host(), port);
+    } else {
+        connect(socket_.get(), &QSslSocket::connected, this, [this] { socket_->write(request_); });
+        socket_->connectToHost(url_.host(), port);
+    }
+}
+
+void HttpExchange::attach() {
+    QSslSocket* socket = socket_.get();
+    connect(socket, &QSslSocket::bytesWritten, this, [this] { events_.activity(); });
+    connect(socket, &QSslSocket::readyRead, this, &HttpExchange::readSome);
+    connect(socket, &QSslSocket::disconnected, this, &HttpExchange::closed);
+    connect(socket, &QSslSocket::sslErrors, this,
             [this](const QList<QSslError>& errors) { sslErrors_ = errors; });
-    connect(&socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+    connect(socket, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (error == QAbstractSocket::RemoteHostClosedError)
             closed();
         else if (error == QAbstractSocket::ProxyAuthenticationRequiredError)
             fail({false,
                   QStringLiteral("the proxy %1:%2 asks for a user name and password (407); give them in its "
                                  "address, as http://USER:PASSWORD@%1:%2")
-                      .arg(socket_.proxy().hostName())
-                      .arg(socket_.proxy().port()),
+                      .arg(socket_->proxy().hostName())
+                      .arg(socket_->proxy().port()),
                   {},
                   {}});
         else
-            fail({false, socket_.errorString(), sslErrors_, socket_.peerCertificateChain()});
+            fail({false, socket_->errorString(), sslErrors_, socket_->peerCertificateChain()});
     });
-    const quint16 port = quint16(url.port(url.scheme() == QLatin1String("https") ? 443 : 80));
-    if (url.scheme() == QLatin1String("https")) {
-        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-        tls.addCaCertificates(trusted);
-        socket_.setSslConfiguration(tls);
-        connect(&socket_, &QSslSocket::encrypted, this, [this] { socket_.write(request_); });
-        socket_.connectToHostEncrypted(url.host(), port);
-    } else {
-        connect(&socket_, &QSslSocket::connected, this, [this] { socket_.write(request_); });
-        socket_.connectToHost(url.host(), port);
-    }
 }
 
 void HttpExchange::stop() {
-    state_ = State::Done;
-    socket_.disconnect(this);
-    socket_.abort();
+    keep_ = false;
+    release();
 }
+
+void HttpExchange::release() {
+    state_ = State::Done;
+    if (!socket_)
+        return;
+    socket_->disconnect(this);
+    if (!keep_)
+        socket_->abort();
+}
+
+std::unique_ptr<QSslSocket> HttpExchange::takeConnection() { return keep_ ? std::move(socket_) : nullptr; }
 
 // A whole line into `line`, without its end; false while it is not whole yet.
 bool HttpExchange::takeLine(QByteArray& line) {
-    line_ += socket_.readLine(MaxLine + 1 - line_.size());
+    line_ += socket_->readLine(MaxLine + 1 - line_.size());
     if (!line_.endsWith('\n')) {
         if (line_.size() > MaxLine)
             fail({false,
@@ -119,13 +150,13 @@ bool HttpExchange::takeLine(QByteArray& line) {
 
 void HttpExchange::readSome() {
     events_.activity();
-    while (state_ != State::Done && socket_.bytesAvailable() > 0) {
+    while (state_ != State::Done && socket_->bytesAvailable() > 0) {
         if (state_ == State::Body) {
-            qint64 want = std::min(socket_.bytesAvailable(), cap_ + 1 - reply_.body.size());
+            qint64 want = std::min(socket_->bytesAvailable(), cap_ + 1 - reply_.body.size());
             if (left_ >= 0)
                 want = std::min(want, left_);
             // Never more than one byte past the cap, however much is waiting.
-            const QByteArray part = socket_.read(want);
+            const QByteArray part = socket_->read(want);
             reply_.body += part;
             if (reply_.body.size() > cap_)
                 return fail({true, {}, {}, {}});
@@ -144,6 +175,7 @@ void HttpExchange::readSome() {
             const QList<QByteArray> parts = line.split(' ');
             bool ok = false;
             reply_.status = parts.size() > 1 && parts[0].startsWith("HTTP/1.") ? parts[1].toInt(&ok) : 0;
+            keep_ = parts[0] == "HTTP/1.1";
             if (!ok || reply_.status < 100 || reply_.status > 999)
                 return fail({false, QStringLiteral("the server's reply is not HTTP"), {}, {}});
             state_ = State::Headers;
@@ -223,18 +255,28 @@ void HttpExchange::closed() {
         finish();
     else if (state_ != State::Done)
         fail({false, QStringLiteral("the server closed the connection before its reply was whole"),
-              sslErrors_, socket_.peerCertificateChain()});
+              sslErrors_, socket_->peerCertificateChain()});
 }
 
 void HttpExchange::fail(const Failure& failure) {
     if (state_ == State::Done)
         return;
+    // A kept connection the server closed before it read a word of ours: the request goes again on a new one.
+    if (reused_ && state_ == State::Status && line_.isEmpty() && !failure.tooLarge) {
+        reused_ = false;
+        connectAnew();
+        return;
+    }
     stop();
     events_.failed(failure);
 }
 
 void HttpExchange::finish() {
-    stop();
+    // A reply that ends where its length says, on a connection both sides keep, leaves it fit for the next.
+    keep_ = keep_ && !(state_ == State::Body && left_ < 0) &&
+            !hasToken(reply_.header("Connection"), "close") &&
+            socket_->state() == QAbstractSocket::ConnectedState && socket_->bytesAvailable() == 0;
+    release();
     events_.answered(reply_);
 }
 

@@ -9,10 +9,11 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 
 namespace dav {
 
-// One HTTP/1.1 request and its reply, on a connection of its own. The reply is read here rather than by a
+// One HTTP/1.1 request and its reply. The reply is read here rather than by a
 // general HTTP layer so that every byte a server sends counts against the cap as it arrives, whatever the
 // status: such a layer keeps the body of a 401 or 407 to itself until it ends, and a server that never
 // ends it would fill the memory unseen.
@@ -37,14 +38,21 @@ public:
         std::function<void(const Failure&)> failed;
     };
 
+    // `kept`: a connection an earlier exchange left open to the same server, or none.
     HttpExchange(const QUrl& url, const QByteArray& method,
                  const QList<std::pair<QByteArray, QByteArray>>& headers, const QByteArray& body,
-                 const QList<QSslCertificate>& trusted, qint64 cap, Events events, QObject* parent);
+                 const QList<QSslCertificate>& trusted, qint64 cap, std::unique_ptr<QSslSocket> kept,
+                 Events events, QObject* parent);
     // Ends the exchange without a word through the events.
     void stop();
+    // Once answered: the connection, when the reply left it fit for another exchange; else none.
+    std::unique_ptr<QSslSocket> takeConnection();
 
 private:
     enum class State { Status, Headers, Body, ChunkSize, ChunkEnd, Trailers, Done };
+    void connectAnew();
+    void release(); // ends the exchange, leaving a connection to keep open
+    void attach();
     void readSome();
     bool takeLine(QByteArray& line);
     bool headersDone();
@@ -52,7 +60,11 @@ private:
     void fail(const Failure& failure);
     void finish();
 
-    QSslSocket socket_;
+    QUrl url_;
+    QList<QSslCertificate> trusted_;
+    std::unique_ptr<QSslSocket> socket_;
+    bool reused_ = false; // on a connection kept from before, which the server may have closed meanwhile
+    bool keep_ = false;   // the connection is fit for another exchange
     QByteArray request_;
     bool head_ = false;
     qint64 cap_;

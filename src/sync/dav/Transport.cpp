@@ -10,6 +10,12 @@ namespace dav {
 
 namespace {
 constexpr int MaxRedirects = 5;
+constexpr size_t MaxOpen = 4;
+
+QString serverOf(const QUrl& url) {
+    return url.adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment)
+        .toString();
+}
 
 // A redirect is followed only where the password was meant to go: the same
 // host and port, never from https down to http.
@@ -76,8 +82,17 @@ void Transport::start(const std::shared_ptr<Exchange>& ex) {
     events.activity = [ex] { ex->idle.start(); };
     events.answered = [this, ex](HttpExchange::Reply& reply) { answered(ex, reply); };
     events.failed = [this, ex](const HttpExchange::Failure& failure) { failedWith(ex, failure); };
+    std::unique_ptr<QSslSocket> kept;
+    const auto open = std::find_if(open_.begin(), open_.end(), [&](const auto& entry) {
+        return entry.first == serverOf(ex->url) && entry.second->state() == QAbstractSocket::ConnectedState &&
+               entry.second->bytesAvailable() == 0;
+    });
+    if (open != open_.end()) {
+        kept = std::move(open->second);
+        open_.erase(open);
+    }
     ex->http = new HttpExchange(ex->url, ex->request.method, headers, ex->request.body, connection_.trusted,
-                                connection_.maxReplyBytes, std::move(events), this);
+                                connection_.maxReplyBytes, std::move(kept), std::move(events), this);
 
     auto abortFor = [this, ex](const Error& why) {
         if (ex->http)
@@ -133,6 +148,14 @@ void Transport::failedWith(const std::shared_ptr<Exchange>& ex, const HttpExchan
 }
 
 void Transport::answered(const std::shared_ptr<Exchange>& ex, HttpExchange::Reply& reply) {
+    if (std::unique_ptr<QSslSocket> open = ex->http->takeConnection()) {
+        std::erase_if(open_, [](const auto& entry) {
+            return entry.second->state() != QAbstractSocket::ConnectedState;
+        });
+        if (open_.size() >= MaxOpen)
+            open_.erase(open_.begin());
+        open_.emplace_back(serverOf(ex->url), std::move(open));
+    }
     done(ex);
     const int status = reply.status;
     if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {

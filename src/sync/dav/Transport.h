@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace dav {
 
@@ -65,6 +66,8 @@ private:
     Connection connection_;
     QUrl origin_; // the server of the first request: the one every later request must go to
     int sent_ = 0;
+    // Connections the last replies left open, with the server each goes to: reused, not opened anew.
+    std::vector<std::pair<QString, std::unique_ptr<QSslSocket>>> open_;
 };
 
 } // namespace dav
