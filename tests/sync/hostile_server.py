@@ -7,8 +7,9 @@ The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
-/nosync/ (no sync-collection report, a PROPFIND listing instead),
-/endless/STATUS/ (a reply of that status that never ends, asking for a password on 401 and 407).
+/nosync/ (no sync-collection report, a PROPFIND listing instead), /chunked/ (the same in chunks),
+/endless/STATUS/ (a reply of that status that never ends, asking for a password on 401 and 407;
+/endless/STATUS/chunked/ in chunks).
 Asked as a proxy (CONNECT, or a request for a whole URL), it wants a password there without end too.
 Prints its port, then serves until killed."""
 import socketserver
@@ -43,13 +44,21 @@ class Handler(BaseHTTPRequestHandler):
     def send(self, status, body, ctype="application/xml; charset=utf-8", extra=()):
         self.send_response(status)
         self.send_header("Content-Type", ctype)
-        self.send_header("Content-Length", str(len(body)))
+        chunked = self.path.startswith("/chunked/")
+        self.send_header(*(("Transfer-Encoding", "chunked") if chunked else ("Content-Length", str(len(body)))))
         for k, v in extra:
             self.send_header(k, v)
         self.end_headers()
-        self.wfile.write(body)
+        if chunked:
+            # In small pieces, one with an extension, and a trailer after the last.
+            for i in range(0, len(body), 7):
+                piece = body[i:i + 7]
+                self.wfile.write(b"%x%s\r\n" % (len(piece), b";piece=2" if i == 14 else b"") + piece + b"\r\n")
+            self.wfile.write(b"0\r\nX-Checked: yes\r\n\r\n")
+        else:
+            self.wfile.write(body)
 
-    def endless(self, status):
+    def endless(self, status, chunked=False):
         # A stream with no length and no end, whatever was asked: only the client can stop it.
         self.send_response(status)
         self.send_header("Content-Type", "application/xml")
@@ -58,12 +67,14 @@ class Handler(BaseHTTPRequestHandler):
         elif status == 407:
             self.send_header("Proxy-Authenticate", 'Basic realm="endless"')
         self.send_header("Connection", "close")
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
         self.end_headers()
         chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
         try:
-            self.wfile.write(MS)
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(MS), MS) if chunked else MS)
             while True:
-                self.wfile.write(chunk)
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(chunk), chunk) if chunked else chunk)
         except (BrokenPipeError, ConnectionResetError):
             pass
         self.close_connection = True
@@ -90,7 +101,7 @@ class Handler(BaseHTTPRequestHandler):
                 pass
             self.close_connection = True
         elif fault == "endless":
-            self.endless(int(self.path.split("/")[2]))
+            self.endless(int(self.path.split("/")[2]), self.path.rstrip("/").endswith("/chunked"))
         elif fault == "malformed":
             self.send(207, MS + b'<d:response><d:href>/a</d:href><d:propstat></d:response>' + END)
         elif fault == "entities":
@@ -106,13 +117,13 @@ class Handler(BaseHTTPRequestHandler):
                       b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
                       b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                       b'</d:response>' + END)
-        elif fault == "nosync":
+        elif fault in ("nosync", "chunked"):
             # An older server: no sync reports, only PROPFIND with ETags.
             if self.command == "REPORT" and b"sync-collection" in body:
                 self.send(501, b"not implemented")
             elif self.command == "PROPFIND":
-                self.send(207, MS + book_response("/nosync/") +
-                          b'<d:response><d:href>/nosync/a.vcf</d:href><d:propstat><d:prop><d:getetag>"a1"'
+                self.send(207, MS + book_response("/%s/" % fault) +
+                          b'<d:response><d:href>/' + fault.encode() + b'/a.vcf</d:href><d:propstat><d:prop><d:getetag>"a1"'
                           b'</d:getetag><d:resourcetype/></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
                           b'</d:propstat></d:response>' + END)
             else:

@@ -129,7 +129,7 @@ std::unique_ptr<QSslSocket> HttpExchange::takeConnection() { return keep_ ? std:
 
 // A whole line into `line`, without its end; false while it is not whole yet.
 bool HttpExchange::takeLine(QByteArray& line) {
-    line_ += socket_->readLine(MaxLine + 1 - line_.size());
+    line_ += socket_->readLine(MaxLine + 2 - line_.size()); // enough to tell a line too long
     if (!line_.endsWith('\n')) {
         if (line_.size() > MaxLine)
             fail({false,
@@ -192,7 +192,8 @@ void HttpExchange::readSome() {
             break;
         case State::ChunkSize: {
             bool ok = false;
-            left_ = line.left(line.indexOf(';')).trimmed().toLongLong(&ok, 16);
+            const qsizetype extension = line.indexOf(';');
+            left_ = (extension < 0 ? line : line.left(extension)).trimmed().toLongLong(&ok, 16);
             if (!ok || left_ < 0)
                 return fail({false, QStringLiteral("the server's reply has a broken chunk"), {}, {}});
             state_ = left_ == 0 ? State::Trailers : State::Body;
