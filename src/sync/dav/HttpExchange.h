@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/dav/HttpReply.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -13,19 +15,13 @@
 
 namespace dav {
 
-// One HTTP/1.1 request and its reply. The reply is read here rather than by a
-// general HTTP layer so that every byte a server sends counts against the cap as it arrives, whatever the
-// status: such a layer keeps the body of a 401 or 407 to itself until it ends, and a server that never
-// ends it would fill the memory unseen.
+// One HTTP/1.1 request and its reply. The reply is read by our own reader rather than a general HTTP layer
+// so that every byte a server sends counts against the cap as it arrives, whatever the status: such a layer
+// keeps the body of a 401 or 407 to itself until it ends, and a server that never ends it fills the memory
+// unseen.
 class HttpExchange : public QObject {
 public:
-    struct Reply {
-        int status = 0;
-        QList<std::pair<QByteArray, QByteArray>> headers;
-        QByteArray body;
-        // The first header of that name (any case), or empty.
-        QByteArray header(const QByteArray& name) const;
-    };
+    using Reply = HttpReply;
     struct Failure {
         bool tooLarge = false;        // the reply passed the cap
         QString detail;               // the network's reason
@@ -49,32 +45,23 @@ public:
     std::unique_ptr<QSslSocket> takeConnection();
 
 private:
-    enum class State { Status, Headers, Body, ChunkSize, ChunkEnd, Trailers, Done };
     void connectAnew();
     void release(); // ends the exchange, leaving a connection to keep open
     void attach();
     void readSome();
-    bool takeLine(QByteArray& line);
-    bool headersDone();
     void closed();
+    void take(HttpReplyReader::Outcome outcome);
     void fail(const Failure& failure);
-    void finish();
 
     QUrl url_;
     QList<QSslCertificate> trusted_;
     std::unique_ptr<QSslSocket> socket_;
     bool reused_ = false; // on a connection kept from before, which the server may have closed meanwhile
     bool keep_ = false;   // the connection is fit for another exchange
+    bool done_ = false;
     QByteArray request_;
-    bool head_ = false;
-    qint64 cap_;
+    HttpReplyReader reader_;
     Events events_;
-    State state_ = State::Status;
-    QByteArray line_;        // a line not yet whole
-    qint64 headerBytes_ = 0; // of this reply's status line and headers
-    qint64 left_ = -1;       // bytes of the body or of the chunk still to come; -1: until the server closes
-    bool chunked_ = false;
-    Reply reply_;
     QList<QSslError> sslErrors_;
 };
 
