@@ -8,6 +8,7 @@ host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
 /nosync/ (no sync-collection report, a PROPFIND listing instead), /chunked/ (the same in chunks),
+/dropping/ (the same, each connection closed after one reply without a word),
 /endless/STATUS/ (a reply of that status that never ends, asking for a password on 401 and 407;
 /endless/STATUS/chunked/ in chunks).
 Asked as a proxy (CONNECT, or a request for a whole URL), it wants a password there without end too.
@@ -117,7 +118,7 @@ class Handler(BaseHTTPRequestHandler):
                       b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
                       b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                       b'</d:response>' + END)
-        elif fault in ("nosync", "chunked"):
+        elif fault in ("nosync", "chunked", "dropping"):
             # An older server: no sync reports, only PROPFIND with ETags.
             if self.command == "REPORT" and b"sync-collection" in body:
                 self.send(501, b"not implemented")
@@ -128,6 +129,8 @@ class Handler(BaseHTTPRequestHandler):
                           b'</d:propstat></d:response>' + END)
             else:
                 self.send(400, b"unexpected")
+            # Each connection dropped after one reply that said nothing of it, as servers do with idle ones.
+            self.close_connection = self.close_connection or fault == "dropping"
         elif fault == "weak":
             # Stored, but changed on the way in: the ETag is weak and no base for If-Match.
             self.send(201, b"", extra=[("ETag", 'W/"1"')])

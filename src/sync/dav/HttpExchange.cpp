@@ -145,6 +145,7 @@ void HttpExchange::fail(const Failure& failure) {
     // A kept connection the server closed before it read a word of ours: the request goes again on a new one.
     if (reused_ && !reader_.started() && !failure.tooLarge) {
         reused_ = false;
+        reader_.restart();
         connectAnew();
         return;
     }

@@ -26,6 +26,7 @@ QByteArray HttpReply::header(const QByteArray& name) const {
 }
 
 HttpReplyReader::Outcome HttpReplyReader::read(QIODevice& in) {
+    started_ = started_ || in.bytesAvailable() > 0;
     while (state_ != State::Done && in.bytesAvailable() > 0) {
         if (state_ == State::Body) {
             qint64 want = std::min(in.bytesAvailable(), cap_ + 1 - reply_.body.size());

@@ -30,8 +30,10 @@ public:
     Outcome read(QIODevice& in);
     // The connection ended after `in` was read: a body without a length ends here.
     Outcome closed(QIODevice& in);
+    // Forgets all that came: the same request goes again.
+    void restart() { *this = HttpReplyReader(cap_, head_); }
     // Whether any byte of the reply came.
-    bool started() const { return state_ != State::Status || !line_.isEmpty(); }
+    bool started() const { return started_; }
     HttpReply& reply() { return reply_; }
     // Why the reply is Broken.
     const QString& why() const { return why_; }
@@ -46,8 +48,8 @@ private:
     Outcome tooLarge();
     Outcome done();
 
-    const qint64 cap_;
-    const bool head_;
+    qint64 cap_;
+    bool head_;
     State state_ = State::Status;
     Outcome outcome_ = Outcome::More; // once Done
     QByteArray line_;                 // a line not yet whole
@@ -55,6 +57,7 @@ private:
     qint64 left_ = -1; // bytes of the body or of the chunk still to come; -1: until the server closes
     bool chunked_ = false;
     bool http11_ = false;
+    bool started_ = false;
     HttpReply reply_;
     QString why_;
 };
