@@ -1,7 +1,6 @@
 #include "cli/DryRun.h"
 
-#include "cli/Account.h"
-#include "sync/engine/Sync.h"
+#include "cli/SyncFront.h"
 
 namespace cli {
 namespace {
@@ -11,10 +10,6 @@ constexpr int StepsShown = 20;
 QString nameOf(const exchange::Card& card) {
     const QString& name = card[exchange::Name];
     return name.isEmpty() ? QStringLiteral("(no name)") : name;
-}
-
-QString counts(const engine::Counts& n) {
-    return QStringLiteral("%1 new, %2 changed, %3 deleted").arg(n.added).arg(n.changed).arg(n.deleted);
 }
 
 QString bookLine(const engine::BookStep& step) {
@@ -42,22 +37,11 @@ QString serverLine(const engine::Push& push) {
 }
 
 // Shows the plan a sync would carry out now, and stops before it writes anything.
-class DryRun : public engine::Front {
+class DryRun : public SyncFront {
 public:
-    DryRun(const QString& book, CommandRun& run) : bookPath_(book), run_(run) {}
-
-    void start() {
-        openAccount(bookPath_, run_, account_, [this] {
-            sync_.emplace(bookPath_, *account_.client, account_.settings.addressBook, *this);
-            sync_->start();
-        });
-    }
+    DryRun(const QString& book, CommandRun& run) : SyncFront(book, run) {}
 
 private:
-    bool ended() const override { return run_.ended(); }
-    void failed(const platform::Error& e) override {
-        run_.fail(QStringLiteral("%1: %2").arg(bookPath_, e.description()));
-    }
     void backedUp(const QString&) override {}
     void progress(engine::Stage, qint64 done, qint64 total) override {
         run_.progress.show(QStringLiteral("Fetched %1 of %2 cards").arg(done).arg(total));
@@ -104,11 +88,6 @@ private:
         run_.done();
         return false;
     }
-
-    const QString bookPath_;
-    CommandRun& run_;
-    Account account_;
-    std::optional<engine::Sync> sync_;
 };
 } // namespace
 

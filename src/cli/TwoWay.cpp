@@ -1,17 +1,12 @@
 #include "cli/TwoWay.h"
 
-#include "cli/Account.h"
-#include "sync/engine/Sync.h"
+#include "cli/SyncFront.h"
 
 #include <algorithm>
 
 namespace cli {
 namespace {
 constexpr qsizetype NamedAtMost = 10;
-
-QString counts(const engine::Counts& n) {
-    return QStringLiteral("%1 new, %2 changed, %3 deleted").arg(n.added).arg(n.changed).arg(n.deleted);
-}
 
 // "Came down: Berg, Ann (new), Ek, Bo (deleted), and 3 more.": all of them when `all`.
 QString byName(const QString& way, QList<engine::Travelled> travelled, bool all) {
@@ -35,24 +30,12 @@ QString byName(const QString& way, QList<engine::Travelled> travelled, bool all)
 }
 
 // What a sync tells of its work, as it goes and at its end.
-class TwoWay : public engine::Front {
+class TwoWay : public SyncFront {
 public:
     TwoWay(const QString& book, bool force, bool verbose, CommandRun& run)
-        : bookPath_(book), force_(force), verbose_(verbose), run_(run) {}
-
-    void start() {
-        openAccount(bookPath_, run_, account_, [this] {
-            sync_.emplace(bookPath_, *account_.client, account_.settings.addressBook, *this);
-            sync_->start();
-        });
-    }
+        : SyncFront(book, run), force_(force), verbose_(verbose) {}
 
 private:
-    bool ended() const override { return run_.ended(); }
-    void failed(const platform::Error& e) override {
-        run_.fail(QStringLiteral("%1: %2").arg(bookPath_, e.description()));
-    }
-
     bool proceed(const engine::Plan& plan, const engine::Round& round) override {
         if (force_ || !engine::deletesTooMuch(plan, round))
             return true;
@@ -110,12 +93,8 @@ private:
 
     QString server() const { return dav::serverName(account_.settings.addressBook); }
 
-    const QString bookPath_;
     const bool force_;
     const bool verbose_; // every contact that travelled named, not the first ten each way
-    CommandRun& run_;
-    Account account_;
-    std::optional<engine::Sync> sync_;
 };
 } // namespace
 

@@ -61,25 +61,6 @@ bool is40(QByteArrayView line, QByteArrayView params) {
     return QUtf8StringView(line).isValidUtf8();
 }
 
-// One property line of a 2.1, 3.0 or 4.0 card as a 4.0 line.
-QByteArray line40(QByteArrayView line, QByteArrayView params, QByteArrayView value) {
-    const QByteArrayView head = line.first(line.indexOf(params.isEmpty() ? ':' : ';'));
-    const Params p = parseParams(params);
-    if (p.encoding == Params::Encoding::Base64) {
-        QByteArray data = value.toByteArray();
-        data.replace(' ', "").replace('\t', "");
-        return head.toByteArray() + params40(params, true) + ":data:" + mediaType(params) + ";base64," + data;
-    }
-    QByteArray bytes =
-        p.encoding == Params::Encoding::QuotedPrintable ? decodeQuotedPrintable(value) : value.toByteArray();
-    QString text = decodeText(bytes, p.charset).value_or(decodeText(bytes));
-    // Decoded quoted-printable text holds its line breaks as they are.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
-        .replace(QLatin1Char('\n'), QLatin1String("\\n"))
-        .replace(QLatin1Char('\r'), QLatin1String("\\n"));
-    return head.toByteArray() + params40(params, false) + ':' + text.toUtf8();
-}
-
 // Text properties, whose commas 3.0 escapes and 2.1 does not.
 bool escapesCommas(QByteArrayView name) {
     for (const char* text : {"FN", "N", "ORG", "ADR", "NOTE", "TITLE", "ROLE", "LABEL"})
@@ -88,23 +69,27 @@ bool escapesCommas(QByteArrayView name) {
     return false;
 }
 
-// One property line of a 2.1 card as a 3.0 line: its value decoded to UTF-8
-// and escaped as 3.0 escapes, a picture in base64 as "b".
-QByteArray line30(QByteArrayView line, QByteArrayView name, QByteArrayView params, QByteArrayView value) {
+// One property line as a 3.0 line (from 2.1) or a 4.0 line (from 2.1, 3.0 or 4.0): its value decoded to
+// UTF-8 and escaped as that version escapes, a picture in base64 ("b" in 3.0, a data: URI in 4.0).
+QByteArray lineAs(bool as30, QByteArrayView line, QByteArrayView name, QByteArrayView params,
+                  QByteArrayView value) {
     const QByteArray head = line.first(line.indexOf(params.isEmpty() ? ':' : ';')).toByteArray();
     const Params p = parseParams(params);
     if (p.encoding == Params::Encoding::Base64) {
         QByteArray data = value.toByteArray();
         data.replace(' ', "").replace('\t', "");
-        return head + params40(params, false) + ";ENCODING=b:" + data;
+        if (as30)
+            return head + params40(params, false) + ";ENCODING=b:" + data;
+        return head + params40(params, true) + ":data:" + mediaType(params) + ";base64," + data;
     }
     QByteArray bytes =
         p.encoding == Params::Encoding::QuotedPrintable ? decodeQuotedPrintable(value) : value.toByteArray();
     QString text = decodeText(bytes, p.charset).value_or(decodeText(bytes));
+    // Decoded quoted-printable text holds its line breaks as they are.
     text.replace(QLatin1String("\r\n"), QLatin1String("\\n"))
         .replace(QLatin1Char('\n'), QLatin1String("\\n"))
         .replace(QLatin1Char('\r'), QLatin1String("\\n"));
-    if (escapesCommas(name))
+    if (as30 && escapesCommas(name))
         for (qsizetype i = 0; i < text.size(); ++i) {
             if (text[i] == QLatin1Char('\\'))
                 ++i; // an escape 2.1 has too (\;)
@@ -211,7 +196,7 @@ bool writeKeptCard(const Card& card, const book::PerField<bool>& dropped,
         if (as30 ? version == "3.0" : is40(text, params)) {
             line(text.toByteArray());
         } else {
-            line(as30 ? line30(text, name, params, value) : line40(text, params, value));
+            line(lineAs(as30, text, name, params, value));
             asItCame = false;
         }
     }

@@ -7,8 +7,12 @@ The first path part picks the fault: /huge/ (a multistatus of 100 MB),
 host), /html/ (a web page, not DAV), /status/NNN/,
 /batch500/ (the second multiget fails), /strangers/ (a multiget answer
 with cards nobody asked for), /weak/ (a PUT answered with a weak ETag),
-/nosync/ (no sync-collection report, a PROPFIND listing instead),
-/endless/STATUS/ (a reply of that status that never ends). Prints its port, then serves until killed."""
+/nosync/ (no sync-collection report, a PROPFIND listing instead), /chunked/ (the same in chunks),
+/dropping/ (the same, each connection closed after one reply without a word),
+/endless/STATUS/ (a reply of that status that never ends, asking for a password on 401 and 407;
+/endless/STATUS/chunked/ in chunks).
+Asked as a proxy (CONNECT, or a request for a whole URL), it wants a password there without end too.
+Prints its port, then serves until killed."""
 import socketserver
 import sys
 import time
@@ -41,17 +45,48 @@ class Handler(BaseHTTPRequestHandler):
     def send(self, status, body, ctype="application/xml; charset=utf-8", extra=()):
         self.send_response(status)
         self.send_header("Content-Type", ctype)
-        self.send_header("Content-Length", str(len(body)))
+        chunked = self.path.startswith("/chunked/")
+        self.send_header(*(("Transfer-Encoding", "chunked") if chunked else ("Content-Length", str(len(body)))))
         for k, v in extra:
             self.send_header(k, v)
         self.end_headers()
-        self.wfile.write(body)
+        if chunked:
+            # In small pieces, one with an extension, and a trailer after the last.
+            for i in range(0, len(body), 7):
+                piece = body[i:i + 7]
+                self.wfile.write(b"%x%s\r\n" % (len(piece), b";piece=2" if i == 14 else b"") + piece + b"\r\n")
+            self.wfile.write(b"0\r\nX-Checked: yes\r\n\r\n")
+        else:
+            self.wfile.write(body)
+
+    def endless(self, status, chunked=False):
+        # A stream with no length and no end, whatever was asked: only the client can stop it.
+        self.send_response(status)
+        self.send_header("Content-Type", "application/xml")
+        if status == 401:
+            self.send_header("WWW-Authenticate", 'Basic realm="endless"')
+        elif status == 407:
+            self.send_header("Proxy-Authenticate", 'Basic realm="endless"')
+        self.send_header("Connection", "close")
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
+        try:
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(MS), MS) if chunked else MS)
+            while True:
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(chunk), chunk) if chunked else chunk)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        self.close_connection = True
 
     def handle_any(self):
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
         fault = self.path.strip("/").split("/")[0]
-        if fault == "huge":
+        if self.command == "CONNECT" or self.path.startswith("http://"):
+            self.endless(407)
+        elif fault == "huge":
             # Sent without a length, as a stream, so only the client's own cap can stop it.
             self.send_response(207)
             self.send_header("Content-Type", "application/xml")
@@ -67,19 +102,7 @@ class Handler(BaseHTTPRequestHandler):
                 pass
             self.close_connection = True
         elif fault == "endless":
-            # A stream with no length and no end, whatever was asked: only the client can stop it.
-            self.send_response(int(self.path.split("/")[2]))
-            self.send_header("Content-Type", "application/xml")
-            self.send_header("Connection", "close")
-            self.end_headers()
-            chunk = b"<d:response>" + b"x" * (1 << 20) + b"</d:response>"
-            try:
-                self.wfile.write(MS)
-                while True:
-                    self.wfile.write(chunk)
-            except (BrokenPipeError, ConnectionResetError):
-                pass
-            self.close_connection = True
+            self.endless(int(self.path.split("/")[2]), self.path.rstrip("/").endswith("/chunked"))
         elif fault == "malformed":
             self.send(207, MS + b'<d:response><d:href>/a</d:href><d:propstat></d:response>' + END)
         elif fault == "entities":
@@ -95,17 +118,19 @@ class Handler(BaseHTTPRequestHandler):
                       b'<d:current-user-principal><d:href>http://elsewhere.invalid/ida/</d:href>'
                       b'</d:current-user-principal></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>'
                       b'</d:response>' + END)
-        elif fault == "nosync":
+        elif fault in ("nosync", "chunked", "dropping"):
             # An older server: no sync reports, only PROPFIND with ETags.
             if self.command == "REPORT" and b"sync-collection" in body:
                 self.send(501, b"not implemented")
             elif self.command == "PROPFIND":
-                self.send(207, MS + book_response("/nosync/") +
-                          b'<d:response><d:href>/nosync/a.vcf</d:href><d:propstat><d:prop><d:getetag>"a1"'
+                self.send(207, MS + book_response("/%s/" % fault) +
+                          b'<d:response><d:href>/' + fault.encode() + b'/a.vcf</d:href><d:propstat><d:prop><d:getetag>"a1"'
                           b'</d:getetag><d:resourcetype/></d:prop><d:status>HTTP/1.1 200 OK</d:status>'
                           b'</d:propstat></d:response>' + END)
             else:
                 self.send(400, b"unexpected")
+            # Each connection dropped after one reply that said nothing of it, as servers do with idle ones.
+            self.close_connection = self.close_connection or fault == "dropping"
         elif fault == "weak":
             # Stored, but changed on the way in: the ETag is weak and no base for If-Match.
             self.send(201, b"", extra=[("ETag", 'W/"1"')])
@@ -130,7 +155,7 @@ class Handler(BaseHTTPRequestHandler):
         else:
             self.send(404, b"unknown fault")
 
-    do_GET = do_PROPFIND = do_REPORT = do_PUT = do_DELETE = do_MKCOL = handle_any
+    do_GET = do_PROPFIND = do_REPORT = do_PUT = do_DELETE = do_MKCOL = do_CONNECT = handle_any
 
 
 class Server(socketserver.ThreadingMixIn, HTTPServer):

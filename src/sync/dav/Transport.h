@@ -1,16 +1,16 @@
 #pragma once
 
 #include "sync/dav/Error.h"
+#include "sync/dav/HttpExchange.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QSslCertificate>
 #include <QUrl>
 
 #include <functional>
-
-class QNetworkReply;
+#include <memory>
+#include <vector>
 
 namespace dav {
 
@@ -58,13 +58,16 @@ public:
 private:
     struct Exchange;
     void start(const std::shared_ptr<Exchange>& exchange);
-    void finished(const std::shared_ptr<Exchange>& exchange);
+    void done(const std::shared_ptr<Exchange>& exchange);
+    void answered(const std::shared_ptr<Exchange>& exchange, HttpExchange::Reply& reply);
+    void failedWith(const std::shared_ptr<Exchange>& exchange, const HttpExchange::Failure& failure);
     Error problem(const Exchange& exchange, Problem what, qint64 limit = 0) const;
 
     Connection connection_;
     QUrl origin_; // the server of the first request: the one every later request must go to
-    QNetworkAccessManager manager_;
     int sent_ = 0;
+    // Connections the last replies left open, with the server each goes to: reused, not opened anew.
+    std::vector<std::pair<QString, std::unique_ptr<QSslSocket>>> open_;
 };
 
 } // namespace dav
